@@ -1,0 +1,25 @@
+// OperationState: the record shared by the protocols, the device operations and the data
+// file readers and writers. It lives at the lowest layer that writes it (socket power
+// resets CurrentAddress).
+//
+// CurrentAddress counts bytes, or 16-bit words for Microwire devices. BlockBuffer holds one
+// block of the data file or the data of one hexadecimal record, BlockLength bytes of it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace pellory {
+
+inline constexpr uint32_t kBlockBufferSize = 65536;
+
+struct OperationState {
+  uint32_t CurrentAddress = 0;
+  std::array<uint8_t, kBlockBufferSize> BlockBuffer{};
+  uint32_t BlockLength = 0;
+  uint32_t DataByteCount = 0;
+  uint32_t HighestAddress = 0;
+  uint8_t NoAckFlag = 0;
+};
+
+}  // namespace pellory

@@ -1,0 +1,120 @@
+#include "link/programmer_link.h"
+
+namespace pellory {
+
+namespace {
+constexpr uint8_t kHandshakeBit = 0x80;
+}  // namespace
+
+uint32_t WaitUnits(uint32_t us, uint32_t timeBaseCorrection) {
+  uint64_t units = static_cast<uint64_t>(us) * 100 / 100;
+  units = timeBaseCorrection == 0 ? units : units / timeBaseCorrection;
+  if (units == 0) units = 1;
+  return units > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(units);
+}
+
+ProgrammerLink::ProgrammerLink(PortIo& io, const AppSettings& settings, MessageBoxes& boxes,
+                               Progress& progress)
+    : io_(io), settings_(settings), boxes_(boxes), progress_(progress) {}
+
+uint32_t ProgrammerLink::WaitUnits(uint32_t us) const {
+  return pellory::WaitUnits(us, settings_.TimeBaseCorrection);
+}
+
+// Polls the status register until bit 7 equals READY, at most TimeoutCount - 1 more reads;
+// the read that uses up the count is not examined. False on a timeout.
+bool ProgrammerLink::Poll(uint8_t& status, bool ready) {
+  uint32_t counter = settings_.TimeoutCount - 1;
+  while (((status & kHandshakeBit) != 0) != ready) {
+    if (counter == 0) return false;
+    status = io_.In(settings_.StatusPort);
+    if (--counter == 0) return false;
+  }
+  return true;
+}
+
+int ProgrammerLink::LinkTransfer(uint8_t code, uint8_t value) {
+  // After the first timeout of a hardware action the programmer is gone: answer at once
+  // instead of polling (and reporting) millions of times more.
+  if (inAction_ && timedOutInAction_) return kResultTimeout;
+
+  io_.Out(settings_.PortBase, value);
+  io_.Out(settings_.ControlPort, code);
+  state_.ControlShadow = code;
+  uint8_t status = io_.In(settings_.StatusPort);
+  bool timedOut = !Poll(status, true);
+  if (!timedOut) {
+    uint8_t strobe = static_cast<uint8_t>(code + 1);
+    io_.Out(settings_.ControlPort, strobe);
+    state_.ControlShadow = strobe;
+    status = io_.In(settings_.StatusPort);
+    timedOut = !Poll(status, false);
+  }
+  if (!timedOut) {
+    state_.LastStatus = status;
+    return 0;
+  }
+  boxes_.TimeoutErrorBox();
+  if (inAction_) {
+    timedOutInAction_ = true;
+    progress_.AbortFlag() = 1;
+  }
+  return kResultTimeout;
+}
+
+namespace {
+// Status bits 6, 3, 4, 5 carry input bits 0..3 of the nibble.
+uint8_t DecodeNibble(uint8_t status) {
+  uint8_t nibble = 0;
+  if (status & 0x40) nibble |= 0x01;
+  if (status & 0x08) nibble |= 0x02;
+  if (status & 0x10) nibble |= 0x04;
+  if (status & 0x20) nibble |= 0x08;
+  return nibble;
+}
+}  // namespace
+
+uint8_t ProgrammerLink::ReadBackNibble() {
+  LinkTransfer(kRegAux, state_.AuxLatch);
+  return DecodeNibble(state_.LastStatus);
+}
+
+uint8_t ProgrammerLink::ReadBack() {
+  uint8_t low = ReadBackNibble();
+  LinkTransfer(kRegEnable, state_.EnableLatch);
+  return static_cast<uint8_t>(low | (DecodeNibble(state_.LastStatus) << 4));
+}
+
+int ProgrammerLink::Wait100us(uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i) {
+    state_.AuxLatch |= kAuxWaitTimer;
+    LinkTransfer(kRegAux, state_.AuxLatch);
+    state_.AuxLatch &= static_cast<uint8_t>(~kAuxWaitTimer);
+    LinkTransfer(kRegAux, state_.AuxLatch);
+  }
+  return 0;
+}
+
+int ProgrammerLink::Wait1ms(uint32_t ms) {
+  uint32_t n = WaitUnits(ms * 1000);
+  state_.AuxLatch |= kAuxWaitTimer;
+  if (LinkTransfer(kRegAux, state_.AuxLatch) != 0) return kResultWaitTimeout;
+  for (uint32_t i = 1; i < n; ++i) {
+    if (LinkTransfer(kRegAux, state_.AuxLatch) != 0) return kResultWaitTimeout;
+  }
+  state_.AuxLatch &= static_cast<uint8_t>(~kAuxWaitTimer);
+  LinkTransfer(kRegAux, state_.AuxLatch);
+  return 0;
+}
+
+void ProgrammerLink::BeginHardwareAction() {
+  inAction_ = true;
+  timedOutInAction_ = false;
+}
+
+void ProgrammerLink::EndHardwareAction() {
+  inAction_ = false;
+  timedOutInAction_ = false;
+}
+
+}  // namespace pellory

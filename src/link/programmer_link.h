@@ -1,0 +1,86 @@
+// ProgrammerLink: the only path to the programmer. One register write is one handshake
+// transaction (LinkTransfer); everything above it (bit-banged buses, voltages, waits) is a
+// sequence of transactions. Routines that change a bit of a shadowed register change the
+// shadow in LinkRecord first and then write the whole shadow.
+//
+// Ports: data register PortBase, status StatusPort, control ControlPort, read from
+// AppSettings at every transaction (a port changed in the settings dialog applies at once).
+// Waits are counted in programmer handshakes, never in host time: WaitUnits turns
+// microseconds into handshakes of TimeBaseCorrection microseconds each.
+//
+// Failure: a handshake timeout returns 10 after the timeout message. During a hardware
+// action (BeginHardwareAction .. EndHardwareAction) only the first timeout shows it; every
+// later transaction returns 10 at once and AbortFlag is set so the running loop ends.
+#pragma once
+
+#include <cstdint>
+
+#include "link/port_io.h"
+#include "settings/app_settings.h"
+#include "ui/message_boxes.h"
+#include "ui/progress.h"
+
+namespace pellory {
+
+// Register codes (control register bits 1-3; the strobe phase writes code + 1).
+inline constexpr uint8_t kRegSwitch = 0x00;
+inline constexpr uint8_t kReg2 = 0x02;
+inline constexpr uint8_t kRegAux = 0x04;
+inline constexpr uint8_t kReg6 = 0x06;
+inline constexpr uint8_t kRegEnable = 0x08;
+inline constexpr uint8_t kRegBus = 0x0A;
+inline constexpr uint8_t kReg12 = 0x0C;
+inline constexpr uint8_t kReg14 = 0x0E;
+
+// Result codes of the link.
+inline constexpr int kResultIdentityFailed = 8;
+inline constexpr int kResultWaitTimeout = 9;
+inline constexpr int kResultTimeout = 10;
+
+// AuxLatch bit 5: the programmer paces handshakes while it is high.
+inline constexpr uint8_t kAuxWaitTimer = 0x20;
+
+struct LinkRecord {
+  uint8_t ControlShadow = 0;
+  uint8_t LastStatus = 0;
+  uint8_t BusLatch = 0;
+  uint8_t AuxLatch = 0;
+  uint8_t EnableLatch = 0;
+  uint8_t SwitchLatch = 0;
+};
+
+// Microseconds to wait units: us * 100 / 100 / timeBaseCorrection, at least 1. Computed in
+// 64 bits so that long erase times do not wrap.
+uint32_t WaitUnits(uint32_t us, uint32_t timeBaseCorrection);
+
+class ProgrammerLink {
+ public:
+  ProgrammerLink(PortIo& io, const AppSettings& settings, MessageBoxes& boxes,
+                 Progress& progress);
+
+  int LinkTransfer(uint8_t code, uint8_t value);
+  uint8_t ReadBack();
+  uint8_t ReadBackNibble();
+  int Wait100us(uint32_t count);
+  int Wait1ms(uint32_t ms);
+  uint32_t WaitUnits(uint32_t us) const;
+
+  void BeginHardwareAction();
+  void EndHardwareAction();
+
+  LinkRecord& state() { return state_; }
+  PortIo& io() { return io_; }
+
+ private:
+  bool Poll(uint8_t& status, bool ready);
+
+  PortIo& io_;
+  const AppSettings& settings_;
+  MessageBoxes& boxes_;
+  Progress& progress_;
+  LinkRecord state_;
+  bool inAction_ = false;
+  bool timedOutInAction_ = false;
+};
+
+}  // namespace pellory

@@ -1,0 +1,65 @@
+// AppSettings: the settings record of the whole process, filled once from ORVANE.INI at
+// start-up, changed in memory by the window, the settings dialog and the device library
+// parser, and written back when the main window closes (and when start-up gives up looking
+// for the programmer). Plain data; the field names are the documented ones.
+//
+// Units: ports are I/O port numbers; TimeoutCount counts status-register reads, not time;
+// TimeBaseCorrection is the assumed length of one paced handshake in microseconds;
+// WindowX/WindowY are screen pixels; HexLineLength counts data bytes per record.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pellory {
+
+struct AppSettings {
+  // Link.
+  uint16_t PortBase = 0x378;
+  uint16_t StatusPort = 0x379;
+  uint16_t ControlPort = 0x37A;
+  uint32_t TimeoutCount = 1000000;
+  uint32_t TimeBaseCorrection = 85;
+  int SearchAttempts = 2;
+  int DebugNt = 0;
+  int BeepOnMessage = 0;  // 0 until loaded, so messages during loading before its key stay quiet
+
+  // Options.
+  int VerifyAfterProgram = 1;
+  int SaveBlankCells = 0;
+  int CheckChecksums = 1;
+  int PageWriteEnabled = 1;
+  int ShowDiagnostics = 0;
+  int DeleteTempFile = 1;
+  int HexLineLength = 32;
+  int FileFormat = 1;
+
+  // List filters and positions.
+  int ListI2C = 1;
+  int ListSPI = 1;
+  int ListMicrowire = 1;
+  int ManufacturerIndex = 0;
+  int DeviceListIndex = 0;
+
+  // Window position.
+  int WindowX = 10;
+  int WindowY = 10;
+
+  // File choice.
+  std::string DataDirectory;
+  std::string DataFileName = "tmp";
+  std::string DataFilePath;
+  int OpenFilterIndex = 1;
+
+  // Full path of ORVANE.INI, fixed at loading; the device library lies beside it.
+  std::string IniPath;
+
+  // Sets PortBase and the two registers that follow it.
+  void SetPortBase(uint16_t base) {
+    PortBase = base;
+    StatusPort = static_cast<uint16_t>(base + 1);
+    ControlPort = static_cast<uint16_t>(base + 2);
+  }
+};
+
+}  // namespace pellory

@@ -1,0 +1,17 @@
+// The texts of the application shell, byte for byte.
+#pragma once
+
+namespace pellory {
+
+inline constexpr char kIdleStatus[] = "Warte auf Eingaben";
+inline constexpr char kRemoveChipMessage[] = "Baustein jetzt unbedingt\naus dem Sockel nehmen !!!";
+inline constexpr char kNoHardwareMessage[] =
+    "Kann Hardware nicht finden !\n\nProgramm geht in den Demomodus.";
+inline constexpr char kNotAvailableMessage[] =
+    "Diese Funktion ist in dieser Version noch nicht verfügbar.";
+
+// The "Neue Datei" dialog.
+inline constexpr char kOpenFilter[] =
+    "*.* Alle Dateien|*.*|*.BIN Binär-Dateien|*.bin|*.HEX Hex-Dateien|*.hex||";
+
+}  // namespace pellory

@@ -1,0 +1,151 @@
+#include "shell/shell.h"
+
+#include "shell/messages.h"
+#include "shell/priority.h"
+#include "shell/version_text.h"
+#include "ui/control_ids.h"
+
+namespace pellory {
+
+namespace {
+constexpr int kStageCount = 12;
+// Where the busy window appears, relative to the main window's stored position.
+constexpr int kBusyOffsetX = 313;
+constexpr int kBusyOffsetY = 100;
+}  // namespace
+
+Shell::Shell(Ui& ui, AppSettings& settings, MessageBoxes& boxes, Progress& progress,
+             SettingsFile& settingsFile, std::string markerDirectory)
+    : ui_(ui),
+      settings_(settings),
+      boxes_(boxes),
+      progress_(progress),
+      settingsFile_(settingsFile),
+      busyMarker_(std::move(markerDirectory), kBusyMarkerName),
+      stages_(kStageCount + 1),
+      raisePriority_(RaiseProcessPriority),
+      restorePriority_(RestoreProcessPriority) {}
+
+void Shell::SetStage(int number, Stage stage) {
+  if (number >= 1 && number <= kStageCount) stages_[number] = std::move(stage);
+}
+
+void Shell::RunStartup(int windowWidth, int windowHeight) {
+  // 1: the front end has bound its controls and set its icon.
+  ui_.SetWindowTitle(MainWindowTitle());  // 2
+  settingsFile_.LoadSettings();           // 3
+  // 4
+  state_.WindowWidth = windowWidth;
+  state_.WindowHeight = windowHeight;
+  state_.PreviousX = settings_.WindowX;
+  state_.PreviousY = settings_.WindowY;
+  ui_.MoveMainWindow(settings_.WindowX, settings_.WindowY);
+  // 5: port access may set DemoMode.
+  state_.DemoMode = 0;
+  if (stages_[5]) stages_[5]();
+  // 6: the programmer search, only while port access works.
+  if (state_.DemoMode == 0 && stages_[6]) stages_[6]();
+  // 7
+  ui_.SetChecked(kIdVerifyAfterProgram, settings_.VerifyAfterProgram != 0);
+  ui_.SetChecked(kIdSaveBlankCells, settings_.SaveBlankCells != 0);
+  ui_.SetChecked(kIdCheckChecksums, settings_.CheckChecksums != 0);
+  ui_.SetChecked(kIdPageWrite, settings_.PageWriteEnabled != 0);
+  ui_.SetChecked(kIdListI2c, settings_.ListI2C != 0);
+  ui_.SetChecked(kIdListSpi, settings_.ListSPI != 0);
+  ui_.SetChecked(kIdListMicrowire, settings_.ListMicrowire != 0);
+  // 8
+  ui_.SetFileNameText(settings_.DataFileName);
+  // 9, 10
+  if (stages_[9]) stages_[9]();
+  if (stages_[10]) stages_[10]();
+  // 11
+  if (stages_[11]) stages_[11]();
+  ui_.SetControlEnabled(kIdAbort, false);
+  progress_.AbortFlag() = 0;
+  // 12: the front end puts the focus on the first control.
+  ui_.SetStatusText(kIdleStatus);
+}
+
+void Shell::OnMove(int x, int y) {
+  state_.PreviousX = settings_.WindowX;
+  state_.PreviousY = settings_.WindowY;
+  settings_.WindowX = x;
+  settings_.WindowY = y;
+}
+
+void Shell::OnMaximized() {
+  settings_.WindowX = state_.PreviousX;
+  settings_.WindowY = state_.PreviousY;
+  ui_.MoveMainWindow(state_.PreviousX, state_.PreviousY);
+}
+
+void Shell::OnMinimized() {
+  settings_.WindowX = state_.PreviousX;
+  settings_.WindowY = state_.PreviousY;
+}
+
+bool Shell::OnCloseRequest(int outerX, int outerY) {
+  if (IsBusy()) return false;
+  settings_.WindowX = outerX;
+  settings_.WindowY = outerY;
+  settingsFile_.SaveSettings();
+  boxes_.InfoBox(kRemoveChipMessage);
+  for (auto& hook : closeHooks_) hook();
+  return true;
+}
+
+bool Shell::IsBusy() const { return busyMarker_.IsHeld(); }
+
+void Shell::ShowBusyWindow() {
+  busyMarker_.Acquire();
+  ui_.ShowBusyWindow(settings_.WindowX + kBusyOffsetX, settings_.WindowY + kBusyOffsetY);
+}
+
+void Shell::HideBusyWindow() {
+  ui_.HideBusyWindow();
+  busyMarker_.Release();
+}
+
+void Shell::DisableControls() {
+  for (int id : kLockedControls) ui_.SetControlEnabled(id, false);
+}
+
+void Shell::EnableControls() {
+  for (int id : kLockedControls) ui_.SetControlEnabled(id, true);
+}
+
+void Shell::SetPriorityFunctions(std::function<void(int)> raise, std::function<void()> restore) {
+  raisePriority_ = std::move(raise);
+  restorePriority_ = std::move(restore);
+}
+
+void Shell::RaisePriority() {
+  if (raisePriority_) raisePriority_(state_.OsClass);
+}
+
+void Shell::RestorePriority() {
+  if (restorePriority_) restorePriority_();
+}
+
+void Shell::RunHardwareFrame(const std::function<void()>& operation) {
+  ShowBusyWindow();
+  for (auto& listener : frameListeners_) listener(true);
+  if (SelectDevice() == 0) {
+    DisableControls();
+    RaisePriority();
+    operation();
+    RestorePriority();
+    EnableControls();
+  }
+  FrameCleanUp();
+}
+
+void Shell::FrameCleanUp() {
+  ui_.SetControlEnabled(kIdAbort, false);
+  for (auto& listener : frameListeners_) listener(false);
+  progress_.AbortFlag() = 0;
+  ui_.SetStatusText(kIdleStatus);
+  HideBusyWindow();
+}
+
+}  // namespace pellory

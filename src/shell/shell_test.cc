@@ -1,0 +1,196 @@
+#include "shell/shell.h"
+
+#include <gtest/gtest.h>
+
+#include "shell/commands.h"
+#include "shell/messages.h"
+#include "shell/tool.h"
+#include "ui/control_ids.h"
+#include "ui/scripted_ui.h"
+#include "ui/temp_dir.h"
+
+namespace pellory {
+namespace {
+
+class ShellTest : public testing::Test {
+ protected:
+  ShellTest() : cwd_(dir_.path()), tool_(ui_, Options()) {}
+
+  ToolOptions Options() {
+    ToolOptions options;
+    options.MarkerDirectory = dir_.path();
+    options.KeepPriority = true;
+    return options;
+  }
+
+  TempDir dir_;
+  ScopedWorkingDirectory cwd_;
+  ScriptedUi ui_;
+  Tool tool_;
+};
+
+TEST_F(ShellTest, StartupRunsThePluggedStagesInOrder) {
+  std::vector<int> ran;
+  for (int stage : {5, 6, 9, 10, 11}) {
+    tool_.shell().SetStage(stage, [&ran, stage] { ran.push_back(stage); });
+  }
+  tool_.Start(400, 300);
+  EXPECT_EQ(ran, (std::vector<int>{5, 6, 9, 10, 11}));
+  EXPECT_EQ(ui_.Title, "Pellory V1.54");
+  EXPECT_FALSE(ui_.Enabled[kIdAbort]);
+  EXPECT_EQ(ui_.Status, kIdleStatus);
+  EXPECT_EQ(tool_.shell().state().WindowWidth, 400);
+}
+
+TEST_F(ShellTest, PortAccessFailureSkipsTheSearch) {
+  bool searched = false;
+  tool_.shell().SetStage(5, [&] { tool_.shell().DemoMode() = 1; });
+  tool_.shell().SetStage(6, [&] { searched = true; });
+  tool_.Start(400, 300);
+  EXPECT_FALSE(searched);
+  EXPECT_EQ(tool_.shell().DemoMode(), 1);
+}
+
+TEST_F(ShellTest, CheckBoxesAndFileNameFollowTheSettings) {
+  tool_.Start(400, 300);
+  const AppSettings& s = tool_.settings();
+  EXPECT_EQ(ui_.Checked[kIdVerifyAfterProgram], s.VerifyAfterProgram != 0);
+  EXPECT_EQ(ui_.Checked[kIdSaveBlankCells], s.SaveBlankCells != 0);
+  EXPECT_EQ(ui_.Checked[kIdListMicrowire], s.ListMicrowire != 0);
+  EXPECT_EQ(ui_.FileNameText, s.DataFileName);
+}
+
+TEST_F(ShellTest, BusyWindowSitsBesideTheStoredPosition) {
+  tool_.Start(400, 300);
+  tool_.settings().WindowX = 1000;
+  tool_.settings().WindowY = 700;
+  tool_.shell().ShowBusyWindow();
+  EXPECT_TRUE(ui_.BusyVisible);
+  EXPECT_EQ(ui_.BusyX, 1313);
+  EXPECT_EQ(ui_.BusyY, 800);
+  EXPECT_TRUE(tool_.shell().IsBusy());
+  tool_.shell().HideBusyWindow();
+  EXPECT_FALSE(tool_.shell().IsBusy());
+}
+
+TEST_F(ShellTest, MinimiseAndRestoreKeepThePositionBefore) {
+  tool_.Start(400, 300);
+  tool_.shell().OnMove(120, 80);
+  tool_.shell().OnMove(-32000, -32000);  // where a minimised window goes
+  tool_.shell().OnMinimized();
+  EXPECT_EQ(tool_.settings().WindowX, 120);
+  EXPECT_EQ(tool_.settings().WindowY, 80);
+}
+
+TEST_F(ShellTest, MaximiseIsUndone) {
+  tool_.Start(400, 300);
+  tool_.shell().OnMove(120, 80);
+  tool_.shell().OnMove(0, 0);
+  tool_.shell().OnMaximized();
+  EXPECT_EQ(ui_.WindowX, 120);
+  EXPECT_EQ(ui_.WindowY, 80);
+  EXPECT_EQ(tool_.settings().WindowX, 120);
+}
+
+TEST_F(ShellTest, CloseStoresTheOuterCornerAndWarns) {
+  tool_.Start(400, 300);
+  bool closedLibrary = false;
+  tool_.shell().AddCloseHook([&] { closedLibrary = true; });
+  EXPECT_TRUE(tool_.shell().OnCloseRequest(333, 222));
+  EXPECT_EQ(tool_.settings().WindowX, 333);
+  EXPECT_EQ(tool_.settings().WindowY, 222);
+  ASSERT_EQ(ui_.Boxes.size(), 1u);
+  EXPECT_EQ(ui_.Boxes[0].Text, kRemoveChipMessage);
+  EXPECT_EQ(ui_.Boxes[0].Kind, BoxKind::kInfo);
+  EXPECT_TRUE(closedLibrary);
+}
+
+TEST_F(ShellTest, CloseIsRefusedSilentlyWhileBusy) {
+  tool_.Start(400, 300);
+  BusyMarker other(dir_.path(), kBusyMarkerName);  // another instance's hardware action
+  ASSERT_TRUE(other.Acquire());
+  EXPECT_FALSE(tool_.shell().OnCloseRequest(1, 2));
+  EXPECT_TRUE(ui_.Boxes.empty());
+  EXPECT_NE(tool_.settings().WindowX, 1);
+}
+
+TEST_F(ShellTest, HardwareFrameLocksAndCleansUp) {
+  tool_.Start(400, 300);
+  std::vector<std::string> seen;
+  int raised = 0, restored = 0;
+  tool_.shell().SetPriorityFunctions([&](int osClass) { raised += 1 + osClass; },
+                                     [&] { ++restored; });
+  tool_.shell().RunHardwareFrame([&] {
+    EXPECT_TRUE(ui_.BusyVisible);
+    EXPECT_TRUE(tool_.shell().IsBusy());
+    for (int id : kLockedControls) EXPECT_FALSE(ui_.Enabled[id]) << id;
+    EXPECT_EQ(raised, 1);  // OsClass 0: the real-time class
+    ui_.SetControlEnabled(kIdAbort, true);
+    tool_.shell().OnAbort();
+    ui_.SetStatusText("Lese Baustein");
+  });
+  EXPECT_FALSE(ui_.BusyVisible);
+  EXPECT_FALSE(tool_.shell().IsBusy());
+  EXPECT_EQ(restored, 1);
+  for (int id : kLockedControls) EXPECT_TRUE(ui_.Enabled[id]) << id;
+  EXPECT_FALSE(ui_.Enabled[kIdAbort]);
+  EXPECT_EQ(tool_.progress().AbortFlag(), 0);
+  EXPECT_EQ(ui_.Status, kIdleStatus);
+}
+
+TEST_F(ShellTest, FailedSelectionSkipsTheOperationButCleansUp) {
+  tool_.Start(400, 300);
+  tool_.shell().SetSelectDevice([] { return 13; });
+  bool ran = false;
+  tool_.shell().RunHardwareFrame([&] { ran = true; });
+  EXPECT_FALSE(ran);
+  EXPECT_FALSE(ui_.BusyVisible);
+  EXPECT_FALSE(ui_.Enabled[kIdAbort]);
+  EXPECT_EQ(ui_.Enabled.count(kIdProgram), 0u);  // never locked
+}
+
+TEST_F(ShellTest, OptionBoxesCopyTheirState) {
+  tool_.Start(400, 300);
+  struct {
+    int id;
+    int AppSettings::*field;
+  } boxes[] = {{kIdVerifyAfterProgram, &AppSettings::VerifyAfterProgram},
+               {kIdSaveBlankCells, &AppSettings::SaveBlankCells},
+               {kIdCheckChecksums, &AppSettings::CheckChecksums},
+               {kIdPageWrite, &AppSettings::PageWriteEnabled}};
+  for (auto& box : boxes) {
+    tool_.commands().OnCheckBox(box.id, true);
+    EXPECT_EQ(tool_.settings().*box.field, 1) << box.id;
+    tool_.commands().OnCheckBox(box.id, false);
+    EXPECT_EQ(tool_.settings().*box.field, 0) << box.id;
+  }
+}
+
+TEST_F(ShellTest, ChooseDataFileTakesPathNameAndFilter) {
+  tool_.Start(400, 300);
+  ui_.OpenAnswers.push_back(FileDialogResult{"/home/anna/roms/probe.hex", 3});
+  EXPECT_EQ(tool_.commands().ChooseDataFile(), 0);
+  const AppSettings& s = tool_.settings();
+  EXPECT_EQ(s.DataFilePath, "/home/anna/roms/probe.hex");
+  EXPECT_EQ(s.DataFileName, "probe.hex");
+  EXPECT_EQ(s.DataDirectory, "/home/anna/roms/");
+  EXPECT_EQ(s.OpenFilterIndex, 3);
+  EXPECT_EQ(ui_.FileNameText, "probe.hex");
+  ASSERT_EQ(ui_.DialogRequests.size(), 1u);
+  EXPECT_TRUE(ui_.DialogRequests[0].MustExist);
+  EXPECT_EQ(ui_.DialogRequests[0].Filter, kOpenFilter);
+
+  EXPECT_EQ(tool_.commands().ChooseDataFile(), 3);  // cancelled: nothing changes
+  EXPECT_EQ(s.DataFileName, "probe.hex");
+}
+
+TEST_F(ShellTest, DemoModeRefusesHardwareCommands) {
+  tool_.shell().SetStage(5, [&] { tool_.shell().DemoMode() = 1; });
+  tool_.Start(400, 300);
+  tool_.commands().OnCommand(kIdBlankCheck);
+  ASSERT_EQ(ui_.Boxes.size(), 1u);
+  EXPECT_EQ(ui_.Boxes[0].Text, kDemoModeText);
+}
+
+}  // namespace
+}  // namespace pellory

@@ -1,0 +1,49 @@
+// MessageBoxes: the tool's standard message boxes over the Ui seam. Info, OK/Cancel and
+// Retry/Cancel boxes carry the information icon and are preceded by the system beep when
+// BeepOnMessage is on (read at the moment the box is shown); the plain box has neither.
+//
+// Answers: kIdOk (1), kIdCancel (2), kIdRetry (4). Texts are shown exactly as given.
+#pragma once
+
+#include <string>
+
+#include "settings/app_settings.h"
+#include "ui/ui.h"
+
+namespace pellory {
+
+inline constexpr char kDemoModeText[] =
+    "Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus.";
+inline constexpr char kTimeoutErrorText[] =
+    "\nTimeout-Fehler bei Datenübertragung !!\n\nMögliche Fehler:\n\nBrenner nicht "
+    "eingeschaltet.\nBrenner an der falschen Schnittstelle oder\ngar nicht angeschlossen.\n"
+    "Falsche Port-Adresse in den PREFS.\nKabel defekt oder viel zu lang.\nEin "
+    "Druckerumschalter falsch geschaltet ?\nBaustein im Sockel vergessen !!";
+inline constexpr char kHexReadErrorText[] = "Fehler beim Lesen der Hex-Datei !";
+
+class MessageBoxes {
+ public:
+  MessageBoxes(Ui& ui, const AppSettings& settings) : ui_(ui), settings_(settings) {}
+
+  int InfoBox(const std::string& text) { return Show(BoxKind::kInfo, text); }
+  int RetryCancelBox(const std::string& text) { return Show(BoxKind::kRetryCancel, text); }
+  int OkCancelBox(const std::string& text) { return Show(BoxKind::kOkCancel, text); }
+  void PlainBox(const std::string& text) { ui_.ShowMessageBox(BoxKind::kPlain, text); }
+
+  void DemoModeBox() { InfoBox(kDemoModeText); }
+  void TimeoutErrorBox() { InfoBox(kTimeoutErrorText); }
+  void HexReadErrorBox() { InfoBox(kHexReadErrorText); }
+
+  Ui& ui() { return ui_; }
+
+ private:
+  int Show(BoxKind kind, const std::string& text) {
+    if (settings_.BeepOnMessage) ui_.Beep();
+    return ui_.ShowMessageBox(kind, text);
+  }
+
+  Ui& ui_;
+  const AppSettings& settings_;
+};
+
+}  // namespace pellory
