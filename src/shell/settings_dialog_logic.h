@@ -1,0 +1,48 @@
+// The "Einstellungen" dialog without its window: the texts it opens with, and the check and
+// the apply of what the user confirmed with OK. Front ends draw the dialog and call these.
+//
+// Fields are checked in order: port text (any text), "Timeout-Zähler" 10000..10000000,
+// "Korrektur" 70..100, "Länge HEX-Zeile" 2..254, "Signalton". The first field that is not
+// a number or is out of range stops the check with the framework's validation message; the
+// settings are then unchanged and the focus belongs on that field.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/app_settings.h"
+
+namespace pellory {
+
+// Control ids of the dialog.
+inline constexpr int kIdDialogOk = 1;
+inline constexpr int kIdDialogCancel = 2;
+inline constexpr int kIdPortField = 1009;
+inline constexpr int kIdTimeoutField = 1005;
+inline constexpr int kIdCorrectionField = 1016;
+inline constexpr int kIdHexLineField = 1017;
+inline constexpr int kIdBeepBox = 1018;
+
+struct SettingsDialogFields {
+  std::string Port;
+  std::string TimeoutCount;
+  std::string Correction;
+  std::string HexLineLength;
+  bool Beep = false;
+};
+
+struct SettingsDialogError {
+  int FieldId;          // the field that failed
+  std::string Message;  // the validation message to show
+};
+
+// The entries of the port list, in order.
+const std::vector<std::string>& PortChoices();
+// The field texts the dialog opens with.
+SettingsDialogFields SettingsDialogOpen(const AppSettings& settings);
+// Checks FIELDS; when all are valid applies them to SETTINGS and returns nothing.
+std::optional<SettingsDialogError> SettingsDialogApply(const SettingsDialogFields& fields,
+                                                       AppSettings& settings);
+
+}  // namespace pellory
