@@ -1,0 +1,36 @@
+// DeviceBus: the protocol primitives and socket power the whole-device operations use,
+// as one record of callables that the composition root binds to the link and protocol
+// objects. The operations see the chip only through it, so their loops can be run against
+// a chip image in tests.
+//
+// Addresses are cell addresses: bytes, or 16-bit words for MicrowireReadWord. The I2C read
+// sets NoAckFlag of the operation state (and has shown its message) when the chip did not
+// acknowledge. Spi25CheckId, Spi25BeginRead and At45BeginRead return 0 or the link's
+// kResultIdentityFailed; the two Begin calls leave chip select low on success, and Deselect
+// raises it (bit 0 of BusLatch) to end the continuous read.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace pellory {
+
+struct DeviceBus {
+  std::function<void()> PowerReset;
+  std::function<void()> PowerOn;
+  std::function<void()> PowerOff;
+
+  std::function<uint8_t(uint32_t)> I2cReadAt;
+  std::function<uint8_t(uint32_t)> SpiReadAt;
+  std::function<uint8_t()> SpiReadByteToggled;
+  std::function<uint16_t(uint32_t)> MicrowireReadWord;
+  std::function<uint8_t(uint32_t)> SdaReadByte;
+
+  std::function<int()> Spi25CheckId;
+  std::function<int()> Spi25BeginRead;
+  std::function<int()> At45BeginRead;
+  std::function<uint8_t()> At45ReadStatus;
+  std::function<void()> Deselect;
+};
+
+}  // namespace pellory

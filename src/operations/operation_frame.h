@@ -1,0 +1,71 @@
+// OperationFrame: what every whole-device operation shares: the four prompts that name the
+// device and say how to insert it, the start of the work (the "Abbrechen" button, the
+// status text), the reading of one cell in any programming mode, and the AT45 density
+// report. The operations themselves (blank check, read into a file, program, verify) keep
+// their own loops and call these pieces in their documented order.
+//
+// Prompts answer kIdOk or kIdCancel. The device is the descriptor SelectDevice loaded; its
+// Size counts bytes, or 16-bit words in Microwire mode. Texts are built without any length
+// limit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "library/device_descriptor.h"
+#include "link/operation_state.h"
+#include "operations/device_bus.h"
+#include "ui/message_boxes.h"
+#include "ui/progress.h"
+
+namespace pellory {
+
+enum class PromptKind { kProgram, kVerify, kRead, kBlankCheck };
+
+// The full text of a prompt. COUNT is the "Anzahl Bytes" value; HIGHEST is shown by the
+// program and verify prompts only; LABEL is the format label (ignored by the blank check).
+std::string PromptText(PromptKind kind, const DeviceDescriptor& device, const std::string& label,
+                       uint32_t count, uint32_t highest);
+
+class OperationFrame {
+ public:
+  OperationFrame(MessageBoxes& boxes, Progress& progress, const DeviceDescriptor& device,
+                 OperationState& state, DeviceBus& bus)
+      : boxes_(boxes), progress_(progress), device_(device), state_(state), bus_(bus) {}
+
+  // Program and verify show DataByteCount and HighestAddress; read and blank check the
+  // device size.
+  int ProgramPrompt(const std::string& label);
+  int VerifyPrompt(const std::string& label);
+  int ReadPrompt(const std::string& label);
+  int BlankCheckPrompt();
+
+  // Enables "Abbrechen", shows STATUS in the status line (none when empty) and repaints the
+  // window at once, so the user sees the work start before the first bar step.
+  void BeginWork(const char* status);
+
+  // Reads the byte at CurrentAddress (or the next byte of the open continuous read in the
+  // AT45 and SPI25 modes). Not for Microwire.
+  uint8_t ReadByteCell();
+
+  // Shows the AT45 density mismatch with the code expected and the one the chip reports.
+  void ReportDensityMismatch();
+
+  MessageBoxes& boxes() { return boxes_; }
+  Progress& progress() { return progress_; }
+  const DeviceDescriptor& device() const { return device_; }
+  OperationState& state() { return state_; }
+  DeviceBus& bus() { return bus_; }
+  bool Aborted() const { return progress_.state().AbortFlag != 0; }
+
+ private:
+  int Prompt(PromptKind kind, const std::string& label, uint32_t count, uint32_t highest);
+
+  MessageBoxes& boxes_;
+  Progress& progress_;
+  const DeviceDescriptor& device_;
+  OperationState& state_;
+  DeviceBus& bus_;
+};
+
+}  // namespace pellory
