@@ -1,5 +1,7 @@
 #include "shell/commands.h"
 
+#include <utility>
+
 #include "shell/messages.h"
 #include "ui/control_ids.h"
 
@@ -13,6 +15,46 @@ std::string DirectoryPart(const std::string& path) {
 std::string FileNamePart(const std::string& path) {
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+namespace {
+
+// Splits a file name into name and extension (with its dot). A leading dot belongs to the
+// name: ".config" has no extension.
+std::pair<std::string, std::string> SplitExtension(const std::string& fileName) {
+  size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos || dot == 0) return {fileName, std::string()};
+  return {fileName.substr(0, dot), fileName.substr(dot)};
+}
+
+// Save dialog filter indexes whose formats carry 16-bit addresses only: Intel 8,
+// Motorola S1, MOS Technology, Tektronix.
+bool Is16BitFilter(int k) {
+  return k == 3 || k == 6 || k == 9 || k == 10;
+}
+constexpr int kMcs86Filter = 5;
+constexpr uint64_t k64k = 0x10000;
+constexpr uint64_t kMcs86Limit = 0x100000;
+
+}  // namespace
+
+std::string WithoutExtension(const std::string& fileName) {
+  return SplitExtension(fileName).first;
+}
+
+ReadTarget ReadTargetFor(const std::string& path, int format) {
+  ReadTarget target;
+  target.Directory = DirectoryPart(path);
+  auto [name, extension] = SplitExtension(FileNamePart(path));
+  if (format == 1) {
+    extension = ".bin";
+  } else if (format >= 2 && format <= 9) {
+    extension = ".hex";
+  }
+  // "*.* Alle Dateien" keeps what the user typed and writes a binary image.
+  target.FileFormat = format == 0 ? 1 : format;
+  target.FileName = name + extension;
+  return target;
 }
 
 void Commands::OnCommand(int id) {
@@ -32,7 +74,11 @@ void Commands::OnCommand(int id) {
       shell_.OnAbort();
       break;
     case kIdBlankCheck:
+      BlankCheckCommand();
+      break;
     case kIdRead:
+      ReadCommand();
+      break;
     case kIdErase:
       NotAvailable(false);
       break;
@@ -57,6 +103,77 @@ void Commands::NotAvailable(bool needsFile) {
   shell_.boxes().InfoBox(kNotAvailableMessage);
 }
 
+void Commands::RunOperation(const std::function<int()>& operation) {
+  lastResult_ = 0;
+  shell_.RunHardwareFrame([this, &operation] { lastResult_ = operation(); });
+}
+
+void Commands::BlankCheckCommand() {
+  // The demo refusal comes first, even while another instance is busy.
+  if (shell_.DemoMode()) {
+    shell_.boxes().DemoModeBox();
+    return;
+  }
+  if (shell_.IsBusy()) return;
+  if (!blankCheck_) {
+    shell_.boxes().InfoBox(kNotAvailableMessage);
+    return;
+  }
+  RunOperation(blankCheck_);
+}
+
+bool Commands::FormatFitsDevice(int k, uint64_t bytes) {
+  if (bytes > k64k && Is16BitFilter(k)) {
+    shell_.boxes().InfoBox(kTooLargeFor64k);
+    return false;
+  }
+  if (bytes > kMcs86Limit && k == kMcs86Filter) {
+    shell_.boxes().InfoBox(kTooLargeForMcs86);
+    return false;
+  }
+  return true;
+}
+
+void Commands::ReadCommand() {
+  if (shell_.IsBusy()) return;
+  AppSettings& s = shell_.settings();
+  FileDialogRequest request;
+  request.Filter = kReadFilter;
+  request.FilterIndex = s.FileFormat + 1;
+  request.InitialDirectory = s.DataDirectory;
+  request.InitialName = WithoutExtension(s.DataFileName);
+  request.DefaultExtension = kReadDefaultExtension;
+  request.OverwritePrompt = true;
+  auto chosen = shell_.ui().SaveFileDialog(request);
+  if (!chosen) {
+    shell_.FrameCleanUp();
+    return;
+  }
+  // Addresses in the files count bytes; a Microwire cell is two of them.
+  uint64_t bytes = 0;
+  if (selectedDevice_) {
+    bytes = uint64_t{selectedDevice_->Size} *
+            (selectedDevice_->ProgrammingMode == kModeMicrowire ? 2 : 1);
+  }
+  if (!FormatFitsDevice(chosen->FilterIndex, bytes)) return;
+  s.FileFormat = chosen->FilterIndex - 1;
+  if (shell_.DemoMode()) {
+    shell_.boxes().DemoModeBox();
+    return;
+  }
+  ReadTarget target = ReadTargetFor(chosen->Path, s.FileFormat);
+  s.FileFormat = target.FileFormat;
+  s.DataFilePath = target.Directory + target.FileName;
+  s.DataDirectory = target.Directory;
+  s.DataFileName = target.FileName;
+  shell_.ui().SetFileNameText(s.DataFileName);
+  if (!readDevice_) {
+    shell_.boxes().InfoBox(kNotAvailableMessage);
+    return;
+  }
+  RunOperation(readDevice_);
+}
+
 void Commands::OnCheckBox(int id, bool checked) {
   AppSettings& s = shell_.settings();
   int value = checked ? 1 : 0;
@@ -79,6 +196,7 @@ void Commands::OnCheckBox(int id, bool checked) {
   auto plugged = checkBoxes_.find(id);
   if (plugged != checkBoxes_.end()) {
     plugged->second(checked);
+    if (selectedDevice_) shell_.SelectDevice();
     return;
   }
   if (id == kIdListI2c) s.ListI2C = value;
@@ -90,6 +208,8 @@ void Commands::OnListSelection(int id, int index) {
   auto plugged = lists_.find(id);
   if (plugged != lists_.end()) {
     plugged->second(index);
+    // The list fills parse other lines into the descriptor; bring back the chosen one.
+    if (selectedDevice_) shell_.SelectDevice();
     return;
   }
   if (id == kIdManufacturerList) shell_.settings().ManufacturerIndex = index;

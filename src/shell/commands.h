@@ -7,9 +7,11 @@
 // subsystems that provide them. A command whose operation is not there yet says so.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 
+#include "library/device_descriptor.h"
 #include "shell/shell.h"
 
 namespace pellory {
@@ -28,24 +30,55 @@ class Commands {
   // The "Neue Datei" dialog: 0 when a file was chosen, 3 when cancelled.
   int ChooseDataFile();
 
+  // "Leertest" and "Auslesen": their checks, then the operation inside the hardware frame.
+  void BlankCheckCommand();
+  void ReadCommand();
+  // The result of the last device operation a command ran; 0 when none ran.
+  int LastResult() const { return lastResult_; }
+
+  // The device operations of "Leertest" and "Auslesen" (the latter reads the whole device,
+  // from address 0 for Size cells, into DataFilePath as FileFormat).
+  void SetBlankCheck(std::function<int()> operation) { blankCheck_ = std::move(operation); }
+  void SetReadDeviceToFile(std::function<int()> operation) { readDevice_ = std::move(operation); }
+  // The descriptor of the device chosen in the lists. The commands reload it whenever the
+  // choice changes, so "Auslesen" knows the size before its frame runs.
+  void SetSelectedDevice(const DeviceDescriptor* device) { selectedDevice_ = device; }
+
   // Hardware command handlers by button id, and the handlers of the family check boxes
   // (1010, 1014, 1015) and the two lists (1004, 1011), plugged in by their subsystems.
   void SetCommand(int id, std::function<void()> handler) { commands_[id] = std::move(handler); }
   void SetCheckBoxHandler(int id, std::function<void(bool)> handler) {
     checkBoxes_[id] = std::move(handler);
   }
-  void SetListHandler(int id, std::function<void(int)> handler) {
-    lists_[id] = std::move(handler);
-  }
+  void SetListHandler(int id, std::function<void(int)> handler) { lists_[id] = std::move(handler); }
 
  private:
   void NotAvailable(bool needsFile);
+  // False (after its message) when format index K of the save dialog cannot carry a
+  // device of BYTES bytes.
+  bool FormatFitsDevice(int k, uint64_t bytes);
+  void RunOperation(const std::function<int()>& operation);
 
   Shell& shell_;
   std::map<int, std::function<void()>> commands_;
   std::map<int, std::function<void(bool)>> checkBoxes_;
   std::map<int, std::function<void(int)>> lists_;
+  std::function<int()> blankCheck_;
+  std::function<int()> readDevice_;
+  const DeviceDescriptor* selectedDevice_ = nullptr;
+  int lastResult_ = 0;
 };
+
+// The result of the "Auslesen" extension rule for a chosen PATH and FileFormat value
+// FORMAT (0 for "*.* Alle Dateien"): the path to write and the format to write it in.
+struct ReadTarget {
+  std::string Directory;  // up to and including the last "/"
+  std::string FileName;   // name and extension
+  int FileFormat = 1;
+};
+ReadTarget ReadTargetFor(const std::string& path, int format);
+// A file name without its extension (a leading dot is part of the name).
+std::string WithoutExtension(const std::string& fileName);
 
 // Splits a path into its directory part (up to and including the last "/") and the rest.
 std::string DirectoryPart(const std::string& path);

@@ -14,4 +14,21 @@ inline constexpr char kNotAvailableMessage[] =
 inline constexpr char kOpenFilter[] =
     "*.* Alle Dateien|*.*|*.BIN Binär-Dateien|*.bin|*.HEX Hex-Dateien|*.hex||";
 
+// The "Auslesen" save dialog: ten filters, index = FileFormat + 1.
+inline constexpr char kReadFilter[] =
+    "*.* Alle Dateien|*.*|*.BIN Binär|*.bin|*.HEX Intel8|*.hex|*.HEX Intel32|*.hex|*.HEX "
+    "IntelMCS|*.hex|*.HEX Motorola S1 Exorciser|*.hex|*.HEX Motorola S2 Exormax|*.hex|*.HEX "
+    "Motorola S3 32Bit|*.hex|*.HEX MOS Technology|*.hex|*.HEX Tektronix|*.hex||";
+inline constexpr char kReadDefaultExtension[] = "hex";
+inline constexpr char kTooLargeFor64k[] =
+    "Die aktuelle Bausteingröße beträgt mehr als 64kB !\nDas ausgewählte Datenformat "
+    "unterstützt mur 64kB Daten.\nZum auslesen des Bausteines sind folgende Datei-Formate "
+    "geeignet:\n\nBinär\nIntel MCS86\nIntel32\nMotorola S2\nMotorola S3\n\n\n*** Vorgang "
+    "abgebrochen ! ***";
+// Intel MCS86 segment records reach 1 MB; a larger device needs another format.
+inline constexpr char kTooLargeForMcs86[] =
+    "Die aktuelle Bausteingröße beträgt mehr als 1MB !\nDas Datenformat Intel MCS86 "
+    "unterstützt nur 1MB Daten.\nZum auslesen des Bausteines sind folgende Datei-Formate "
+    "geeignet:\n\nBinär\nIntel32\nMotorola S2\nMotorola S3\n\n\n*** Vorgang abgebrochen ! ***";
+
 }  // namespace pellory
