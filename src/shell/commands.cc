@@ -35,6 +35,9 @@ bool Is16BitFilter(int k) {
 constexpr int kMcs86Filter = 5;
 constexpr uint64_t k64k = 0x10000;
 constexpr uint64_t kMcs86Limit = 0x100000;
+// What a read refused for its format reports to a caller that asks (the terminal's exit
+// status): the value of a failed read.
+constexpr int kReadRefusedResult = 4;
 
 }  // namespace
 
@@ -109,6 +112,7 @@ void Commands::RunOperation(const std::function<int()>& operation) {
 }
 
 void Commands::BlankCheckCommand() {
+  lastResult_ = 0;
   // The demo refusal comes first, even while another instance is busy.
   if (shell_.DemoMode()) {
     shell_.boxes().DemoModeBox();
@@ -135,6 +139,7 @@ bool Commands::FormatFitsDevice(int k, uint64_t bytes) {
 }
 
 void Commands::ReadCommand() {
+  lastResult_ = 0;
   if (shell_.IsBusy()) return;
   AppSettings& s = shell_.settings();
   FileDialogRequest request;
@@ -155,7 +160,10 @@ void Commands::ReadCommand() {
     bytes = uint64_t{selectedDevice_->Size} *
             (selectedDevice_->ProgrammingMode == kModeMicrowire ? 2 : 1);
   }
-  if (!FormatFitsDevice(chosen->FilterIndex, bytes)) return;
+  if (!FormatFitsDevice(chosen->FilterIndex, bytes)) {
+    lastResult_ = kReadRefusedResult;
+    return;
+  }
   s.FileFormat = chosen->FilterIndex - 1;
   if (shell_.DemoMode()) {
     shell_.boxes().DemoModeBox();

@@ -33,7 +33,8 @@ class Commands {
   // "Leertest" and "Auslesen": their checks, then the operation inside the hardware frame.
   void BlankCheckCommand();
   void ReadCommand();
-  // The result of the last device operation a command ran; 0 when none ran.
+  // The result of the last device operation a command ran; 0 when none ran or the command
+  // stopped silently, 4 when "Auslesen" refused the chosen format for the device's size.
   int LastResult() const { return lastResult_; }
 
   // The device operations of "Leertest" and "Auslesen" (the latter reads the whole device,

@@ -165,6 +165,7 @@ TEST_F(CommandsTest, SizeRulesOfTheFormats) {
       EXPECT_EQ(ui_.BoxTexts(), Texts{c.Refusal}) << label;
       EXPECT_EQ(runs_, 0) << label;
       EXPECT_EQ(settings().FileFormat, 1) << label;
+      EXPECT_EQ(commands().LastResult(), 4) << label;
       EXPECT_FALSE(tool_.shell().IsBusy());
     } else {
       EXPECT_TRUE(ui_.Boxes.empty()) << label;
