@@ -212,9 +212,8 @@ TEST_F(MainWindowTest, ControlsLieInsideTheWindowWithoutOverlapping) {
 TEST_F(MainWindowTest, StartsAtTheStoredPosition) {
   dir_.Write("ORVANE.INI", "[PelloryRom INI-Section]\r\nX-Koord=150\r\nY-Koord=120\r\n");
   Start();
-  // TODO(settings loader): drop this guard once ORVANE.INI is read.
-  if (tool_.settings().WindowX != 150) GTEST_SKIP() << "ORVANE.INI is not read yet";
   EXPECT_EQ(window_.frameGeometry().topLeft(), QPoint(150, 120));
+  EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainWindowTest, StartPlacesTheWindowWhereTheSettingsSay) {
@@ -227,14 +226,24 @@ TEST_F(MainWindowTest, StartPlacesTheWindowWhereTheSettingsSay) {
 
 TEST_F(MainWindowTest, CloseStoresTheOuterCornerAndAsksToRemoveTheChip) {
   Start();
+  std::string iniAtMessage;
+  ui_.hooks().AnswerBox = [&](BoxKind, const std::string& text) {
+    boxes_.push_back(text);
+    iniAtMessage = dir_.Exists("ORVANE.INI") ? dir_.Read("ORVANE.INI") : "";
+    return kIdOk;
+  };
   MoveTo(200, 150);
   EXPECT_EQ(tool_.settings().WindowX, window_.geometry().x());
   EXPECT_EQ(tool_.settings().WindowY, window_.geometry().y());
   EXPECT_TRUE(window_.close());
   EXPECT_FALSE(window_.isVisible());
   EXPECT_EQ(boxes_, (std::vector<std::string>{kRemoveChipMessage}));
-  EXPECT_EQ(QPoint(tool_.settings().WindowX, tool_.settings().WindowY),
-            window_.frameGeometry().topLeft());
+  const QPoint outer = window_.frameGeometry().topLeft();
+  EXPECT_EQ(QPoint(tool_.settings().WindowX, tool_.settings().WindowY), outer);
+  // Saved before the message, so the file holds the position whatever happens next.
+  const std::string& ini = iniAtMessage;
+  EXPECT_NE(ini.find("X-Koord=" + std::to_string(outer.x())), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Y-Koord=" + std::to_string(outer.y())), std::string::npos) << ini;
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedSilentlyWhileAHardwareActionRuns) {

@@ -123,6 +123,13 @@ TEST_F(SettingsDialogTest, TheFirstBadFieldGetsTheFocusAndNothingChanges) {
   }
 }
 
+TEST_F(SettingsDialogTest, ShowsTheValidationMessageOfTheFailingField) {
+  Fill("0x378", "500000", "69", "32", false);
+  PressOk();
+  EXPECT_EQ(messages_,
+            std::vector<std::string>{"Bitte geben Sie eine ganze Zahl zwischen 70 und 100 ein."});
+}
+
 TEST_F(SettingsDialogTest, OkAppliesEveryFieldToItsSettingAndCloses) {
   Fill("0x278", "20000", "90", "16", true);
   PressOk();
