@@ -9,7 +9,7 @@ namespace {
 
 constexpr char kBusyPictureResource[] = ":/bitmaps/138.png";
 
-constexpr ControlSpec kControls[] = {
+constexpr TemplateControl kControls[] = {
     {kNoControlId, ControlKind::kFramedPicture, kBusyPictureResource, 2, 2, 46, 46},
 };
 

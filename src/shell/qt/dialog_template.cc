@@ -70,9 +70,9 @@ QComboBox* MakeComboBox(QWidget* parent) {
   return combo;
 }
 
-QWidget* MakeControl(QWidget* parent, const ControlSpec& spec, QRect rect) {
-  const QString caption = QString::fromUtf8(spec.Caption);
-  switch (spec.Kind) {
+QWidget* MakeControl(QWidget* parent, const TemplateControl& entry, QRect rect) {
+  const QString caption = QString::fromUtf8(entry.Caption);
+  switch (entry.Kind) {
     case ControlKind::kStatic: {
       auto* label = new QLabel(caption, parent);
       label->setTextFormat(Qt::PlainText);
@@ -88,13 +88,13 @@ QWidget* MakeControl(QWidget* parent, const ControlSpec& spec, QRect rect) {
     case ControlKind::kPushButton:
     case ControlKind::kDefaultButton: {
       auto* button = new QPushButton(caption, parent);
-      button->setDefault(spec.Kind == ControlKind::kDefaultButton);
+      button->setDefault(entry.Kind == ControlKind::kDefaultButton);
       return button;
     }
     case ControlKind::kReadOnlyEdit:
     case ControlKind::kEdit: {
       auto* edit = new QLineEdit(caption, parent);
-      if (spec.Kind == ControlKind::kReadOnlyEdit) {
+      if (entry.Kind == ControlKind::kReadOnlyEdit) {
         edit->setReadOnly(true);
         QPalette palette = edit->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Window));
@@ -106,8 +106,8 @@ QWidget* MakeControl(QWidget* parent, const ControlSpec& spec, QRect rect) {
       return MakeComboBox(parent);
     case ControlKind::kPicture:
     case ControlKind::kFramedPicture:
-      return MakePicture(parent, spec.Caption, rect.size(),
-                         spec.Kind == ControlKind::kFramedPicture);
+      return MakePicture(parent, entry.Caption, rect.size(),
+                         entry.Kind == ControlKind::kFramedPicture);
     case ControlKind::kGroupBox:
       return new TemplateGroupBox(caption, parent);
     case ControlKind::kCheckBox:
@@ -154,19 +154,19 @@ QRect DialogUnits::ToPixels(int x, int y, int width, int height) const {
   return QRect(ToPixelsX(x), ToPixelsY(y), ToPixelsX(width), ToPixelsY(height));
 }
 
-std::map<int, QWidget*> BuildControls(QWidget* parent, std::span<const ControlSpec> table,
+std::map<int, QWidget*> BuildControls(QWidget* parent, std::span<const TemplateControl> table,
                                       const DialogUnits& units) {
   std::map<int, QWidget*> controls;
-  for (const ControlSpec& spec : table) {
-    QRect rect = units.ToPixels(spec.X, spec.Y, spec.Width, spec.Height);
-    QWidget* control = MakeControl(parent, spec, rect);
+  for (const TemplateControl& entry : table) {
+    QRect rect = units.ToPixels(entry.X, entry.Y, entry.Width, entry.Height);
+    QWidget* control = MakeControl(parent, entry, rect);
     if (auto* combo = qobject_cast<QComboBox*>(control)) {
       PlaceComboBox(combo, rect);
     } else {
       control->setGeometry(rect);
     }
-    control->setObjectName(QString::number(spec.Id));
-    if (spec.Id != kNoControlId) controls[spec.Id] = control;
+    control->setObjectName(QString::number(entry.Id));
+    if (entry.Id != kNoControlId) controls[entry.Id] = control;
   }
   return controls;
 }

@@ -35,7 +35,7 @@ enum class ControlKind {
 // Controls without an id, like the labels and group boxes of a template.
 inline constexpr int kNoControlId = -1;
 
-struct ControlSpec {
+struct TemplateControl {
   int Id;
   ControlKind Kind;
   const char* Caption;
@@ -63,7 +63,7 @@ class DialogUnits {
 };
 
 // The controls of TABLE, created on PARENT (which already has the dialog font), by id.
-std::map<int, QWidget*> BuildControls(QWidget* parent, std::span<const ControlSpec> table,
+std::map<int, QWidget*> BuildControls(QWidget* parent, std::span<const TemplateControl> table,
                                       const DialogUnits& units);
 
 }  // namespace pellory

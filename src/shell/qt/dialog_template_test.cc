@@ -38,7 +38,7 @@ TEST(DialogUnits, FollowTheFont) {
 }
 
 TEST(DialogTemplate, BuildsNamedControlsInTableOrder) {
-  constexpr ControlSpec table[] = {
+  constexpr TemplateControl table[] = {
       {kNoControlId, ControlKind::kStatic, "Text", 1, 1, 20, 8},
       {10, ControlKind::kPushButton, "Eins", 0, 10, 40, 12},
       {11, ControlKind::kDefaultButton, "Zwei", 0, 30, 40, 12},

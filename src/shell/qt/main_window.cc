@@ -17,7 +17,7 @@ namespace {
 constexpr char kPictureResource[] = ":/bitmaps/132.png";
 
 // The window template, in tab order.
-constexpr ControlSpec kControls[] = {
+constexpr TemplateControl kControls[] = {
     {kIdStatusLine, ControlKind::kStatic, "Warte auf Eingaben", 6, 4, 252, 8},
     {kIdProgressBar, ControlKind::kProgressBar, "", 4, 14, 256, 10},
     {kIdBlankCheck, ControlKind::kPushButton, "Leertest", 4, 30, 50, 12},

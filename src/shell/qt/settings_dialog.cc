@@ -10,7 +10,7 @@ namespace pellory {
 
 namespace {
 
-constexpr ControlSpec kControls[] = {
+constexpr TemplateControl kControls[] = {
     {kNoControlId, ControlKind::kStatic, "Portadresse", 5, 5, 50, 8},
     {kIdPortField, ControlKind::kComboBox, "", 5, 15, 48, 65},
     {kNoControlId, ControlKind::kStatic, "Länge HEX-Zeile", 65, 5, 60, 8},
