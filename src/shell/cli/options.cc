@@ -55,21 +55,19 @@ const CommandGrammar* FindCommand(const std::string& name) {
 
 // --- The options -----------------------------------------------------------------------
 
-// Applies VALUE (empty for a flag) to the options; returns a usage error or "".
-using Apply = std::string (*)(const std::string& value, CliOptions& o);
+// Applies VALUE to the options; returns a usage error or "".
+using Setter = std::string (*)(const std::string& value, CliOptions& o);
 
+// An option is a flag, a text that must not be empty, or a value with its own check.
 struct OptionSpec {
   const char* Long;  // without "--"
   char Short;        // 0: none
-  bool TakesValue;
-  Apply Set;
-};
+  bool CliOptions::*Flag = nullptr;
+  std::string CliOptions::*Text = nullptr;
+  Setter Set = nullptr;
 
-std::string NotEmpty(const std::string& value, const char* option, std::string& field) {
-  if (value.empty()) return StrFormat(kEmptyValue, option);
-  field = value;
-  return "";
-}
+  bool TakesValue() const { return Flag == nullptr; }
+};
 
 std::string SetFormat(const std::string& v, CliOptions& o) {
   return ParseFormatName(v, o.Format) ? "" : StrFormat(kBadFormat, v.c_str());
@@ -91,44 +89,33 @@ std::string SetSimPort(const std::string& v, CliOptions& o) {
   return ParsePortAddress(v, o.SimPort) ? "" : StrFormat(kBadSimPort, v.c_str());
 }
 
-constexpr OptionSpec kOptions[] = {
-    {"workdir", 'C', true,
-     [](const std::string& v, CliOptions& o) { return NotEmpty(v, "--workdir", o.Workdir); }},
-    {"manufacturer", 'm', true,
-     [](const std::string& v, CliOptions& o) {
-       return NotEmpty(v, "--manufacturer", o.Manufacturer);
-     }},
-    {"device", 'd', true,
-     [](const std::string& v, CliOptions& o) { return NotEmpty(v, "--device", o.Device); }},
-    {"format", 'f', true, SetFormat},
-    {"set", 0, true, SetSetting},
-    {"save", 0, false,
-     [](const std::string&, CliOptions& o) { return (o.Save = true, std::string()); }},
-    {"yes", 'y', false,
-     [](const std::string&, CliOptions& o) { return (o.Yes = true, std::string()); }},
-    {"answers", 0, true, SetAnswers},
-    {"simulate", 0, false,
-     [](const std::string&, CliOptions& o) { return (o.Simulate = true, std::string()); }},
-    {"sim-port", 0, true, SetSimPort},
-    {"chip", 0, true,
-     [](const std::string& v, CliOptions& o) { return NotEmpty(v, "--chip", o.ChipFile); }},
-    {"chip-type", 0, true,
-     [](const std::string& v, CliOptions& o) { return NotEmpty(v, "--chip-type", o.ChipType); }},
-    {"fault", 0, true,
-     [](const std::string& v, CliOptions& o) { return ParseFaultList(v, o.Faults); }},
-    {"trace", 0, true,
-     [](const std::string& v, CliOptions& o) { return NotEmpty(v, "--trace", o.TraceFile); }},
-    {"log", 0, true,
-     [](const std::string& v, CliOptions& o) { return NotEmpty(v, "--log", o.LogFile); }},
-    {"stats", 0, false,
-     [](const std::string&, CliOptions& o) { return (o.Stats = true, std::string()); }},
-    {"progress", 0, false,
-     [](const std::string&, CliOptions& o) { return (o.Progress = true, std::string()); }},
-    {"help", 'h', false,
-     [](const std::string&, CliOptions& o) { return (o.Help = true, std::string()); }},
-    {"version", 0, false,
-     [](const std::string&, CliOptions& o) { return (o.Version = true, std::string()); }},
+std::string SetFaults(const std::string& v, CliOptions& o) {
+  return ParseFaultList(v, o.Faults);
+}
+
+// clang-format off
+const OptionSpec kOptions[] = {
+    {"workdir",      'C', nullptr, &CliOptions::Workdir},
+    {"manufacturer", 'm', nullptr, &CliOptions::Manufacturer},
+    {"device",       'd', nullptr, &CliOptions::Device},
+    {"format",       'f', nullptr, nullptr, SetFormat},
+    {"set",          0,   nullptr, nullptr, SetSetting},
+    {"save",         0,   &CliOptions::Save},
+    {"yes",          'y', &CliOptions::Yes},
+    {"answers",      0,   nullptr, nullptr, SetAnswers},
+    {"simulate",     0,   &CliOptions::Simulate},
+    {"sim-port",     0,   nullptr, nullptr, SetSimPort},
+    {"chip",         0,   nullptr, &CliOptions::ChipFile},
+    {"chip-type",    0,   nullptr, &CliOptions::ChipType},
+    {"fault",        0,   nullptr, nullptr, SetFaults},
+    {"trace",        0,   nullptr, &CliOptions::TraceFile},
+    {"log",          0,   nullptr, &CliOptions::LogFile},
+    {"stats",        0,   &CliOptions::Stats},
+    {"progress",     0,   &CliOptions::Progress},
+    {"help",         'h', &CliOptions::Help},
+    {"version",      0,   &CliOptions::Version},
 };
+// clang-format on
 
 const OptionSpec* FindLong(const std::string& name) {
   for (const OptionSpec& spec : kOptions) {
@@ -177,26 +164,36 @@ class Parser {
     const OptionSpec* spec = FindLong(name);
     if (spec == nullptr) return StrFormat(kUnknownOption, ("--" + name).c_str());
     std::string shown = "--" + name;
-    if (!spec->TakesValue) {
+    if (!spec->TakesValue()) {
       if (equals != std::string::npos) return StrFormat(kUnexpectedValue, shown.c_str());
-      return spec->Set("", options_);
+      options_.*spec->Flag = true;
+      return "";
     }
-    if (equals != std::string::npos) return spec->Set(arg.substr(equals + 1), options_);
+    if (equals != std::string::npos) return Apply(*spec, arg.substr(equals + 1));
     if (next_ >= args_.size()) return StrFormat(kMissingValue, shown.c_str());
-    return spec->Set(args_[next_++], options_);
+    return Apply(*spec, args_[next_++]);
   }
 
   std::string ShortOption(const std::string& arg) {
     const OptionSpec* spec = FindShort(arg[1]);
     std::string shown = arg.substr(0, 2);
     if (spec == nullptr) return StrFormat(kUnknownOption, shown.c_str());
-    if (!spec->TakesValue) {
+    if (!spec->TakesValue()) {
       if (arg.size() > 2) return StrFormat(kUnknownOption, arg.c_str());
-      return spec->Set("", options_);
+      options_.*spec->Flag = true;
+      return "";
     }
-    if (arg.size() > 2) return spec->Set(arg.substr(2), options_);
+    if (arg.size() > 2) return Apply(*spec, arg.substr(2));
     if (next_ >= args_.size()) return StrFormat(kMissingValue, shown.c_str());
-    return spec->Set(args_[next_++], options_);
+    return Apply(*spec, args_[next_++]);
+  }
+
+  std::string Apply(const OptionSpec& spec, const std::string& value) {
+    if (spec.Set != nullptr) return spec.Set(value, options_);
+    // Paths and names: an empty one is a slip in a script, never a choice.
+    if (value.empty()) return StrFormat(kEmptyValue, (std::string("--") + spec.Long).c_str());
+    options_.*spec.Text = value;
+    return "";
   }
 
   std::string Operands() {
