@@ -111,6 +111,9 @@ TEST(CliUsageTest, AnswerListsAreCheckedBeforeAnythingRuns) {
   }
 }
 
+// The three tests below wait for the ORVANE.INI loader; until it is in, --set accepts every
+// key and nothing is read or written.
+
 // The loader takes the override as if ORVANE.INI held it and shows its own message through
 // the terminal's box format.
 TEST(CliUsageTest, DISABLED_SettingOverrideGoesThroughTheLoadersChecks) {
