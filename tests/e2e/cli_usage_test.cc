@@ -111,12 +111,9 @@ TEST(CliUsageTest, AnswerListsAreCheckedBeforeAnythingRuns) {
   }
 }
 
-// The three tests below wait for the ORVANE.INI loader; until it is in, --set accepts every
-// key and nothing is read or written.
-
 // The loader takes the override as if ORVANE.INI held it and shows its own message through
 // the terminal's box format.
-TEST(CliUsageTest, DISABLED_SettingOverrideGoesThroughTheLoadersChecks) {
+TEST(CliUsageTest, SettingOverrideGoesThroughTheLoadersChecks) {
   CliRunner cli;
   CliRun run = cli.Run({"--simulate", "--set", "HexLineLen=300", "list"});
   std::string box = std::string(kHeaderInfo) + "\n" + StrFormat(kHexLineLengthMessage, 300) + "\n";
@@ -124,7 +121,7 @@ TEST(CliUsageTest, DISABLED_SettingOverrideGoesThroughTheLoadersChecks) {
   EXPECT_NE(run.status, kExitInternal);
 }
 
-TEST(CliUsageTest, DISABLED_UnknownSettingKeyIsAUsageError) {
+TEST(CliUsageTest, UnknownSettingKeyIsAUsageError) {
   CliRunner cli;
   CliRun run = cli.Run({"--set", "HexLineLength=16", "list"});
   EXPECT_EQ(run.status, kExitUsage);
@@ -133,7 +130,7 @@ TEST(CliUsageTest, DISABLED_UnknownSettingKeyIsAUsageError) {
 }
 
 // ORVANE.INI is written only when asked; otherwise not even start-up's demo mode writes it.
-TEST(CliUsageTest, DISABLED_SettingsFileWrittenOnlyWithSave) {
+TEST(CliUsageTest, SettingsFileWrittenOnlyWithSave) {
   CliRunner cli;
   cli.Run({"--simulate", "--fault", "no-programmer", "--set", "HexLineLen=16", "list"});
   EXPECT_FALSE(cli.workdir().Exists(kIniFileName));

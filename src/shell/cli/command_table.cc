@@ -32,7 +32,11 @@ const CliCommandRow* FindCliCommandRow(const std::string& name) {
 }
 
 int CommandNotAvailable(CliContext& context) {
-  return UsageError(context.err, StrFormat(kCommandNotAvailable, context.options.Command.c_str()));
+  // The call itself was right, so no usage hint.
+  context.err << kCliProgramName << ": "
+              << StrFormat(kCommandNotAvailable, context.options.Command.c_str()) << '\n';
+  context.err.flush();
+  return kExitUsage;
 }
 
 int UsageError(std::ostream& err, const std::string& message) {

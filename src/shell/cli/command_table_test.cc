@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "shell/cli/messages.h"
+#include "ui/temp_dir.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 namespace {
@@ -34,6 +36,20 @@ TEST(CliCommandTableTest, UsageErrorNamesTheProgramAndHints) {
   std::ostringstream err;
   EXPECT_EQ(UsageError(err, "Kein Befehl angegeben"), kExitUsage);
   EXPECT_EQ(err.str(), std::string("pellory-cli: Kein Befehl angegeben\n") + kUsageHint);
+}
+
+TEST(CliCommandTableTest, CommandNotBuiltYetSaysSoWithoutAHint) {
+  TempDir markers;
+  std::ostringstream out, err;
+  std::istringstream in;
+  TerminalUi ui(TerminalUiOptions{}, out, err, in);
+  Tool tool(ui, ToolOptions{markers.path(), true});
+  CliOptions options;
+  options.Command = "erase";
+  CliContext context{options, tool, ui, out, err};
+  EXPECT_EQ(CommandNotAvailable(context), kExitUsage);
+  EXPECT_EQ(err.str(), "pellory-cli: " + StrFormat(kCommandNotAvailable, "erase") + "\n");
+  EXPECT_EQ(out.str(), "");
 }
 
 }  // namespace
