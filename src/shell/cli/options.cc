@@ -59,7 +59,7 @@ const CommandGrammar* FindCommand(const std::string& name) {
 using Setter = std::string (*)(const std::string& value, CliOptions& o);
 
 // An option is a flag, a text that must not be empty, or a value with its own check.
-struct OptionSpec {
+struct OptionRow {
   const char* Long;  // without "--"
   char Short;        // 0: none
   bool CliOptions::*Flag = nullptr;
@@ -94,7 +94,7 @@ std::string SetFaults(const std::string& v, CliOptions& o) {
 }
 
 // clang-format off
-const OptionSpec kOptions[] = {
+const OptionRow kOptions[] = {
     {"workdir",      'C', nullptr, &CliOptions::Workdir},
     {"manufacturer", 'm', nullptr, &CliOptions::Manufacturer},
     {"device",       'd', nullptr, &CliOptions::Device},
@@ -117,16 +117,16 @@ const OptionSpec kOptions[] = {
 };
 // clang-format on
 
-const OptionSpec* FindLong(const std::string& name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (name == spec.Long) return &spec;
+const OptionRow* FindLong(const std::string& name) {
+  for (const OptionRow& option : kOptions) {
+    if (name == option.Long) return &option;
   }
   return nullptr;
 }
 
-const OptionSpec* FindShort(char c) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.Short != 0 && spec.Short == c) return &spec;
+const OptionRow* FindShort(char c) {
+  for (const OptionRow& option : kOptions) {
+    if (option.Short != 0 && option.Short == c) return &option;
   }
   return nullptr;
 }
@@ -161,38 +161,38 @@ class Parser {
   std::string LongOption(const std::string& arg) {
     size_t equals = arg.find('=');
     std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-    const OptionSpec* spec = FindLong(name);
-    if (spec == nullptr) return StrFormat(kUnknownOption, ("--" + name).c_str());
+    const OptionRow* option = FindLong(name);
+    if (option == nullptr) return StrFormat(kUnknownOption, ("--" + name).c_str());
     std::string shown = "--" + name;
-    if (!spec->TakesValue()) {
+    if (!option->TakesValue()) {
       if (equals != std::string::npos) return StrFormat(kUnexpectedValue, shown.c_str());
-      options_.*spec->Flag = true;
+      options_.*option->Flag = true;
       return "";
     }
-    if (equals != std::string::npos) return Apply(*spec, arg.substr(equals + 1));
+    if (equals != std::string::npos) return Apply(*option, arg.substr(equals + 1));
     if (next_ >= args_.size()) return StrFormat(kMissingValue, shown.c_str());
-    return Apply(*spec, args_[next_++]);
+    return Apply(*option, args_[next_++]);
   }
 
   std::string ShortOption(const std::string& arg) {
-    const OptionSpec* spec = FindShort(arg[1]);
+    const OptionRow* option = FindShort(arg[1]);
     std::string shown = arg.substr(0, 2);
-    if (spec == nullptr) return StrFormat(kUnknownOption, shown.c_str());
-    if (!spec->TakesValue()) {
+    if (option == nullptr) return StrFormat(kUnknownOption, shown.c_str());
+    if (!option->TakesValue()) {
       if (arg.size() > 2) return StrFormat(kUnknownOption, arg.c_str());
-      options_.*spec->Flag = true;
+      options_.*option->Flag = true;
       return "";
     }
-    if (arg.size() > 2) return Apply(*spec, arg.substr(2));
+    if (arg.size() > 2) return Apply(*option, arg.substr(2));
     if (next_ >= args_.size()) return StrFormat(kMissingValue, shown.c_str());
-    return Apply(*spec, args_[next_++]);
+    return Apply(*option, args_[next_++]);
   }
 
-  std::string Apply(const OptionSpec& spec, const std::string& value) {
-    if (spec.Set != nullptr) return spec.Set(value, options_);
+  std::string Apply(const OptionRow& option, const std::string& value) {
+    if (option.Set != nullptr) return option.Set(value, options_);
     // Paths and names: an empty one is a slip in a script, never a choice.
-    if (value.empty()) return StrFormat(kEmptyValue, (std::string("--") + spec.Long).c_str());
-    options_.*spec.Text = value;
+    if (value.empty()) return StrFormat(kEmptyValue, (std::string("--") + option.Long).c_str());
+    options_.*option.Text = value;
     return "";
   }
 
