@@ -14,8 +14,8 @@ namespace {
 constexpr CliCommandRow kCommandRows[] = {
     {"list",    false, CommandNotAvailable},
     {"detect",  false, CommandNotAvailable},
-    {"blank",   true,  CommandNotAvailable},
-    {"read",    true,  CommandNotAvailable},
+    {"blank",   true,  CommandBlank},
+    {"read",    true,  CommandRead},
     {"program", true,  CommandNotAvailable},
     {"verify",  true,  CommandNotAvailable},
     {"erase",   true,  CommandNotAvailable},

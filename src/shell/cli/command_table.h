@@ -39,6 +39,10 @@ const CliCommandRow* FindCliCommandRow(const std::string& name);
 // Says on ERR that the command is not available in this version; kExitUsage.
 int CommandNotAvailable(CliContext& context);
 
+// The commands, one file each.
+int CommandBlank(CliContext& context);
+int CommandRead(CliContext& context);
+
 // Prints "pellory-cli: MESSAGE" and the usage hint on ERR; returns kExitUsage.
 int UsageError(std::ostream& err, const std::string& message);
 
