@@ -223,8 +223,6 @@ TEST_F(ShellTest, DemoModeRefusesHardwareCommands) {
 
 TEST_F(ShellTest, StartupFillsTheListsAndSelectsTheStoredDevice) {
   dir_.Write("ORVANE.INI", "[PelloryRom INI-Section]\nManufIndex=1\nDeviceIndex=1\n");
-  tool_.settings().ManufacturerIndex = 1;
-  tool_.settings().DeviceListIndex = 1;
   tool_.Start(400, 300);
   EXPECT_EQ(ui_.Lists[kIdManufacturerList], (std::vector<std::string>{"Atmel", "Siemens"}));
   EXPECT_EQ(ui_.Selected[kIdManufacturerList], 1);
@@ -233,6 +231,22 @@ TEST_F(ShellTest, StartupFillsTheListsAndSelectsTheStoredDevice) {
   EXPECT_EQ(tool_.library().descriptor().Name, "SDA2526");
   EXPECT_EQ(tool_.library().descriptor().SieFlag, 1u);
   EXPECT_TRUE(ui_.Boxes.empty());
+}
+
+TEST_F(ShellTest, ListPositionsAndFamiliesSurviveARestart) {
+  tool_.Start(400, 300);
+  tool_.commands().OnListSelection(kIdManufacturerList, 1);
+  tool_.commands().OnListSelection(kIdDeviceList, 1);
+  tool_.commands().OnCheckBox(kIdListMicrowire, false);
+  ASSERT_TRUE(tool_.shell().OnCloseRequest(10, 10));
+
+  ScriptedUi ui;
+  Tool again(ui, Options());
+  again.Start(400, 300);
+  EXPECT_EQ(ui.Selected[kIdManufacturerList], 1);
+  EXPECT_EQ(ui.Selected[kIdDeviceList], 1);
+  EXPECT_FALSE(ui.Checked[kIdListMicrowire]);
+  EXPECT_EQ(again.library().descriptor().Name, "SDA2526");
 }
 
 TEST_F(ShellTest, ListEventsAndFamilyBoxesReachTheLists) {
