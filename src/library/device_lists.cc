@@ -1,5 +1,7 @@
 #include "library/device_lists.h"
 
+#include <cctype>
+
 #include "library/messages.h"
 #include "ui/control_ids.h"
 
@@ -11,6 +13,17 @@ namespace {
 // edited settings file) starts over at the first entry.
 void FitIndex(int& index, size_t entries) {
   if (index < 0 || static_cast<size_t>(index) >= entries) index = 0;
+}
+
+bool SameButCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -102,6 +115,13 @@ void DeviceLists::OnFamilyClicked(int id, bool checked) {
     return;
   }
   FillLists();
+}
+
+int FindListedName(const std::vector<std::string>& names, const std::string& wanted) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (SameButCase(names[i], wanted)) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 }  // namespace pellory

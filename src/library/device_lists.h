@@ -48,4 +48,8 @@ class DeviceLists {
   Ui& ui_;
 };
 
+// The position of WANTED among NAMES, compared exactly but for the case of ASCII letters;
+// the first one when several match, -1 when none does.
+int FindListedName(const std::vector<std::string>& names, const std::string& wanted);
+
 }  // namespace pellory

@@ -199,5 +199,18 @@ TEST_F(DeviceListsTest, ListIndexesMatchWhatSelectDeviceLoads) {
   }
 }
 
+TEST(FindListedNameTest, ExactButForCase) {
+  Names names = {"24LC02B", "24lc02b", "M25P80", "Größe", "24LC02B SOT-23"};
+  struct Case {
+    const char* wanted;
+    int index;
+  } cases[] = {{"24LC02B", 0},  {"24Lc02b", 0},        {"m25p80", 2}, {"M25P8", -1},
+               {"M25P80 ", -1}, {"24lc02b sot-23", 4}, {"Größe", 3},  {"", -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.wanted);
+    EXPECT_EQ(FindListedName(names, c.wanted), c.index);
+  }
+}
+
 }  // namespace
 }  // namespace pellory
