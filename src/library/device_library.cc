@@ -290,9 +290,10 @@ int DeviceLibrary::SelectDevice() {
 }
 
 int DeviceLibrary::SelectDeviceQuietly() {
+  bool held = quiet_;
   quiet_ = true;
   int result = SelectDevice();
-  quiet_ = false;
+  quiet_ = held;
   return result;
 }
 

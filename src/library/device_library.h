@@ -53,6 +53,8 @@ class DeviceLibrary {
   // SelectDevice with every message box held back: for a caller that needs the selected
   // device's parameters before the hardware frame, which reports any problem itself.
   int SelectDeviceQuietly();
+  // While held, the library shows no message box at all (its results stay the same).
+  void HoldMessages(bool hold) { quiet_ = hold; }
 
   DeviceDescriptor& descriptor() { return descriptor_; }
   const DeviceDescriptor& descriptor() const { return descriptor_; }
