@@ -308,7 +308,9 @@ TEST(HexRecordsTest, ChunksAndLineStarts) {
   EXPECT_EQ(ChunkLimit(FormatIntel32), 65536u);
   EXPECT_EQ(ChunkLimit(FormatMotorolaS2), 65536u);
   EXPECT_EQ(LineStartAddress(FormatIntel32, 0x20000), 0u);
+  EXPECT_EQ(LineStartAddress(FormatIntel32, 0x2FFF0), 0xFFF0u);
   EXPECT_EQ(LineStartAddress(FormatIntelMcs86, 0x300), 0u);
+  EXPECT_EQ(LineStartAddress(FormatIntelMcs86, 0x12345), 5u);
   EXPECT_EQ(LineStartAddress(FormatMotorolaS2, 0x20000), 0x20000u);
   EXPECT_EQ(LineStartAddress(FormatIntel8, 0x100), 0x100u);
 }

@@ -62,7 +62,9 @@ uint32_t ChunkLimit(int format) {
 }
 
 uint32_t LineStartAddress(int format, uint32_t chunkStart) {
-  return format == FormatIntel32 || format == FormatIntelMcs86 ? 0 : chunkStart;
+  if (format == FormatIntel32) return chunkStart & 0xFFFF;
+  if (format == FormatIntelMcs86) return chunkStart & 0xF;
+  return chunkStart;
 }
 
 }  // namespace pellory

@@ -3,10 +3,11 @@
 // chunk, and the end records. Every record ends with "\n" and uses upper-case digits.
 //
 // A whole file is: HeaderRecord and IdentificationRecord (Motorola S1/S2/S3 only); then per
-// chunk of at most ChunkLimit bytes the address record (Intel 32: IntelLinearRecord of the
-// chunk address / 65536; Intel MCS86: IntelSegmentRecord of the chunk address / 16) and the
-// data lines of the line writer, starting at LineStartAddress; then EndRecord (none for
-// Tektronix). Chunk boundaries are line boundaries.
+// chunk of at most ChunkLimit bytes (not crossing a multiple of it) the address record
+// (Intel 32: IntelLinearRecord of the chunk address / 65536; Intel MCS86: IntelSegmentRecord
+// of the chunk address / 16) and the data lines of the line writer, starting at
+// LineStartAddress; then EndRecord with the writer's LineNumber (none for Tektronix). Chunk
+// boundaries are line boundaries.
 #pragma once
 
 #include <cstdint>
@@ -41,8 +42,9 @@ std::string EndRecord(int format, uint32_t dataLineCount);
 
 // The largest chunk one writer call takes: 256 bytes for Intel MCS86, 65536 otherwise.
 uint32_t ChunkLimit(int format);
-// The address of a chunk's first line: 0 behind an address record (Intel 32, Intel MCS86),
-// the chunk's byte address otherwise.
+// The address of a chunk's first line: behind an address record (Intel 32, Intel MCS86) its
+// offset from the base that record sets (0 for chunks that start on a chunk boundary), the
+// chunk's byte address otherwise.
 uint32_t LineStartAddress(int format, uint32_t chunkStart);
 
 }  // namespace pellory
