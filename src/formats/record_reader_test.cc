@@ -185,6 +185,7 @@ TEST(ReadMosRecordTest, ResultsAndMessages) {
 
 TEST(ReadTektronixRecordTest, ResultsAndMessages) {
   RunPassCases({
+      {"DOS end mark", FormatTektronix, "/010003040102030E\r\n\x1A", 1, {0, 11}, {}},
       {"data to the end of the file",
        FormatTektronix,
        "/010003040102030E\n/00100212AABB89\n",
@@ -369,6 +370,11 @@ TEST(DetectFileFormatTest, FirstLines) {
                    17),
        FormatBinary},
       {"binary second line after an undecided one", "Kopf\n\x01\x02\x03\x04\n", FormatBinary},
+      {"Ctrl-Z inside the first line",
+       ";\x1A"
+       "0100010203000A\n;00\n",
+       FormatBinary},
+      {"Ctrl-Z first", "\x1A;030100010203000A\n", FormatBinary},
       {"short lines", ":\nS\n", FormatBinary},
       {"a lone semicolon", ":\n;\n", FormatMos},
       {"a single newline", "\n", FormatBinary},

@@ -7,7 +7,7 @@ LineRead ReadTextLine(std::FILE* file, char* buffer, size_t capacity, size_t& le
   while (length + 1 < capacity) {
     int c = std::getc(file);
     if (c == EOF) break;
-    if (c == kTextEndOfFile) {
+    if (c == kTextEndOfFile && length == 0) {
       // Put it back, so every later call meets the end of the file again.
       std::ungetc(c, file);
       break;

@@ -1,7 +1,9 @@
 // ReadTextLine: one line of a data file, read as the tool's first platform read text files.
-// CR LF counts as one line end and arrives as a single "\n" (a lone CR stays a CR); a Ctrl-Z
-// (0x1A) ends the file there. A line takes at most capacity - 1 characters including its
-// "\n"; the rest of a longer line comes with the next calls, as pieces of their own.
+// CR LF counts as one line end and arrives as a single "\n" (a lone CR stays a CR). A Ctrl-Z
+// (0x1A) at the start of a line ends the file there, as the end mark old DOS tools appended;
+// elsewhere it is an ordinary character, so that a binary image is never cut short before its
+// detection sees it. A line takes at most capacity - 1 characters including its "\n"; the
+// rest of a longer line comes with the next calls, as pieces of their own.
 //
 // Works on a stream opened in binary mode ("rb"); the translation is done here.
 #pragma once

@@ -51,13 +51,18 @@ TEST(ReadTextLineTest, LineEndsAsInTextMode) {
   }
 }
 
-TEST(ReadTextLineTest, CtrlZEndsTheFileForGood) {
-  EXPECT_EQ(Pieces("ab\x1A"
-                   "cd\nef\n"),
-            (Strings{"ab", "<end>"}));
-  EXPECT_EQ(Pieces("ab\n\x1A\n"), (Strings{"ab\n", "<end>"}));
+TEST(ReadTextLineTest, CtrlZAtALineStartEndsTheFileForGood) {
+  EXPECT_EQ(Pieces("ab\r\n\x1A"), (Strings{"ab\n", "<end>"}));
+  EXPECT_EQ(Pieces("ab\n\x1A"
+                   "cd\n"),
+            (Strings{"ab\n", "<end>"}));
   EXPECT_EQ(Pieces("\x1A"), (Strings{"<end>"}));
-  EXPECT_EQ(Pieces("ab\r\x1A"), (Strings{"ab\r", "<end>"}));
+  // Inside a line it is data (and makes the line binary for detection).
+  EXPECT_EQ(Pieces(";\x1A"
+                   "cd\n"),
+            (Strings{";\x1A"
+                     "cd\n",
+                     "<end>"}));
 }
 
 TEST(ReadTextLineTest, LongLinesComeInPiecesOf2047Characters) {
