@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "library/device_library.h"
+#include "library/device_lists.h"
 #include "settings/app_settings.h"
 #include "settings/settings_file.h"
 #include "shell/commands.h"
@@ -41,12 +43,18 @@ class Tool {
   SettingsFile& settingsFile() { return settingsFile_; }
   Shell& shell() { return shell_; }
   Commands& commands() { return commands_; }
+  DeviceLibrary& library() { return library_; }
+  DeviceLists& lists() { return lists_; }
 
  private:
+  void PlugDeviceLibrary();
+
   AppSettings settings_;
   MessageBoxes boxes_;
   Progress progress_;
   SettingsFile settingsFile_;
+  DeviceLibrary library_;
+  DeviceLists lists_;
   Shell shell_;
   Commands commands_;
 };

@@ -12,7 +12,7 @@ namespace {
 // One row per line, so that plugging in a command touches one line.
 // clang-format off
 constexpr CliCommandRow kCommandRows[] = {
-    {"list",    false, CommandNotAvailable},
+    {"list",    false, CommandList},
     {"detect",  false, CommandNotAvailable},
     {"blank",   true,  CommandBlank},
     {"read",    true,  CommandRead},

@@ -39,7 +39,11 @@ const CliCommandRow* FindCliCommandRow(const std::string& name);
 // Says on ERR that the command is not available in this version; kExitUsage.
 int CommandNotAvailable(CliContext& context);
 
-// The commands, one file each.
+// The commands, each in its command_<name>.cc.
+// list: every manufacturer as "M<i>: name", each followed by its devices as "  D<i>: name";
+// 13 when the library cannot be opened, 15 when it lists no manufacturer.
+int CommandList(CliContext& context);
+// blank, read: the "Leertest" and "Auslesen" buttons; the operation's result.
 int CommandBlank(CliContext& context);
 int CommandRead(CliContext& context);
 

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "shell/cli/command_table.h"
+#include "shell/cli/device_choice.h"
 #include "shell/cli/interrupt.h"
 #include "shell/cli/messages.h"
 #include "shell/cli/usage.h"
@@ -61,7 +62,20 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
     if (TakeInterrupt()) tool.shell().OnAbort();
   });
 
+  // -m and -d choose the device after the settings are loaded and before the lists are
+  // filled, so that the lists and the selection follow the choice.
+  std::string choiceError;
+  if (!options.Manufacturer.empty() || !options.Device.empty()) {
+    tool.shell().SetStage(9, [&] {
+      choiceError = ChooseListedDevice(tool, options.Manufacturer, options.Device);
+      if (choiceError.empty()) tool.lists().FillLists();
+    });
+    tool.shell().SetStage(10, [&] {
+      if (choiceError.empty()) tool.library().SelectDevice();
+    });
+  }
   tool.Start(0, 0);
+  if (!choiceError.empty()) return UsageError(io.err, choiceError);
   const CliCommandRow* row = FindCliCommandRow(options.Command);
   if (row == nullptr)
     return UsageError(io.err, StrFormat(kUnknownCommand, options.Command.c_str()));
