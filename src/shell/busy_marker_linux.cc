@@ -20,7 +20,9 @@ std::string DefaultMarkerDirectory() {
 BusyMarker::BusyMarker(std::string directory, std::string name)
     : path_(std::move(directory) + "/" + std::move(name)) {}
 
-BusyMarker::~BusyMarker() { Release(); }
+BusyMarker::~BusyMarker() {
+  Release();
+}
 
 bool BusyMarker::IsHeld() const {
   // A lock on a fresh open file description conflicts with every other one, including the

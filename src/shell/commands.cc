@@ -204,7 +204,7 @@ void Commands::OnCheckBox(int id, bool checked) {
   auto plugged = checkBoxes_.find(id);
   if (plugged != checkBoxes_.end()) {
     plugged->second(checked);
-    if (selectedDevice_) shell_.SelectDevice();
+    if (followSelection_) followSelection_();
     return;
   }
   if (id == kIdListI2c) s.ListI2C = value;
@@ -217,7 +217,7 @@ void Commands::OnListSelection(int id, int index) {
   if (plugged != lists_.end()) {
     plugged->second(index);
     // The list fills parse other lines into the descriptor; bring back the chosen one.
-    if (selectedDevice_) shell_.SelectDevice();
+    if (followSelection_) followSelection_();
     return;
   }
   if (id == kIdManufacturerList) shell_.settings().ManufacturerIndex = index;

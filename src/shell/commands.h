@@ -41,9 +41,13 @@ class Commands {
   // from address 0 for Size cells, into DataFilePath as FileFormat).
   void SetBlankCheck(std::function<int()> operation) { blankCheck_ = std::move(operation); }
   void SetReadDeviceToFile(std::function<int()> operation) { readDevice_ = std::move(operation); }
-  // The descriptor of the device chosen in the lists. The commands reload it whenever the
-  // choice changes, so "Auslesen" knows the size before its frame runs.
-  void SetSelectedDevice(const DeviceDescriptor* device) { selectedDevice_ = device; }
+  // The descriptor of the device chosen in the lists, and how to load it again without
+  // messages. The commands reload it whenever the choice changes (the list fills parse
+  // other lines into it), so "Auslesen" knows the size before its frame runs.
+  void SetSelectedDevice(const DeviceDescriptor* device, std::function<void()> reload) {
+    selectedDevice_ = device;
+    followSelection_ = std::move(reload);
+  }
 
   // Hardware command handlers by button id, and the handlers of the family check boxes
   // (1010, 1014, 1015) and the two lists (1004, 1011), plugged in by their subsystems.
@@ -67,6 +71,7 @@ class Commands {
   std::function<int()> blankCheck_;
   std::function<int()> readDevice_;
   const DeviceDescriptor* selectedDevice_ = nullptr;
+  std::function<void()> followSelection_;
   int lastResult_ = 0;
 };
 

@@ -21,7 +21,7 @@ class CommandsTest : public testing::Test {
     device_.Name = "24C02";
     device_.ProgrammingMode = kModeI2c;
     device_.Size = 256;
-    commands().SetSelectedDevice(&device_);
+    commands().SetSelectedDevice(&device_, [this] { ++reloads_; });
     commands().SetBlankCheck([this] {
       ++runs_;
       seenBusy_ = tool_.shell().IsBusy();
@@ -63,6 +63,7 @@ class CommandsTest : public testing::Test {
   DeviceDescriptor device_;
   int runs_ = 0;
   int selects_ = 0;
+  int reloads_ = 0;
   bool seenBusy_ = false;
 };
 
@@ -238,10 +239,7 @@ TEST_F(CommandsTest, ChangedSelectionReloadsTheDescriptor) {
   commands().SetListHandler(kIdManufacturerList, [&](int) { order.push_back(1); });
   commands().SetListHandler(kIdDeviceList, [&](int) { order.push_back(2); });
   commands().SetCheckBoxHandler(kIdListSpi, [&](bool) { order.push_back(3); });
-  tool_.shell().SetSelectDevice([&] {
-    order.push_back(0);
-    return 0;
-  });
+  commands().SetSelectedDevice(&device_, [&] { order.push_back(0); });
   commands().OnListSelection(kIdManufacturerList, 2);
   commands().OnListSelection(kIdDeviceList, 1);
   commands().OnCheckBox(kIdListSpi, false);

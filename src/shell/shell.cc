@@ -94,7 +94,9 @@ bool Shell::OnCloseRequest(int outerX, int outerY) {
   return true;
 }
 
-bool Shell::IsBusy() const { return busyMarker_.IsHeld(); }
+bool Shell::IsBusy() const {
+  return busyMarker_.IsHeld();
+}
 
 void Shell::ShowBusyWindow() {
   busyMarker_.Acquire();

@@ -76,7 +76,9 @@ class Shell {
   void FrameCleanUp();
   // Loads the descriptor of the selected device; 0 when valid. Until a device library is
   // plugged in every selection succeeds.
-  void SetSelectDevice(std::function<int()> selectDevice) { selectDevice_ = std::move(selectDevice); }
+  void SetSelectDevice(std::function<int()> selectDevice) {
+    selectDevice_ = std::move(selectDevice);
+  }
   int SelectDevice() { return selectDevice_ ? selectDevice_() : 0; }
   // Told when a hardware frame begins (true) and ends (false).
   void AddFrameListener(std::function<void(bool)> listener) {

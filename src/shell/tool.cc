@@ -30,6 +30,7 @@ void Tool::PlugDeviceLibrary() {
   commands_.SetListHandler(kIdManufacturerList,
                            [this](int index) { lists_.OnManufacturerSelected(index); });
   commands_.SetListHandler(kIdDeviceList, [this](int index) { lists_.OnDeviceSelected(index); });
+  commands_.SetSelectedDevice(&library_.descriptor(), [this] { library_.SelectDeviceQuietly(); });
 }
 
 }  // namespace pellory

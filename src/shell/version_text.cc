@@ -23,6 +23,8 @@ std::string MainWindowTitle(const char* fileVersion) {
   return "Pellory " + VersionText(fileVersion);
 }
 
-std::string MainWindowTitle() { return MainWindowTitle(PELLORY_FILE_VERSION); }
+std::string MainWindowTitle() {
+  return MainWindowTitle(PELLORY_FILE_VERSION);
+}
 
 }  // namespace pellory

@@ -22,7 +22,9 @@ TEST(VersionTextTest, CharacterPositionRule) {
   }
 }
 
-TEST(VersionTextTest, ThisBuildIsV154) { EXPECT_EQ(MainWindowTitle(), "Pellory V1.54"); }
+TEST(VersionTextTest, ThisBuildIsV154) {
+  EXPECT_EQ(MainWindowTitle(), "Pellory V1.54");
+}
 
 }  // namespace
 }  // namespace pellory

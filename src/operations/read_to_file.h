@@ -1,0 +1,56 @@
+// Reading a device into a file ("Auslesen"): the whole chip, cell by cell, into the data
+// file DataFilePath as FileFormat (1 binary, 2..9 hexadecimal). Cells are bytes, or 16-bit
+// Microwire words stored low byte first; files always count bytes.
+//
+// ReadDeviceToFile returns kResultOk when the file was written or the prompt was cancelled,
+// kResultReadFailed on every failure and after "Abbrechen"; each failure has been reported
+// where it happened. The output file is created only after the prompt was answered with OK
+// and the chip passed its identity (SPI25) or density (AT45) check, so an existing file
+// survives a cancelled or refused read. Once writing has begun, a failure leaves what was
+// written so far.
+//
+// A binary file ends at the last non-blank cell unless SaveBlankCells is on (AT45 and SPI25
+// chips are always read whole); a device with nothing but blank cells gives no file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "formats/hex_line_writer.h"
+#include "operations/operation_frame.h"
+#include "settings/app_settings.h"
+
+namespace pellory {
+
+class DeviceReader {
+ public:
+  DeviceReader(OperationFrame& frame, const AppSettings& settings, HexLineWriter& writer)
+      : frame_(frame), settings_(settings), writer_(writer) {}
+
+  int ReadDeviceToFile(uint32_t start, uint32_t count);
+  int SaveBin(uint32_t start, uint32_t count);
+  int SaveHex(uint32_t start, uint32_t count);
+
+ private:
+  // After PowerOn: the identity or density check and the start of the continuous read of
+  // the AT45 and SPI25 modes. False (after the check's messages) when the chip is not the
+  // selected one.
+  bool BeginStream(bool separateIdCheck);
+  // Searches the last non-blank cell from the top down, moving the bar backwards. True with
+  // END one past it; false when cancelled, unacknowledged or blank (reported).
+  bool SearchEnd(uint32_t& end);
+  // Collects cells from CurrentAddress into BlockBuffer until MAXBYTES bytes, LIMIT cells,
+  // a missing acknowledge or "Abbrechen"; returns the bytes collected. A cell whose read
+  // was not acknowledged is not added.
+  uint32_t FillChunk(uint32_t limit, uint32_t maxBytes);
+  bool ReadCellIsBlank();
+  int WriteHexFile(uint32_t start, uint32_t count);
+  bool Stopped() const { return frame_.state().NoAckFlag != 0 || frame_.Aborted(); }
+  uint32_t CellBytes() const;
+
+  OperationFrame& frame_;
+  const AppSettings& settings_;
+  HexLineWriter& writer_;
+};
+
+}  // namespace pellory
