@@ -1,6 +1,29 @@
 #include "shell/tool.h"
 
+#include "link/real_port.h"
+
 namespace pellory {
+
+namespace {
+
+std::unique_ptr<PortIo> OwnedPort(const ToolOptions& options, const AppSettings& settings) {
+  if (options.Port) return nullptr;
+  if (options.RealPort) return std::make_unique<RealPortIo>(settings);
+  return std::make_unique<FloatingPortIo>();
+}
+
+PortAccess::Opener MakeOpener(const ToolOptions& options, PortIo* owned) {
+  if (options.Port) {
+    return [](uint16_t) { return PortOpenReport{true, "simulierter Brenner", {}}; };
+  }
+  if (options.RealPort) {
+    auto* real = static_cast<RealPortIo*>(owned);
+    return [real](uint16_t base) { return real->Open(base); };
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 Tool::Tool(Ui& ui, const ToolOptions& options)
     : boxes_(ui, settings_),
@@ -8,8 +31,31 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
       settingsFile_(settings_, boxes_),
       shell_(ui, settings_, boxes_, progress_, settingsFile_,
              options.MarkerDirectory.empty() ? DefaultMarkerDirectory() : options.MarkerDirectory),
-      commands_(shell_) {
+      commands_(shell_),
+      ownedPort_(OwnedPort(options, settings_)),
+      link_(options.Port ? *options.Port : *ownedPort_, settings_, boxes_, progress_),
+      power_(link_, operation_, descriptor_, boxes_),
+      portAccess_(settings_, boxes_, shell_.DemoMode(), shell_.state().OsClass,
+                  MakeOpener(options, ownedPort_.get())) {
   if (options.KeepPriority) shell_.SetPriorityFunctions(nullptr, nullptr);
+
+  // One timeout message per hardware action; the frame ends the silence.
+  shell_.AddFrameListener([this](bool begins) {
+    if (begins) {
+      link_.BeginHardwareAction();
+    } else {
+      link_.EndHardwareAction();
+    }
+  });
+
+  if (options.Port || options.RealPort) {
+    shell_.SetStage(5, [this] { portAccess_.PreparePortAccess(); });
+    shell_.SetStage(6, [this, &ui] {
+      power_.SearchProgrammer(
+          shell_.DemoMode(), [this, &ui] { ui.RunSettingsDialog(settings_); },
+          [this] { shell_.SaveSettings(); });
+    });
+  }
 }
 
 }  // namespace pellory

@@ -7,8 +7,15 @@
 // scripted Ui and the simulated programmer.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "library/device_descriptor.h"
+#include "link/operation_state.h"
+#include "link/port_access.h"
+#include "link/port_io.h"
+#include "link/power.h"
+#include "link/programmer_link.h"
 #include "settings/app_settings.h"
 #include "settings/settings_file.h"
 #include "shell/commands.h"
@@ -24,6 +31,11 @@ struct ToolOptions {
   std::string MarkerDirectory;
   // Leaves the process priority alone during hardware actions (tests).
   bool KeepPriority = false;
+  // The programmer: Port (the simulated programmer, owned by the caller) when set; else
+  // this machine's parallel port when RealPort is set; else no port at all, and start-up
+  // neither prepares port access nor searches (tests that do not need the programmer).
+  PortIo* Port = nullptr;
+  bool RealPort = false;
 };
 
 class Tool {
@@ -41,6 +53,11 @@ class Tool {
   SettingsFile& settingsFile() { return settingsFile_; }
   Shell& shell() { return shell_; }
   Commands& commands() { return commands_; }
+  DeviceDescriptor& descriptor() { return descriptor_; }
+  OperationState& operation() { return operation_; }
+  ProgrammerLink& link() { return link_; }
+  Power& power() { return power_; }
+  PortAccess& portAccess() { return portAccess_; }
 
  private:
   AppSettings settings_;
@@ -49,6 +66,12 @@ class Tool {
   SettingsFile settingsFile_;
   Shell shell_;
   Commands commands_;
+  DeviceDescriptor descriptor_;
+  OperationState operation_;
+  std::unique_ptr<PortIo> ownedPort_;  // the real port, or the empty one
+  ProgrammerLink link_;
+  Power power_;
+  PortAccess portAccess_;
 };
 
 }  // namespace pellory

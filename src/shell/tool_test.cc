@@ -1,0 +1,153 @@
+// The programmer link as the composition root wires it: port access and the search at
+// start-up, and the hardware frame around the link's timeouts.
+#include "shell/tool.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "link/messages.h"
+#include "sim/simulated_programmer.h"
+#include "ui/control_ids.h"
+#include "ui/scripted_ui.h"
+#include "ui/temp_dir.h"
+
+namespace pellory {
+namespace {
+
+class ToolLinkTest : public testing::Test {
+ protected:
+  ToolLinkTest() : cwd_(dir_.path()) {}
+
+  // Builds the tool around a simulated programmer answering at SIMPORT.
+  void Build(uint16_t simPort = 0x378, const std::string& faults = "") {
+    SimOptions sim;
+    sim.Port = simPort;
+    std::string error;
+    ASSERT_TRUE(ParseFaults(faults, sim, error)) << error;
+    sim_ = std::make_unique<SimulatedProgrammer>(sim);
+    sim_->SetLog(&log_);
+    ToolOptions options;
+    options.MarkerDirectory = dir_.path();
+    options.KeepPriority = true;
+    options.Port = sim_.get();
+    tool_ = std::make_unique<Tool>(ui_, options);
+  }
+
+  // Settings as if ORVANE.INI held them.
+  void Settings(int attempts, int debug = 0) {
+    dir_.Write("ORVANE.INI", "[Hardware]\r\nSearchHardware=" + std::to_string(attempts) +
+                                 "\r\nDebugNT=" + std::to_string(debug) + "\r\n");
+    tool_->settings().SearchAttempts = attempts;
+    tool_->settings().DebugNt = debug;
+  }
+
+  size_t Count(const std::string& text) const {
+    size_t n = 0;
+    for (const auto& t : ui_.BoxTexts()) n += t == text ? 1 : 0;
+    return n;
+  }
+
+  TempDir dir_;
+  ScopedWorkingDirectory cwd_;
+  ScriptedUi ui_;
+  std::ostringstream log_;
+  std::unique_ptr<SimulatedProgrammer> sim_;
+  std::unique_ptr<Tool> tool_;
+};
+
+TEST_F(ToolLinkTest, StartupFindsTheSimulatedProgrammer) {
+  Build();
+  tool_->Start(400, 300);
+  EXPECT_EQ(tool_->shell().DemoMode(), 0);
+  EXPECT_TRUE(ui_.Boxes.empty());
+  EXPECT_EQ(ui_.SettingsDialogRuns, 0);
+  EXPECT_EQ(sim_->counters().Transactions, 19u);  // the bare strobe and the self-test
+  EXPECT_EQ(tool_->shell().state().OsClass, 0);
+}
+
+TEST_F(ToolLinkTest, StartupSearchGivesUpIntoDemoMode) {
+  for (int attempts : {2, 5}) {
+    SCOPED_TRACE(attempts);
+    ui_ = ScriptedUi();
+    Build(0x278);
+    Settings(attempts);
+    tool_->settings().TimeoutCount = 1000000;
+    tool_->Start(400, 300);
+    EXPECT_EQ(tool_->shell().DemoMode(), 1);
+    EXPECT_EQ(ui_.SettingsDialogRuns, attempts - 1);
+    EXPECT_EQ(Count(kTimeoutErrorText), static_cast<size_t>(attempts));
+    EXPECT_EQ(Count(kNoHardwareMessage), 1u);
+    EXPECT_EQ(ui_.BoxTexts().back(), kNoHardwareMessage);
+    EXPECT_EQ(sim_->counters().Transactions, 0u);
+    // Hardware commands are refused from now on.
+    ui_.Boxes.clear();
+    tool_->commands().OnCommand(kIdBlankCheck);
+    EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{kDemoModeText});
+  }
+}
+
+TEST_F(ToolLinkTest, SettingsDialogBetweenAttemptsCanFindIt) {
+  Build(0x278);
+  Settings(3);
+  ui_.SettingsDialogAction = [](AppSettings& s) { s.SetPortBase(0x278); };
+  tool_->Start(400, 300);
+  EXPECT_EQ(tool_->shell().DemoMode(), 0);
+  EXPECT_EQ(ui_.SettingsDialogRuns, 1);
+  EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{kTimeoutErrorText});
+}
+
+TEST_F(ToolLinkTest, DebugShowsWhatPortAccessChose) {
+  Build();
+  Settings(2, 1);
+  tool_->Start(400, 300);
+  ASSERT_EQ(ui_.Boxes.size(), 1u);
+  EXPECT_EQ(ui_.Boxes[0].Kind, BoxKind::kPlain);
+  EXPECT_EQ(ui_.Boxes[0].Text, "Portzugriff für 0x378:\n\nGewählt: simulierter Brenner");
+}
+
+TEST_F(ToolLinkTest, WithoutAPortNothingIsSearched) {
+  ToolOptions options;
+  options.MarkerDirectory = dir_.path();
+  Tool tool(ui_, options);
+  tool.Start(400, 300);
+  EXPECT_EQ(tool.shell().DemoMode(), 0);
+  EXPECT_TRUE(ui_.Boxes.empty());
+}
+
+// A programmer that stops answering in the middle of a long operation: one message, and
+// the operation ends at its next check of AbortFlag.
+TEST_F(ToolLinkTest, TimeoutStormEndsTheActionWithOneMessage) {
+  Build(0x378, "fail-after=5000");
+  tool_->Start(400, 300);
+  ASSERT_EQ(tool_->shell().DemoMode(), 0);
+  const uint64_t startup = sim_->counters().Transactions;
+  tool_->descriptor().ProgrammingMode = kModeSpi;
+  tool_->descriptor().VccCode = 100;
+  ProgrammerLink& link = tool_->link();
+  int units = 0;
+  tool_->shell().RunHardwareFrame([&] {
+    tool_->power().PowerOn();
+    for (uint32_t cell = 0; cell < 65536; ++cell) {
+      for (int edge = 0; edge < 20; ++edge) link.LinkTransfer(kRegBus, static_cast<uint8_t>(edge));
+      link.ReadBack();
+      ++units;
+      if (tool_->progress().AbortFlag()) break;
+    }
+    tool_->power().PowerOff();
+  });
+  EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{kTimeoutErrorText});
+  EXPECT_LT(units, 300);
+  EXPECT_EQ(sim_->counters().Transactions, 5000u);
+  EXPECT_GT(sim_->counters().Transactions, startup);
+  sim_->Finish();
+  EXPECT_EQ(sim_->counters().Timeouts, 1u);
+  // The frame ended the silence and cleared AbortFlag.
+  EXPECT_EQ(tool_->progress().AbortFlag(), 0);
+  EXPECT_FALSE(link.Silenced());
+  link.LinkTransfer(kRegBus, 0);
+  EXPECT_EQ(Count(kTimeoutErrorText), 2u);
+}
+
+}  // namespace
+}  // namespace pellory
