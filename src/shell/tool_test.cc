@@ -38,8 +38,6 @@ class ToolLinkTest : public testing::Test {
   void Settings(int attempts, int debug = 0) {
     dir_.Write("ORVANE.INI", "[Hardware]\r\nSearchHardware=" + std::to_string(attempts) +
                                  "\r\nDebugNT=" + std::to_string(debug) + "\r\n");
-    tool_->settings().SearchAttempts = attempts;
-    tool_->settings().DebugNt = debug;
   }
 
   size_t Count(const std::string& text) const {
@@ -72,7 +70,8 @@ TEST_F(ToolLinkTest, StartupSearchGivesUpIntoDemoMode) {
     ui_ = ScriptedUi();
     Build(0x278);
     Settings(attempts);
-    tool_->settings().TimeoutCount = 1000000;
+    // The user tries another port, which is wrong too; the settings file keeps it.
+    ui_.SettingsDialogAction = [](AppSettings& s) { s.SetPortBase(0x3BC); };
     tool_->Start(400, 300);
     EXPECT_EQ(tool_->shell().DemoMode(), 1);
     EXPECT_EQ(ui_.SettingsDialogRuns, attempts - 1);
@@ -80,6 +79,8 @@ TEST_F(ToolLinkTest, StartupSearchGivesUpIntoDemoMode) {
     EXPECT_EQ(Count(kNoHardwareMessage), 1u);
     EXPECT_EQ(ui_.BoxTexts().back(), kNoHardwareMessage);
     EXPECT_EQ(sim_->counters().Transactions, 0u);
+    EXPECT_NE(dir_.Read("ORVANE.INI").find("PortAdress=3bc\r\n"), std::string::npos)
+        << dir_.Read("ORVANE.INI");
     // Hardware commands are refused from now on.
     ui_.Boxes.clear();
     tool_->commands().OnCommand(kIdBlankCheck);
