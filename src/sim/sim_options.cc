@@ -1,6 +1,7 @@
 #include "sim/sim_options.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "ui/text_format.h"
@@ -9,35 +10,30 @@ namespace pellory {
 
 namespace {
 
-constexpr char kUnknownFault[] = "Unbekannter Simulatorfehler: '%s'";
-constexpr char kBadFaultNumber[] = "Simulatorfehler '%s' braucht eine Zahl: '%s'";
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
 
-bool ParseNumber(const std::string& text, int base, unsigned long long max,
-                 unsigned long long& value) {
-  if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
-  errno = 0;
-  char* end = nullptr;
-  value = std::strtoull(text.c_str(), &end, base);
-  return errno == 0 && *end == '\0' && value <= max;
+bool AllDigits(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+  });
 }
 
 }  // namespace
 
-bool ParseFaults(const std::string& list, SimOptions& options, std::string& error) {
+std::string ParseFaults(const std::string& list, SimOptions& options) {
   SimOptions parsed = options;
   size_t start = 0;
-  while (start <= list.size()) {
+  for (;;) {
     size_t comma = list.find(',', start);
-    if (comma == std::string::npos) comma = list.size();
     std::string item = list.substr(start, comma - start);
-    start = comma + 1;
-    if (item.empty()) continue;
-
-    size_t equals = item.find('=');
-    std::string name = item.substr(0, equals);
+    std::string word = Lower(item);
+    size_t equals = word.find('=');
     bool hasValue = equals != std::string::npos;
-    std::string valueText = hasValue ? item.substr(equals + 1) : std::string();
-    unsigned long long value = 0;
+    std::string name = word.substr(0, equals);
+    std::string value = hasValue ? word.substr(equals + 1) : std::string();
 
     if (!hasValue && name == "no-programmer") {
       parsed.NoProgrammer = true;
@@ -51,31 +47,23 @@ bool ParseFaults(const std::string& list, SimOptions& options, std::string& erro
       parsed.Chip.NeverReady = true;
     } else if (!hasValue && name == "wrong-id") {
       parsed.Chip.WrongId = true;
-    } else if (name == "fail-after" || name == "stuck-bit") {
-      bool stuckBit = name == "stuck-bit";
-      if (!hasValue || !ParseNumber(valueText, 10, stuckBit ? 15 : INT64_MAX, value)) {
-        error = StrFormat(kBadFaultNumber, name.c_str(), valueText.c_str());
-        return false;
+    } else if (hasValue && name == "stuck-bit") {
+      // A data bit of a byte or of a 16-bit Microwire word.
+      if (!AllDigits(value) || value.size() > 2 || std::atoi(value.c_str()) > 15) {
+        return StrFormat(kBadStuckBit, value.c_str());
       }
-      if (stuckBit) {
-        parsed.Chip.StuckBit = static_cast<int>(value);
-      } else {
-        parsed.FailAfter = static_cast<int64_t>(value);
-      }
+      parsed.Chip.StuckBit = std::atoi(value.c_str());
+    } else if (hasValue && name == "fail-after") {
+      if (!AllDigits(value) || value.size() > 18) return StrFormat(kBadFailAfter, value.c_str());
+      parsed.FailAfter = std::strtoll(value.c_str(), nullptr, 10);
     } else {
-      error = StrFormat(kUnknownFault, item.c_str());
-      return false;
+      return StrFormat(kBadFault, item.c_str());
     }
+    if (comma == std::string::npos) break;
+    start = comma + 1;
   }
   options = parsed;
-  return true;
-}
-
-bool ParsePortBase(const std::string& text, uint16_t& port) {
-  unsigned long long value = 0;
-  if (!ParseNumber(text, 0, 0xFFFC, value)) return false;
-  port = static_cast<uint16_t>(value);
-  return true;
+  return "";
 }
 
 }  // namespace pellory

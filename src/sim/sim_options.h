@@ -2,8 +2,8 @@
 // front end's options (--sim-port, --fault, --trace, --log, --chip, --chip-type).
 //
 // Faults of the programmer are realised by the simulated programmer; the chip faults
-// (no-chip, chip-busy, wrong-id, stuck-bit=N) are handed to the chip models. Parsing fails
-// with a German message naming the offending item; the options are then unchanged.
+// (no-chip, chip-busy, wrong-id, stuck-bit=N) are handed to the chip models. The fault
+// list is parsed here once for every front end.
 #pragma once
 
 #include <cstdint>
@@ -38,12 +38,16 @@ struct SimOptions {
   std::string ChipType;   // device seated instead of the selected one; empty: selected
 };
 
-// Applies a comma-separated fault list ("no-readback,fail-after=100"). False with ERROR
-// set when an item is unknown or its number is missing or malformed.
-bool ParseFaults(const std::string& list, SimOptions& options, std::string& error);
+// Usage errors of the fault list (front ends print them as their own usage errors).
+inline constexpr char kBadFault[] =
+    "Unbekannter Simulatorfehler „%s“ (erlaubt: no-programmer, handshake-stuck, "
+    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N)";
+inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";
+inline constexpr char kBadFailAfter[] = "Ungültige Anzahl „%s“ für fail-after";
 
-// Reads a port base with automatic number base (0x hexadecimal, leading 0 octal, else
-// decimal). False when it is not a number or beyond 0xFFFC.
-bool ParsePortBase(const std::string& text, uint16_t& port);
+// Applies a comma-separated fault list ("no-readback,fail-after=100"; names in any case)
+// to OPTIONS. Returns "" or the usage error for the first bad item (an empty item is
+// one); the options are then unchanged.
+std::string ParseFaults(const std::string& list, SimOptions& options);
 
 }  // namespace pellory

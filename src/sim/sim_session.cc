@@ -8,10 +8,10 @@
 namespace pellory {
 
 namespace {
-constexpr char kCannotCreate[] = "Kann Datei '%s' nicht anlegen";
-constexpr char kCannotWriteChip[] = "Kann Bausteininhalt nicht nach '%s' schreiben";
-constexpr char kUnknownChipType[] = "Simulierter Baustein '%s' steht nicht in der Bausteinliste";
-constexpr char kNoModel[] = "Für '%s' gibt es kein Simulationsmodell: der Sockel bleibt leer";
+constexpr char kCannotCreate[] = "Kann Datei „%s“ nicht anlegen";
+constexpr char kCannotWriteChip[] = "Kann Bausteininhalt nicht nach „%s“ schreiben";
+constexpr char kUnknownChipType[] = "Simulierter Baustein „%s“ steht nicht in der Bausteinliste";
+constexpr char kNoModel[] = "Für „%s“ gibt es kein Simulationsmodell: der Sockel bleibt leer";
 
 // A device name as a file name: no directory separators.
 std::string FileName(const std::string& name) {

@@ -13,7 +13,7 @@ namespace {
 // clang-format off
 constexpr CliCommandRow kCommandRows[] = {
     {"list",    false, CommandNotAvailable},
-    {"detect",  false, CommandNotAvailable},
+    {"detect",  false, CommandDetect},
     {"blank",   true,  CommandNotAvailable},
     {"read",    true,  CommandNotAvailable},
     {"program", true,  CommandNotAvailable},

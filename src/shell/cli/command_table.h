@@ -36,6 +36,10 @@ struct CliCommandRow {
 // The row of NAME, or null.
 const CliCommandRow* FindCliCommandRow(const std::string& name);
 
+// detect: port access and the programmer search have run with the start-up; prints where
+// the programmer was found, or ends with kExitDemoMode.
+int CommandDetect(CliContext& context);
+
 // Says on ERR that the command is not available in this version; kExitUsage.
 int CommandNotAvailable(CliContext& context);
 

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <ostream>
 
 #include "shell/cli/command_table.h"
@@ -11,6 +13,7 @@
 #include "shell/cli/messages.h"
 #include "shell/cli/usage.h"
 #include "shell/version_text.h"
+#include "sim/sim_session.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -42,6 +45,16 @@ TerminalUiOptions UiOptionsFor(const CliOptions& options, const CliStreams& io) 
   return ui;
 }
 
+// Completes the simulator's files and reports what it has to say, on standard error.
+void FinishSimulation(SimSession& sim, const CliOptions& options, const CliStreams& io) {
+  sim.Finish();
+  for (const std::string& warning : sim.Warnings()) {
+    io.err << kCliProgramName << ": " << warning << '\n';
+  }
+  if (options.Stats) io.err << sim.StatsLine() << '\n';
+  io.err.flush();
+}
+
 // Start-up, the command and the closing save, around one Tool.
 int RunCommand(const CliOptions& options, const CliStreams& io) {
   TerminalUi ui(UiOptionsFor(options, io), io.out, io.err, io.in);
@@ -49,7 +62,17 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
   // Real-time priority keeps the busy waits of a real port honest; the simulated
   // programmer counts its own time and needs none.
   toolOptions.KeepPriority = options.Simulate;
+  std::unique_ptr<SimSession> sim;
+  if (options.Simulate) {
+    sim = std::make_unique<SimSession>(options.Sim, std::filesystem::current_path().string());
+    std::string error;
+    if (!sim->Open(error)) return UsageError(io.err, error);
+    toolOptions.Port = &sim->programmer();
+  } else {
+    toolOptions.RealPort = true;
+  }
   Tool tool(ui, toolOptions);
+  if (sim) sim->FollowDevice(&tool.descriptor());
 
   for (const auto& [key, value] : options.Settings) {
     if (!tool.settingsFile().SetOverride(key, value)) {
@@ -74,6 +97,7 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
     tool.settingsFile().SetWritable(true);
     tool.settingsFile().SaveSettings();
   }
+  if (sim) FinishSimulation(*sim, options, io);
   return status;
 }
 
