@@ -45,8 +45,8 @@ int ParseDesktopOptions(const std::vector<std::string>& args, DesktopOptions& op
       return true;
     };
 
-    bool isFlag = name == "-h" || name == "--help" || name == "--version" ||
-                  name == "--simulate" || name == "--stats";
+    bool isFlag = name == "-h" || name == "--help" || name == "--version" || name == "--simulate" ||
+                  name == "--stats";
     if (isFlag && inlineValue) {
       // A flag given a value ("--simulate=1") is a mistake, not a silent yes.
       error = StrFormat(kUnknownOptionError, args[i].c_str());
@@ -78,8 +78,8 @@ int ParseDesktopOptions(const std::vector<std::string>& args, DesktopOptions& op
       }
     } else if (name == "--trace" || name == "--log" || name == "--chip" || name == "--chip-type") {
       if (!takeValue()) return kDesktopUsageError;
-      std::string& field = name == "--trace" ? options.Sim.TracePath
-                           : name == "--log" ? options.Sim.LogPath
+      std::string& field = name == "--trace"  ? options.Sim.TracePath
+                           : name == "--log"  ? options.Sim.LogPath
                            : name == "--chip" ? options.Sim.ChipPath
                                               : options.Sim.ChipType;
       field = value;
