@@ -1,6 +1,7 @@
 #include "shell/tool.h"
 
 #include "link/real_port.h"
+#include "ui/control_ids.h"
 
 namespace pellory {
 
@@ -29,16 +30,22 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
     : boxes_(ui, settings_),
       progress_(ui),
       settingsFile_(settings_, boxes_),
+      library_(settings_, boxes_),
+      lists_(library_, settings_, ui),
       shell_(ui, settings_, boxes_, progress_, settingsFile_,
              options.MarkerDirectory.empty() ? DefaultMarkerDirectory() : options.MarkerDirectory),
       commands_(shell_),
       ownedPort_(OwnedPort(options, settings_)),
       link_(options.Port ? *options.Port : *ownedPort_, settings_, boxes_, progress_),
-      power_(link_, operation_, descriptor_, boxes_),
+      power_(link_, operation_, library_.descriptor(), boxes_),
       portAccess_(settings_, boxes_, shell_.DemoMode(), shell_.state().OsClass,
                   MakeOpener(options, ownedPort_.get())) {
   if (options.KeepPriority) shell_.SetPriorityFunctions(nullptr, nullptr);
+  PlugDeviceLibrary();
+  PlugProgrammer(ui, options);
+}
 
+void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {
   // One timeout message per hardware action; the frame ends the silence.
   shell_.AddFrameListener([this](bool begins) {
     if (begins) {
@@ -56,6 +63,21 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
           [this] { shell_.SaveSettings(); });
     });
   }
+}
+
+void Tool::PlugDeviceLibrary() {
+  shell_.SetStage(9, [this] { lists_.FillLists(); });
+  // The result only matters to the hardware commands, which select again.
+  shell_.SetStage(10, [this] { library_.SelectDevice(); });
+  shell_.SetSelectDevice([this] { return library_.SelectDevice(); });
+  shell_.AddCloseHook([this] { library_.CloseLibrary(); });
+  for (int id : {kIdListI2c, kIdListSpi, kIdListMicrowire}) {
+    commands_.SetCheckBoxHandler(id,
+                                 [this, id](bool checked) { lists_.OnFamilyClicked(id, checked); });
+  }
+  commands_.SetListHandler(kIdManufacturerList,
+                           [this](int index) { lists_.OnManufacturerSelected(index); });
+  commands_.SetListHandler(kIdDeviceList, [this](int index) { lists_.OnDeviceSelected(index); });
 }
 
 }  // namespace pellory

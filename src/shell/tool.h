@@ -11,6 +11,8 @@
 #include <string>
 
 #include "library/device_descriptor.h"
+#include "library/device_library.h"
+#include "library/device_lists.h"
 #include "link/operation_state.h"
 #include "link/port_access.h"
 #include "link/port_io.h"
@@ -53,20 +55,28 @@ class Tool {
   SettingsFile& settingsFile() { return settingsFile_; }
   Shell& shell() { return shell_; }
   Commands& commands() { return commands_; }
-  DeviceDescriptor& descriptor() { return descriptor_; }
+  DeviceLibrary& library() { return library_; }
+  DeviceLists& lists() { return lists_; }
+  // The descriptor of the selected device, owned by the library.
+  DeviceDescriptor& descriptor() { return library_.descriptor(); }
   OperationState& operation() { return operation_; }
   ProgrammerLink& link() { return link_; }
   Power& power() { return power_; }
   PortAccess& portAccess() { return portAccess_; }
 
  private:
+  void PlugDeviceLibrary();
+  // Port access, the programmer search and the link's part in the hardware frame.
+  void PlugProgrammer(Ui& ui, const ToolOptions& options);
+
   AppSettings settings_;
   MessageBoxes boxes_;
   Progress progress_;
   SettingsFile settingsFile_;
+  DeviceLibrary library_;
+  DeviceLists lists_;
   Shell shell_;
   Commands commands_;
-  DeviceDescriptor descriptor_;
   OperationState operation_;
   std::unique_ptr<PortIo> ownedPort_;  // the real port, or the empty one
   ProgrammerLink link_;

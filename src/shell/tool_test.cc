@@ -17,7 +17,10 @@ namespace {
 
 class ToolLinkTest : public testing::Test {
  protected:
-  ToolLinkTest() : cwd_(dir_.path()) {}
+  ToolLinkTest() : cwd_(dir_.path()) {
+    dir_.Write("SERLIST.CSV",
+               ":Atmel;Y\r\nAT24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\r\n");
+  }
 
   // Builds the tool around a simulated programmer answering at SIMPORT.
   void Build(uint16_t simPort = 0x378, const std::string& faults = "") {
@@ -111,6 +114,7 @@ TEST_F(ToolLinkTest, DebugShowsWhatPortAccessChose) {
 TEST_F(ToolLinkTest, WithoutAPortNothingIsSearched) {
   ToolOptions options;
   options.MarkerDirectory = dir_.path();
+  options.KeepPriority = true;
   Tool tool(ui_, options);
   tool.Start(400, 300);
   EXPECT_EQ(tool.shell().DemoMode(), 0);
@@ -124,8 +128,6 @@ TEST_F(ToolLinkTest, TimeoutStormEndsTheActionWithOneMessage) {
   tool_->Start(400, 300);
   ASSERT_EQ(tool_->shell().DemoMode(), 0);
   const uint64_t startup = sim_->counters().Transactions;
-  tool_->descriptor().ProgrammingMode = kModeSpi;
-  tool_->descriptor().VccCode = 100;
   ProgrammerLink& link = tool_->link();
   int units = 0;
   tool_->shell().RunHardwareFrame([&] {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "cli_runner.h"
 #include "link/messages.h"
@@ -23,6 +24,14 @@ std::string Repeat(const std::string& text, int times) {
   return all;
 }
 
+// A runner whose working directory holds the shipped device library, as a user's would.
+class LibraryRunner : public CliRunner {
+ public:
+  LibraryRunner() {
+    std::filesystem::copy_file(PELLORY_SHIPPED_LIBRARY, workdir().File("SERLIST.CSV"));
+  }
+};
+
 // The programmer's answer to the search: the bare strobe, registers 12 and 14, the
 // registers zeroed, then the loop-back of 0x00, 0xAA and 0x55.
 constexpr char kSearchLog[] =
@@ -30,7 +39,7 @@ constexpr char kSearchLog[] =
     "0A AA\n0A AA\n04 00\n08 00\n0A 55\n04 00\n08 00\n0A 00\n";
 
 TEST(CliDetectTest, FindsTheSimulatedProgrammer) {
-  CliRunner cli;
+  LibraryRunner cli;
   CliRun run = cli.Run({"--simulate", "detect", "--stats"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "Brenner gefunden an 0x378\n");
@@ -38,7 +47,7 @@ TEST(CliDetectTest, FindsTheSimulatedProgrammer) {
 }
 
 TEST(CliDetectTest, FoundWhereTheSettingsPointToIt) {
-  CliRunner cli;
+  LibraryRunner cli;
   cli.workdir().Write("ORVANE.INI", "[Hardware]\r\nPortAdress=278\r\n");
   CliRun run = cli.Run({"--simulate", "--sim-port", "0x278", "detect"});
   EXPECT_EQ(run.status, 0);
@@ -69,7 +78,7 @@ TEST(CliDetectTest, DemoModeOutcomes) {
        "transactions=0 timeouts=5 sim_us=0"},
   };
   for (const Case& c : cases) {
-    CliRunner cli;
+    LibraryRunner cli;
     std::vector<std::string> args = {"--simulate", "--stats"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     args.push_back("detect");
@@ -83,14 +92,14 @@ TEST(CliDetectTest, DemoModeOutcomes) {
 }
 
 TEST(CliDetectTest, DemoModeSavesTheSettingsWithSave) {
-  CliRunner cli;
+  LibraryRunner cli;
   CliRun run = cli.Run({"--simulate", "--fault", "no-readback", "--save", "detect"});
   EXPECT_EQ(run.status, kExitDemoMode);
   EXPECT_TRUE(cli.workdir().Exists("ORVANE.INI"));
 }
 
 TEST(CliDetectTest, HandshakeLogAndTrace) {
-  CliRunner cli;
+  LibraryRunner cli;
   CliRun run = cli.Run({"--simulate", "--log", "h.log", "--trace", "t.vcd", "detect"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(cli.workdir().Read("h.log"), kSearchLog);
@@ -111,7 +120,7 @@ TEST(CliDetectTest, TraceOpensInSigrok) {
   if (std::system("command -v sigrok-cli > /dev/null 2>&1") != 0) {
     GTEST_SKIP() << "sigrok-cli is not installed";
   }
-  CliRunner cli;
+  LibraryRunner cli;
   ASSERT_EQ(cli.Run({"--simulate", "--trace", "t.vcd", "detect"}).status, 0);
   std::string command = "sigrok-cli -i " + cli.workdir().File("t.vcd") + " -I vcd --show > " +
                         cli.workdir().File("show.txt") + " 2>&1";
@@ -124,7 +133,7 @@ TEST(CliDetectTest, TraceOpensInSigrok) {
 }
 
 TEST(CliDetectTest, OutputFilesThatCannotBeCreatedAreUsageErrors) {
-  CliRunner cli;
+  LibraryRunner cli;
   CliRun run = cli.Run({"--simulate", "--log", "no/such/dir/h.log", "detect"});
   EXPECT_EQ(run.status, kExitUsage);
   EXPECT_EQ(run.err, "pellory-cli: Kann Datei „no/such/dir/h.log“ nicht anlegen\n" +
@@ -135,7 +144,7 @@ TEST(CliDetectTest, OutputFilesThatCannotBeCreatedAreUsageErrors) {
 // Without --simulate the real port is used; the test runner forbids it, so access fails
 // with the explanation and demo mode, and no search is made.
 TEST(CliDetectTest, RealPortRefusedUnderTest) {
-  CliRunner cli;
+  LibraryRunner cli;
   CliRun run = cli.Run({"detect"});
   EXPECT_EQ(run.status, kExitDemoMode);
   EXPECT_TRUE(run.out.starts_with(std::string(kHeaderPlain) +

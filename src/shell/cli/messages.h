@@ -35,6 +35,13 @@ inline constexpr char kSurplusArgument[] = "Überzähliges Argument „%s“";
 inline constexpr char kBadWorkdir[] = "Arbeitsverzeichnis „%s“ nicht zugänglich: %s";
 inline constexpr char kCommandNotAvailable[] =
     "Befehl „%s“ ist in dieser Version noch nicht verfügbar";
+inline constexpr char kManufacturerNotListed[] =
+    "Hersteller „%s“ ist nicht gelistet (gelistet: %s)";
+inline constexpr char kDeviceNotListed[] =
+    "Baustein „%s“ ist bei „%s“ nicht gelistet (gelistet: %s)";
+inline constexpr char kDeviceWithoutManufacturer[] =
+    "Baustein „%s“ ist nicht gelistet (kein Hersteller gelistet)";
+inline constexpr char kNoneListed[] = "keine";
 inline constexpr char kUsageHint[] =
     "Aufruf: pellory-cli [OPTIONEN] BEFEHL [DATEI]\n"
     "Hilfe:  pellory-cli --help\n";

@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "shell/cli/command_table.h"
+#include "shell/cli/device_choice.h"
 #include "shell/cli/interrupt.h"
 #include "shell/cli/messages.h"
 #include "shell/cli/usage.h"
@@ -62,14 +63,19 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
   // Real-time priority keeps the busy waits of a real port honest; the simulated
   // programmer counts its own time and needs none.
   toolOptions.KeepPriority = options.Simulate;
+  const CliCommandRow* row = FindCliCommandRow(options.Command);
+  if (row == nullptr)
+    return UsageError(io.err, StrFormat(kUnknownCommand, options.Command.c_str()));
+  // Port access and the programmer search are the start-up stages of the commands that
+  // use the programmer; the lists get by without them.
   std::unique_ptr<SimSession> sim;
   if (options.Simulate) {
     sim = std::make_unique<SimSession>(options.Sim, std::filesystem::current_path().string());
     std::string error;
     if (!sim->Open(error)) return UsageError(io.err, error);
-    toolOptions.Port = &sim->programmer();
+    if (row->Programmer) toolOptions.Port = &sim->programmer();
   } else {
-    toolOptions.RealPort = true;
+    toolOptions.RealPort = row->Programmer;
   }
   Tool tool(ui, toolOptions);
   if (sim) sim->FollowDevice(&tool.descriptor());
@@ -84,10 +90,20 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
     if (TakeInterrupt()) tool.shell().OnAbort();
   });
 
+  // -m and -d choose the device after the settings are loaded and before the lists are
+  // filled, so that the lists and the selection follow the choice.
+  std::string choiceError;
+  if (!options.Manufacturer.empty() || !options.Device.empty()) {
+    tool.shell().SetStage(9, [&] {
+      choiceError = ChooseListedDevice(tool, options.Manufacturer, options.Device);
+      if (choiceError.empty()) tool.lists().FillLists();
+    });
+    tool.shell().SetStage(10, [&] {
+      if (choiceError.empty()) tool.library().SelectDevice();
+    });
+  }
   tool.Start(0, 0);
-  const CliCommandRow* row = FindCliCommandRow(options.Command);
-  if (row == nullptr)
-    return UsageError(io.err, StrFormat(kUnknownCommand, options.Command.c_str()));
+  if (!choiceError.empty()) return UsageError(io.err, choiceError);
   CliContext context{options, tool, ui, io.out, io.err};
   int status = row->Run(context);
   if (row->Hardware && status != kExitUsage && tool.shell().DemoMode() != 0) {
