@@ -80,4 +80,32 @@ void Tool::PlugDeviceLibrary() {
   commands_.SetListHandler(kIdDeviceList, [this](int index) { lists_.OnDeviceSelected(index); });
 }
 
+bool Tool::LookUpDevice(const std::string& name, DeviceDescriptor& device) {
+  // Parsing device lines may force options and always overwrites the descriptor.
+  const AppSettings savedSettings = settings_;
+  const DeviceDescriptor selected = library_.descriptor();
+  library_.HoldMessages(true);
+  bool found = false;
+  std::vector<std::string> manufacturers;
+  if (lists_.ManufacturerNames(manufacturers)) {
+    for (size_t i = 0; i < manufacturers.size() && !found; ++i) {
+      settings_.ManufacturerIndex = static_cast<int>(i);
+      if (library_.OpenLibrary() != kLibraryOk) break;
+      if (library_.SeekManufacturer() == kLibraryOk) {
+        for (int result; !found && (result = library_.NextDevice()) != kLibraryEnd;) {
+          if (result == kLibraryOk && FindListedName({library_.descriptor().Name}, name) == 0) {
+            device = library_.descriptor();
+            found = true;
+          }
+        }
+      }
+      library_.CloseLibrary();
+    }
+  }
+  library_.HoldMessages(false);
+  settings_ = savedSettings;
+  library_.descriptor() = selected;
+  return found;
+}
+
 }  // namespace pellory

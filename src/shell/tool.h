@@ -59,6 +59,10 @@ class Tool {
   DeviceLists& lists() { return lists_; }
   // The descriptor of the selected device, owned by the library.
   DeviceDescriptor& descriptor() { return library_.descriptor(); }
+  // The descriptor of the listed device NAME (ASCII case ignored, families in force), for
+  // the simulated socket's --chip-type. Silent; the settings and the selected device's
+  // descriptor are as before afterwards. False when no listed device has that name.
+  bool LookUpDevice(const std::string& name, DeviceDescriptor& device);
   OperationState& operation() { return operation_; }
   ProgrammerLink& link() { return link_; }
   Power& power() { return power_; }

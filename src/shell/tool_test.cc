@@ -153,5 +153,40 @@ TEST_F(ToolLinkTest, TimeoutStormEndsTheActionWithOneMessage) {
   EXPECT_EQ(Count(kTimeoutErrorText), 2u);
 }
 
+TEST_F(ToolLinkTest, LooksUpListedDevicesWithoutDisturbingTheSelection) {
+  dir_.Write("SERLIST.CSV",
+             ":Adesto;Y\r\nAT25SF041;2500;0x1F8401;3300;524288;256;SPI25;0;0;7000000;0;JEDEC;SE;0;"
+             "0;0;Y\r\n"
+             ":Atmel;Y\r\nAT24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\r\n"
+             "AT24C04;5000;0xA0;5000;512;16;I;B8;0;0;0;0;0;0;0;0;Y\r\n");
+  Build();
+  dir_.Write("ORVANE.INI",
+             "[PelloryRom INI-Section]\r\nManufIndex=1\r\nDeviceIndex=1\r\n"
+             "PageWrite=0\r\nVerify=1\r\n");
+  tool_->Start(400, 300);
+  ASSERT_EQ(tool_->descriptor().Name, "AT24C04");
+  const AppSettings before = tool_->settings();
+  ASSERT_EQ(before.PageWriteEnabled, 0);
+  ui_.Boxes.clear();
+
+  struct Case {
+    const char* name;
+    bool found;
+    uint32_t size;
+  } const cases[] = {
+      {"at25sf041", true, 524288}, {"AT24C02", true, 256}, {"AT24C0", false, 0}, {"", false, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeviceDescriptor device;
+    EXPECT_EQ(tool_->LookUpDevice(c.name, device), c.found);
+    EXPECT_EQ(device.Size, c.size);
+    EXPECT_EQ(tool_->descriptor().Name, "AT24C04");
+    EXPECT_EQ(tool_->settings().ManufacturerIndex, before.ManufacturerIndex);
+    EXPECT_EQ(tool_->settings().PageWriteEnabled, before.PageWriteEnabled);  // forced by SPI25
+    EXPECT_EQ(tool_->settings().VerifyAfterProgram, before.VerifyAfterProgram);
+  }
+  EXPECT_TRUE(ui_.Boxes.empty());
+}
+
 }  // namespace
 }  // namespace pellory

@@ -78,7 +78,12 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
     toolOptions.RealPort = row->Programmer;
   }
   Tool tool(ui, toolOptions);
-  if (sim) sim->FollowDevice(&tool.descriptor());
+  if (sim) {
+    sim->FollowDevice(&tool.descriptor());
+    sim->SetDeviceLookup([&tool](const std::string& name, DeviceDescriptor& device) {
+      return tool.LookUpDevice(name, device);
+    });
+  }
 
   for (const auto& [key, value] : options.Settings) {
     if (!tool.settingsFile().SetOverride(key, value)) {

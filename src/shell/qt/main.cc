@@ -81,7 +81,12 @@ int main(int argc, char** argv) {
 
   QtUi ui;
   Tool tool(ui, toolOptions);
-  if (sim) sim->FollowDevice(&tool.descriptor());
+  if (sim) {
+    sim->FollowDevice(&tool.descriptor());
+    sim->SetDeviceLookup([&tool](const std::string& name, DeviceDescriptor& device) {
+      return tool.LookUpDevice(name, device);
+    });
+  }
   MainWindow window(tool.shell(), tool.commands());
   ui.SetMainWindow(&window);
   // The window manager adds its frame only once the window is shown; the outer size is
