@@ -12,13 +12,13 @@ namespace {
 // One row per line, so that plugging in a command touches one line.
 // clang-format off
 constexpr CliCommandRow kCommandRows[] = {
-    {"list",    false, CommandList},
-    {"detect",  false, CommandNotAvailable},
-    {"blank",   true,  CommandBlank},
-    {"read",    true,  CommandRead},
-    {"program", true,  CommandNotAvailable},
-    {"verify",  true,  CommandNotAvailable},
-    {"erase",   true,  CommandNotAvailable},
+    {"list",    false, false, CommandList},
+    {"detect",  false, true,  CommandDetect},
+    {"blank",   true,  true,  CommandBlank},
+    {"read",    true,  true,  CommandRead},
+    {"program", true,  true,  CommandNotAvailable},
+    {"verify",  true,  true,  CommandNotAvailable},
+    {"erase",   true,  true,  CommandNotAvailable},
 };
 // clang-format on
 

@@ -29,12 +29,17 @@ using CliCommandFunction = int (*)(CliContext& context);
 
 struct CliCommandRow {
   const char* Name;
-  bool Hardware;  // in demo mode the command ends with kExitDemoMode
+  bool Hardware;    // in demo mode the command ends with kExitDemoMode
+  bool Programmer;  // start-up prepares port access and searches for the programmer
   CliCommandFunction Run;
 };
 
 // The row of NAME, or null.
 const CliCommandRow* FindCliCommandRow(const std::string& name);
+
+// detect: port access and the programmer search have run with the start-up; prints where
+// the programmer was found, or ends with kExitDemoMode.
+int CommandDetect(CliContext& context);
 
 // Says on ERR that the command is not available in this version; kExitUsage.
 int CommandNotAvailable(CliContext& context);
