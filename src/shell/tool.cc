@@ -39,10 +39,24 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
       link_(options.Port ? *options.Port : *ownedPort_, settings_, boxes_, progress_),
       power_(link_, operation_, library_.descriptor(), boxes_),
       portAccess_(settings_, boxes_, shell_.DemoMode(), shell_.state().OsClass,
-                  MakeOpener(options, ownedPort_.get())) {
+                  MakeOpener(options, ownedPort_.get())),
+      frame_(boxes_, progress_, library_.descriptor(), operation_, bus_),
+      blankCheck_(frame_),
+      hexWriter_(settings_, boxes_),
+      reader_(frame_, settings_, hexWriter_) {
   if (options.KeepPriority) shell_.SetPriorityFunctions(nullptr, nullptr);
   PlugDeviceLibrary();
   PlugProgrammer(ui, options);
+  PlugOperations();
+}
+
+void Tool::PlugOperations() {
+  bus_.PowerReset = [this] { power_.PowerReset(); };
+  bus_.PowerOn = [this] { power_.PowerOn(); };
+  bus_.PowerOff = [this] { power_.PowerOff(); };
+  commands_.SetBlankCheck([this] { return blankCheck_.BlankCheck(); });
+  commands_.SetReadDeviceToFile(
+      [this] { return reader_.ReadDeviceToFile(0, library_.descriptor().Size); });
 }
 
 void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "formats/hex_line_writer.h"
 #include "library/device_descriptor.h"
 #include "library/device_library.h"
 #include "library/device_lists.h"
@@ -18,6 +19,10 @@
 #include "link/port_io.h"
 #include "link/power.h"
 #include "link/programmer_link.h"
+#include "operations/blank_check.h"
+#include "operations/device_bus.h"
+#include "operations/operation_frame.h"
+#include "operations/read_to_file.h"
 #include "settings/app_settings.h"
 #include "settings/settings_file.h"
 #include "shell/commands.h"
@@ -67,11 +72,16 @@ class Tool {
   ProgrammerLink& link() { return link_; }
   Power& power() { return power_; }
   PortAccess& portAccess() { return portAccess_; }
+  DeviceBus& bus() { return bus_; }
+  BlankCheckOperation& blankCheck() { return blankCheck_; }
+  DeviceReader& reader() { return reader_; }
 
  private:
   void PlugDeviceLibrary();
   // Port access, the programmer search and the link's part in the hardware frame.
   void PlugProgrammer(Ui& ui, const ToolOptions& options);
+  // The whole-device operations: their view of the chip and the commands that run them.
+  void PlugOperations();
 
   AppSettings settings_;
   MessageBoxes boxes_;
@@ -86,6 +96,11 @@ class Tool {
   ProgrammerLink link_;
   Power power_;
   PortAccess portAccess_;
+  DeviceBus bus_;
+  OperationFrame frame_;
+  BlankCheckOperation blankCheck_;
+  HexLineWriter hexWriter_;
+  DeviceReader reader_;
 };
 
 }  // namespace pellory
