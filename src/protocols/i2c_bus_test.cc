@@ -32,7 +32,7 @@ class I2cSlave {
   std::deque<uint8_t> ReadData;
   std::vector<std::vector<uint8_t>> Transactions;
   std::vector<bool> MasterAcks;  // the master's answer to every byte read
-  bool StoppedLast = false;  // a STOP came after the last START
+  bool StoppedLast = false;      // a STOP came after the last START
 
  private:
   void OnBus(uint8_t value) {

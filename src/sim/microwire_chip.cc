@@ -47,6 +47,7 @@ MicrowireChip::MicrowireChip(const MicrowireConfig& config, const ChipFaults& fa
 }
 
 void MicrowireChip::SetProtectRegister(uint32_t firstProtectedWord) {
+  if (!config_.ProtectRegister) return;  // parts without the register protect nothing
   protect_ = firstProtectedWord;
   protectOn_ = true;
 }
