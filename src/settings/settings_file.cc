@@ -1,14 +1,246 @@
 #include "settings/settings_file.h"
 
-// Placeholder until the INI layer lands: defaults only, nothing written.
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+
+#include "settings/ini_file.h"
+#include "ui/text_format.h"
+
 namespace pellory {
 
-bool SettingsFile::SetOverride(const std::string& key, const std::string& value) {
-  overrides_[key] = value;
-  return true;
+namespace {
+
+struct KeyName {
+  const char* Section;
+  const char* Name;
+};
+
+// Every key of the file, in the order of loading.
+constexpr KeyName kKeys[] = {
+    {kSectionHardware, "PortAdress"},     {kSectionHardware, "DebugNT"},
+    {kSectionHardware, "SearchHardware"}, {kSectionHardware, "TimeOut"},
+    {kSectionHardware, "MessageBeap"},    {kSectionHardware, "TimeBaseKorr"},
+    {kSectionOptions, "FFSave"},          {kSectionOptions, "Verify"},
+    {kSectionOptions, "X-Koord"},         {kSectionOptions, "Y-Koord"},
+    {kSectionOptions, "ShowDeviceData"},  {kSectionOptions, "ManufIndex"},
+    {kSectionOptions, "DeviceIndex"},     {kSectionOptions, "DeleteTemp"},
+    {kSectionOptions, "TestChecksum"},    {kSectionOptions, "PageWrite"},
+    {kSectionOptions, "HexLineLen"},      {kSectionOptions, "DataFormat"},
+    {kSectionOptions, "ShowI2C"},         {kSectionOptions, "ShowSPI"},
+    {kSectionOptions, "ShowMIC"},         {kSectionOptions, "ReadFilter"},
+    {kSectionOptions, "DataPath"},        {kSectionOptions, "LastFile"},
+};
+
+// The text buffers of the original held 259 characters and a terminator; longer texts
+// are cut there, never in the middle of a UTF-8 character.
+constexpr size_t kMaxTextLength = 259;
+
+constexpr uint16_t kDefaultPort = 0x378;
+constexpr uint16_t kLowestPort = 0x200;
+constexpr uint16_t kHighestPort = 0x400;
+constexpr uint32_t kLowestTimeout = 1000000;
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
 }
 
-void SettingsFile::LoadSettings() {}
-void SettingsFile::SaveSettings() {}
+std::string CutText(std::string text) {
+  if (text.size() <= kMaxTextLength) return text;
+  size_t length = kMaxTextLength;
+  while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  text.resize(length);
+  return text;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The port text as "%x" reads it (blanks, sign, optional 0x prefix, hex digits), of which
+// only the low 16 bits are kept; nothing when no digit follows.
+std::optional<uint16_t> ParseHexPort(std::string_view text) {
+  size_t at = text.find_first_not_of(" \t");
+  if (at == std::string_view::npos) return std::nullopt;
+  bool negative = text[at] == '-';
+  if (text[at] == '-' || text[at] == '+') ++at;
+  if (text.substr(at, 2) == "0x" || text.substr(at, 2) == "0X") at += 2;
+  if (at >= text.size() || HexDigit(text[at]) < 0) return std::nullopt;
+  uint16_t value = 0;
+  for (; at < text.size() && HexDigit(text[at]) >= 0; ++at) {
+    value = static_cast<uint16_t>((value << 4) | HexDigit(text[at]));
+  }
+  return negative ? static_cast<uint16_t>(-value) : value;
+}
+
+// A decimal long of the original platform (32 bits, held at its limits), taken as unsigned.
+uint32_t ParseTimeout(std::string_view text) {
+  size_t at = text.find_first_not_of(" \t");
+  if (at == std::string_view::npos) return 0;
+  bool negative = text[at] == '-';
+  if (text[at] == '-' || text[at] == '+') ++at;
+  int64_t value = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+    value = value * 10 + (text[at] - '0');
+    if (value > INT32_MAX) value = negative ? int64_t{INT32_MAX} + 1 : INT32_MAX;
+  }
+  return static_cast<uint32_t>(negative ? -value : value);
+}
+
+// Everything up to and including the last "/"; empty when there is none.
+std::string FolderPart(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string NamePart(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string DefaultDataPath() {
+  const char* home = std::getenv("HOME");
+  std::string path = home != nullptr ? home : "";
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+int OneIfNonZero(int value) {
+  return value != 0 ? 1 : 0;
+}
+int OneOrZero(int value) {
+  return value == 1 ? 1 : 0;
+}
+int InRangeOr(int value, int low, int high, int fallback) {
+  return value >= low && value <= high ? value : fallback;
+}
+
+}  // namespace
+
+bool SettingsFile::SetOverride(const std::string& key, const std::string& value) {
+  for (const KeyName& known : kKeys) {
+    if (EqualNoCase(key, known.Name)) {
+      overrides_[LowerCase(key)] = value;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::optional<std::string> SettingsFile::Lookup(const IniFile& ini, const char* section,
+                                                const char* key) const {
+  auto override = overrides_.find(LowerCase(key));
+  if (override == overrides_.end()) return ini.Find(section, key);
+  return ProfileValue(override->second);
+}
+
+int SettingsFile::ReadInt(const IniFile& ini, const char* section, const char* key,
+                          int fallback) const {
+  auto value = Lookup(ini, section, key);
+  return value ? ParseProfileInt(*value) : fallback;
+}
+
+std::string SettingsFile::ReadText(const IniFile& ini, const char* section, const char* key,
+                                   const std::string& fallback) const {
+  auto value = Lookup(ini, section, key);
+  return CutText(value ? *value : fallback);
+}
+
+void SettingsFile::LoadSettings() {
+  AppSettings& s = settings_;
+  s.IniPath = std::filesystem::current_path().string() + "/" + kIniFileName;
+  IniFile ini;
+  ini.Load(s.IniPath);
+  // Messages before MessageBeap is read stay quiet.
+  s.BeepOnMessage = 0;
+
+  const char* hw = kSectionHardware;
+  auto port = ParseHexPort(ReadText(ini, hw, "PortAdress", "378"));
+  if (!port || *port < kLowestPort || *port > kHighestPort) {
+    boxes_.InfoBox(kPortMessage);
+    port = kDefaultPort;
+  }
+  s.SetPortBase(*port);
+  s.DebugNt = OneOrZero(ReadInt(ini, hw, "DebugNT", 0));
+  s.SearchAttempts = InRangeOr(ReadInt(ini, hw, "SearchHardware", 2), 2, 5, 2);
+  s.TimeoutCount = ParseTimeout(ReadText(ini, hw, "TimeOut", "1000000"));
+  if (s.TimeoutCount < kLowestTimeout) s.TimeoutCount = kLowestTimeout;
+  s.BeepOnMessage = OneIfNonZero(ReadInt(ini, hw, "MessageBeap", 1));
+  s.TimeBaseCorrection =
+      static_cast<uint32_t>(InRangeOr(ReadInt(ini, hw, "TimeBaseKorr", 85), 1, 100, 85));
+
+  const char* op = kSectionOptions;
+  s.SaveBlankCells = OneOrZero(ReadInt(ini, op, "FFSave", 0));
+  s.VerifyAfterProgram = OneIfNonZero(ReadInt(ini, op, "Verify", 1));
+  s.WindowX = InRangeOr(ReadInt(ini, op, "X-Koord", 10), 0, 1024, 10);
+  s.WindowY = InRangeOr(ReadInt(ini, op, "Y-Koord", 10), 0, 768, 10);
+  s.ShowDiagnostics = OneOrZero(ReadInt(ini, op, "ShowDeviceData", 0));
+  s.ManufacturerIndex = ReadInt(ini, op, "ManufIndex", 0);
+  if (s.ManufacturerIndex < 0) s.ManufacturerIndex = 1;
+  s.DeviceListIndex = ReadInt(ini, op, "DeviceIndex", 0);
+  if (s.DeviceListIndex < 0) s.DeviceListIndex = 0;
+  s.DeleteTempFile = OneIfNonZero(ReadInt(ini, op, "DeleteTemp", 1));
+  s.CheckChecksums = OneIfNonZero(ReadInt(ini, op, "TestChecksum", 1));
+  s.PageWriteEnabled = OneIfNonZero(ReadInt(ini, op, "PageWrite", 1));
+  int hexLineLength = ReadInt(ini, op, "HexLineLen", 32);
+  if (hexLineLength < 2 || hexLineLength > 254) {
+    boxes_.InfoBox(StrFormat(kHexLineLengthMessage, hexLineLength));
+    s.HexLineLength = 32;
+  } else {
+    s.HexLineLength = hexLineLength & ~1;
+  }
+  s.FileFormat = InRangeOr(ReadInt(ini, op, "DataFormat", 1), 1, 9, 1);
+  s.ListI2C = OneIfNonZero(ReadInt(ini, op, "ShowI2C", 1));
+  s.ListSPI = OneIfNonZero(ReadInt(ini, op, "ShowSPI", 1));
+  s.ListMicrowire = OneIfNonZero(ReadInt(ini, op, "ShowMIC", 1));
+  s.OpenFilterIndex = InRangeOr(ReadInt(ini, op, "ReadFilter", 1), 1, 3, 1);
+  // A DataPath without a trailing "/" names a file in its last part: the folder of the
+  // data file stops before it, while DataDirectory keeps the whole text.
+  s.DataDirectory = ReadText(ini, op, "DataPath", DefaultDataPath());
+  s.DataFileName = NamePart(ReadText(ini, op, "LastFile", "tmp"));
+  s.DataFilePath = FolderPart(s.DataDirectory) + s.DataFileName;
+}
+
+void SettingsFile::SaveSettings() {
+  if (!writable_) return;
+  const AppSettings& s = settings_;
+  IniFile ini;
+  // A file that is there but unreadable is left alone rather than replaced by our keys.
+  if (!ini.Load(s.IniPath)) return;
+
+  const char* hw = kSectionHardware;
+  ini.WriteString(hw, "PortAdress", StrFormat("%x", s.PortBase));
+  ini.WriteInt(hw, "SearchHardware", s.SearchAttempts);
+  ini.WriteInt(hw, "TimeOut", s.TimeoutCount);
+  ini.WriteInt(hw, "TimeBaseKorr", s.TimeBaseCorrection);
+  ini.WriteInt(hw, "MessageBeap", s.BeepOnMessage);
+
+  const char* op = kSectionOptions;
+  ini.WriteInt(op, "Verify", s.VerifyAfterProgram);
+  ini.WriteInt(op, "FFSave", s.SaveBlankCells);
+  ini.WriteInt(op, "X-Koord", s.WindowX);
+  ini.WriteInt(op, "Y-Koord", s.WindowY);
+  ini.WriteInt(op, "DataFormat", s.FileFormat);
+  ini.WriteInt(op, "ManufIndex", s.ManufacturerIndex);
+  ini.WriteInt(op, "DeviceIndex", s.DeviceListIndex);
+  ini.WriteInt(op, "DeleteTemp", s.DeleteTempFile);
+  ini.WriteInt(op, "TestChecksum", s.CheckChecksums);
+  ini.WriteInt(op, "PageWrite", s.PageWriteEnabled);
+  ini.WriteInt(op, "ShowDeviceData", s.ShowDiagnostics);
+  ini.WriteInt(op, "HexLineLen", s.HexLineLength);
+  ini.WriteInt(op, "ShowI2C", s.ListI2C);
+  ini.WriteInt(op, "ShowSPI", s.ListSPI);
+  ini.WriteInt(op, "ShowMIC", s.ListMicrowire);
+  ini.WriteInt(op, "ReadFilter", s.OpenFilterIndex);
+  ini.WriteString(op, "DataPath", FolderPart(s.DataFilePath));
+  ini.WriteString(op, "LastFile", NamePart(s.DataFilePath));
+  ini.Save(s.IniPath);
+}
 
 }  // namespace pellory

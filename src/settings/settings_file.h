@@ -3,16 +3,25 @@
 // bad values, two of them with a message; SaveSettings writes every key but DebugNT back,
 // keeping every other line of the file as it was.
 //
-// A missing file is not an error. A failed write is not reported.
+// Values: a key with an empty value counts as missing (its default applies). Texts are
+// cut to 259 bytes, the size of the original's buffers. The default DataPath is the home
+// directory ($HOME, else "/") with a trailing "/"; "drive and folder" of a path is its part
+// up to and including the last "/".
+//
+// A missing file is not an error. A failed write is not reported. A file that exists but
+// cannot be read is never overwritten.
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "settings/app_settings.h"
 #include "ui/message_boxes.h"
 
 namespace pellory {
+
+class IniFile;
 
 inline constexpr char kIniFileName[] = "ORVANE.INI";
 inline constexpr char kSectionHardware[] = "Hardware";
@@ -40,6 +49,12 @@ class SettingsFile {
   void SetWritable(bool writable) { writable_ = writable; }
 
  private:
+  // The value of KEY: its override if one is set, else the file's; nothing when missing.
+  std::optional<std::string> Lookup(const IniFile& ini, const char* section, const char* key) const;
+  int ReadInt(const IniFile& ini, const char* section, const char* key, int fallback) const;
+  std::string ReadText(const IniFile& ini, const char* section, const char* key,
+                       const std::string& fallback) const;
+
   AppSettings& settings_;
   MessageBoxes& boxes_;
   std::map<std::string, std::string> overrides_;  // key in lower case -> value

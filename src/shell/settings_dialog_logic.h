@@ -15,6 +15,12 @@
 
 namespace pellory {
 
+// The dialog framework's validation messages: a number outside its range (lowest and
+// highest allowed value), and a text that is not an unsigned number.
+inline constexpr char kRangeValidationMessage[] =
+    "Bitte geben Sie eine ganze Zahl zwischen %u und %u ein.";
+inline constexpr char kNumberValidationMessage[] = "Bitte geben Sie eine positive ganze Zahl ein.";
+
 // Control ids of the dialog.
 inline constexpr int kIdDialogOk = 1;
 inline constexpr int kIdDialogCancel = 2;

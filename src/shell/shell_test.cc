@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/ini_file.h"
 #include "shell/commands.h"
 #include "shell/messages.h"
 #include "shell/tool.h"
@@ -71,6 +72,26 @@ TEST_F(ShellTest, BusyWindowSitsBesideTheStoredPosition) {
   EXPECT_TRUE(tool_.shell().IsBusy());
   tool_.shell().HideBusyWindow();
   EXPECT_FALSE(tool_.shell().IsBusy());
+}
+
+TEST_F(ShellTest, StartupPlacesTheWindowAsTheSettingsFileSays) {
+  dir_.Write(kIniFileName, "[PelloryRom INI-Section]\r\nX-Koord=1000\r\nY-Koord=700\r\n");
+  tool_.Start(400, 300);
+  EXPECT_EQ(ui_.WindowX, 1000);
+  EXPECT_EQ(ui_.WindowY, 700);
+  tool_.shell().ShowBusyWindow();
+  EXPECT_EQ(ui_.BusyX, 1313);
+  EXPECT_EQ(ui_.BusyY, 800);
+  tool_.shell().HideBusyWindow();
+}
+
+TEST_F(ShellTest, CloseWritesThePositionIntoTheSettingsFile) {
+  tool_.Start(400, 300);
+  ASSERT_TRUE(tool_.shell().OnCloseRequest(333, 222));
+  IniFile saved;
+  ASSERT_TRUE(saved.Load(dir_.File(kIniFileName)));
+  EXPECT_EQ(saved.Find(kSectionOptions, "X-Koord"), "333");
+  EXPECT_EQ(saved.Find(kSectionOptions, "Y-Koord"), "222");
 }
 
 TEST_F(ShellTest, MinimiseAndRestoreKeepThePositionBefore) {

@@ -1,13 +1,74 @@
-// pellory: the desktop program. Placeholder window until the dialog template lands.
-#include <QApplication>
-#include <QDialog>
+// pellory: the desktop program. One main window, run as a modal dialog; the process ends
+// when it closes.
+#include <unistd.h>
 
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QStyleFactory>
+#include <QTranslator>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "shell/busy_marker.h"
+#include "shell/qt/desktop_options.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/process_start.h"
+#include "shell/qt/qt_ui.h"
+#include "shell/tool.h"
 #include "shell/version_text.h"
+#include "ui/text_format.h"
+
+namespace {
+
+// The tool speaks German whatever the desktop's language, Qt's own dialogs included.
+void LoadGermanQtTexts(QApplication& app, QTranslator& translator) {
+  if (translator.load(QStringLiteral("qtbase_de"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    app.installTranslator(&translator);
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QDialog window;
-  window.setWindowTitle(QString::fromStdString(pellory::MainWindowTitle()));
-  window.show();
-  return app.exec();
+  using namespace pellory;
+  DesktopOptions options;
+  std::string error;
+  if (ParseDesktopOptions(std::vector<std::string>(argv + 1, argv + argc), options, error) != 0) {
+    std::fprintf(stderr, "%s\n\n%s", error.c_str(), kDesktopUsage);
+    return kDesktopUsageError;
+  }
+  if (options.Help) {
+    std::fputs(kDesktopUsage, stdout);
+    return 0;
+  }
+  if (options.Version) {
+    std::printf("%s\n", MainWindowTitle().c_str());
+    return 0;
+  }
+  // The settings file and the device library are found relative to the working directory.
+  if (!options.WorkDir.empty() && chdir(options.WorkDir.c_str()) != 0) {
+    std::fprintf(stderr, "%s\n", StrFormat(kWorkDirError, options.WorkDir.c_str()).c_str());
+    return kDesktopUsageError;
+  }
+  if (!InstanceMayStart(DefaultMarkerDirectory())) return 0;
+
+  // Qt's own command-line options are not ours to take: Qt sees only the program name.
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QTranslator translator;
+  LoadGermanQtTexts(app, translator);
+
+  QtUi ui;
+  Tool tool(ui, ToolOptions{});
+  MainWindow window(tool.shell(), tool.commands());
+  ui.SetMainWindow(&window);
+  // The window manager adds its frame only once the window is shown; the outer size is
+  // needed only to undo a maximise, which this fixed-size window never changes anyway.
+  QRect outer = window.frameGeometry();
+  tool.Start(outer.width(), outer.height());
+  window.exec();
+  return 0;
 }

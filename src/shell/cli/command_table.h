@@ -1,0 +1,49 @@
+// The commands of pellory-cli, one row each: the name given on the command line, whether
+// it is a hardware command (refused in demo mode), and the small function that runs it
+// after the start-up stages. Each command lives in its own command_<name>.cc; a command
+// that is not built yet points at CommandNotAvailable.
+//
+// A command function returns the exit status: 0, the command's result code 1..63
+// (ExitStatusForResult), or kExitUsage after printing a usage error with UsageError.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "shell/cli/options.h"
+#include "shell/cli/terminal_ui.h"
+#include "shell/tool.h"
+
+namespace pellory {
+
+// What a command works with; all of it outlives the command.
+struct CliContext {
+  const CliOptions& options;
+  Tool& tool;
+  TerminalUi& ui;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+using CliCommandFunction = int (*)(CliContext& context);
+
+struct CliCommandRow {
+  const char* Name;
+  bool Hardware;  // in demo mode the command ends with kExitDemoMode
+  CliCommandFunction Run;
+};
+
+// The row of NAME, or null.
+const CliCommandRow* FindCliCommandRow(const std::string& name);
+
+// Says on ERR that the command is not available in this version; kExitUsage.
+int CommandNotAvailable(CliContext& context);
+
+// Prints "pellory-cli: MESSAGE" and the usage hint on ERR; returns kExitUsage.
+int UsageError(std::ostream& err, const std::string& message);
+
+// The exit status of an operation's result code: itself within 0..63, else kExitInternal
+// (a code that could be mistaken for one of the front end's own statuses).
+int ExitStatusForResult(int result);
+
+}  // namespace pellory

@@ -1,0 +1,59 @@
+// The texts of the terminal front end: usage errors, the headers and answer lines of the
+// message boxes, the terminal prompts. Usage errors are printed as "pellory-cli: " + text
+// on standard error; the placeholders are filled with StrFormat.
+#pragma once
+
+namespace pellory {
+
+inline constexpr char kCliProgramName[] = "pellory-cli";
+
+// Exit statuses of pellory-cli; 1..63 are the command's own result codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitMaxResult = 63;
+inline constexpr int kExitUsage = 64;
+inline constexpr int kExitDemoMode = 69;
+inline constexpr int kExitInternal = 70;
+
+// --- Usage errors --------------------------------------------------------------------
+inline constexpr char kUnknownOption[] = "Unbekannte Option „%s“";
+inline constexpr char kMissingValue[] = "Option „%s“ erwartet einen Wert";
+inline constexpr char kUnexpectedValue[] = "Option „%s“ erwartet keinen Wert";
+inline constexpr char kBadFormat[] =
+    "Unbekanntes Dateiformat „%s“ (erlaubt: bin, intel8, intel32, mcs86, s1, s2, s3, mos, "
+    "tek oder 1 bis 9)";
+inline constexpr char kBadAnswer[] = "Unbekannte Antwort „%s“ (erlaubt: ok, cancel, retry)";
+inline constexpr char kBadFault[] =
+    "Unbekannter Simulatorfehler „%s“ (erlaubt: no-programmer, handshake-stuck, "
+    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N)";
+inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";
+inline constexpr char kBadFailAfter[] = "Ungültige Anzahl „%s“ für fail-after";
+inline constexpr char kBadSimPort[] = "Ungültige Portadresse „%s“ (erlaubt: 0 bis 0xFFFF)";
+inline constexpr char kBadSetting[] = "„--set“ erwartet SCHLÜSSEL=WERT, nicht „%s“";
+inline constexpr char kUnknownSetting[] = "Unbekannter Schlüssel „%s“ für --set";
+inline constexpr char kEmptyValue[] = "Option „%s“ erwartet einen nicht leeren Wert";
+inline constexpr char kNoCommand[] = "Kein Befehl angegeben";
+inline constexpr char kUnknownCommand[] = "Unbekannter Befehl „%s“";
+inline constexpr char kMissingFile[] = "Befehl „%s“ erwartet eine DATEI";
+inline constexpr char kSurplusArgument[] = "Überzähliges Argument „%s“";
+inline constexpr char kBadWorkdir[] = "Arbeitsverzeichnis „%s“ nicht zugänglich: %s";
+inline constexpr char kCommandNotAvailable[] =
+    "Befehl „%s“ ist in dieser Version noch nicht verfügbar";
+inline constexpr char kUsageHint[] =
+    "Aufruf: pellory-cli [OPTIONEN] BEFEHL [DATEI]\n"
+    "Hilfe:  pellory-cli --help\n";
+inline constexpr char kInternalError[] = "Interner Fehler: %s";
+
+// --- Message boxes on standard output -------------------------------------------------
+inline constexpr char kHeaderInfo[] = "--- Info ---";
+inline constexpr char kHeaderOkCancel[] = "--- OK/Abbrechen ---";
+inline constexpr char kHeaderRetryCancel[] = "--- Wiederholen/Abbrechen ---";
+inline constexpr char kHeaderPlain[] = "--- Hinweis ---";
+inline constexpr char kAnswerOk[] = ">>> OK";
+inline constexpr char kAnswerCancel[] = ">>> Abbrechen";
+inline constexpr char kAnswerRetry[] = ">>> Wiederholen";
+
+// --- Questions asked on a terminal (standard error) -----------------------------------
+inline constexpr char kPromptOkCancel[] = "OK (o) oder Abbrechen (a)? ";
+inline constexpr char kPromptRetryCancel[] = "Wiederholen (w) oder Abbrechen (a)? ";
+
+}  // namespace pellory

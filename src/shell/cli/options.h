@@ -1,0 +1,71 @@
+// The command line of pellory-cli: `pellory-cli [OPTIONS] COMMAND [FILE]`.
+//
+// ParseCliOptions reads the arguments (without the program name) into CliOptions. Options
+// may stand anywhere, before or after the command; "--" ends them. Long options take
+// their value as the next argument or after "="; short ones as the next argument or
+// attached ("-Cdir"). --help and --version end the parsing where they stand.
+//
+// Failure: a German text naming the problem (without the program name), for a usage
+// error; the options are then partly filled and must not be used.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pellory {
+
+// Faults the simulated programmer is asked to carry (--fault).
+struct SimFaultOptions {
+  bool NoProgrammer = false;
+  bool HandshakeStuck = false;
+  bool NoReadback = false;
+  bool NoChip = false;
+  bool ChipBusy = false;
+  bool WrongId = false;
+  int StuckBit = -1;       // data bit that reads 0 after programming; -1: none
+  int64_t FailAfter = -1;  // handshakes before the programmer stops answering; -1: never
+};
+
+struct CliOptions {
+  std::string Workdir;       // -C; empty: the current directory
+  std::string Manufacturer;  // -m; empty: the stored selection
+  std::string Device;        // -d; empty: the stored selection
+  int Format = 0;            // -f as a FileFormat value 1..9; 0: the stored format
+  std::vector<std::pair<std::string, std::string>> Settings;  // --set, in order
+  bool Save = false;
+  bool Yes = false;
+  std::vector<int> Answers;  // kIdOk, kIdCancel, kIdRetry in order
+  bool Simulate = false;
+  uint16_t SimPort = 0x378;
+  std::string ChipFile;  // --chip; empty: the default image
+  std::string ChipType;  // --chip-type; empty: the selected device
+  SimFaultOptions Faults;
+  std::string TraceFile;
+  std::string LogFile;
+  bool Stats = false;
+  bool Progress = false;  // --progress given (a terminal turns it on as well)
+  bool Help = false;
+  bool Version = false;
+
+  std::string Command;  // empty only with Help or Version
+  std::string File;     // the FILE of read, program and verify
+};
+
+// Returns an empty text on success, else the usage error.
+std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& options);
+
+// The pieces, for the parser and its tests. Each returns false for a bad value.
+bool ParseFormatName(const std::string& text, int& format);
+bool ParseAnswerList(const std::string& text, std::vector<int>& answers, std::string& bad);
+std::string ParseFaultList(const std::string& text, SimFaultOptions& faults);
+bool ParsePortAddress(const std::string& text, uint16_t& port);
+
+// Whether COMMAND is one of the commands and whether it takes a FILE.
+bool IsCliCommand(const std::string& command);
+bool CommandTakesFile(const std::string& command);
+// Every command, in the order of the usage text.
+const std::vector<std::string>& CliCommandNames();
+
+}  // namespace pellory

@@ -1,0 +1,103 @@
+#include "shell/cli/run.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+
+#include "shell/cli/command_table.h"
+#include "shell/cli/interrupt.h"
+#include "shell/cli/messages.h"
+#include "shell/cli/usage.h"
+#include "shell/version_text.h"
+#include "ui/text_format.h"
+
+namespace pellory {
+
+namespace {
+
+// The reasons a user meets most, in German; the system's text for the rest.
+const char* DirectoryError(int error) {
+  switch (error) {
+    case ENOENT:
+      return "nicht vorhanden";
+    case ENOTDIR:
+      return "kein Verzeichnis";
+    case EACCES:
+      return "keine Berechtigung";
+    default:
+      return std::strerror(error);
+  }
+}
+
+TerminalUiOptions UiOptionsFor(const CliOptions& options, const CliStreams& io) {
+  TerminalUiOptions ui;
+  ui.Answers.assign(options.Answers.begin(), options.Answers.end());
+  ui.AnswerYes = options.Yes;
+  ui.AskTerminal = io.inIsTerminal;
+  ui.ShowProgress = options.Progress || io.errIsTerminal;
+  ui.DialogFile = options.File;
+  ui.DialogFormat = options.Format;
+  return ui;
+}
+
+// Start-up, the command and the closing save, around one Tool.
+int RunCommand(const CliOptions& options, const CliStreams& io) {
+  TerminalUi ui(UiOptionsFor(options, io), io.out, io.err, io.in);
+  ToolOptions toolOptions;
+  // Real-time priority keeps the busy waits of a real port honest; the simulated
+  // programmer counts its own time and needs none.
+  toolOptions.KeepPriority = options.Simulate;
+  Tool tool(ui, toolOptions);
+
+  for (const auto& [key, value] : options.Settings) {
+    if (!tool.settingsFile().SetOverride(key, value)) {
+      return UsageError(io.err, StrFormat(kUnknownSetting, key.c_str()));
+    }
+  }
+  tool.settingsFile().SetWritable(options.Save);
+  ui.SetPumpHook([&tool] {
+    if (TakeInterrupt()) tool.shell().OnAbort();
+  });
+
+  tool.Start(0, 0);
+  const CliCommandRow* row = FindCliCommandRow(options.Command);
+  if (row == nullptr)
+    return UsageError(io.err, StrFormat(kUnknownCommand, options.Command.c_str()));
+  CliContext context{options, tool, ui, io.out, io.err};
+  int status = row->Run(context);
+  if (row->Hardware && status != kExitUsage && tool.shell().DemoMode() != 0) {
+    status = kExitDemoMode;
+  }
+  if (options.Save) {
+    tool.settingsFile().SetWritable(true);
+    tool.settingsFile().SaveSettings();
+  }
+  return status;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, const CliStreams& io) {
+  CliOptions options;
+  std::string error = ParseCliOptions(args, options);
+  if (!error.empty()) return UsageError(io.err, error);
+  if (options.Help) {
+    io.out << kUsageText;
+    io.out.flush();
+    return kExitOk;
+  }
+  if (options.Version) {
+    io.out << MainWindowTitle() << '\n';
+    io.out.flush();
+    return kExitOk;
+  }
+  if (!options.Workdir.empty() && chdir(options.Workdir.c_str()) != 0) {
+    return UsageError(io.err,
+                      StrFormat(kBadWorkdir, options.Workdir.c_str(), DirectoryError(errno)));
+  }
+  return RunCommand(options, io);
+}
+
+}  // namespace pellory

@@ -1,0 +1,65 @@
+#include "shell/qt/file_dialog.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace pellory {
+
+QStringList NameFiltersFromPipeList(const std::string& filter) {
+  QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+  QStringList nameFilters;
+  // Pairs until the first empty description, which is where "||" ends the list.
+  for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
+    QStringList patterns;
+    for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+      QString trimmed = pattern.trimmed();
+      patterns << (trimmed == QLatin1String("*.*") ? QStringLiteral("*") : trimmed);
+    }
+    if (patterns.isEmpty()) patterns << QStringLiteral("*");
+    nameFilters << parts[i] + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
+  }
+  return nameFilters;
+}
+
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, bool save) {
+  // Qt's own dialog everywhere, so that every option below means the same on every desktop.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setWindowTitle(QString::fromUtf8(save ? kSaveDialogTitle : kOpenDialogTitle));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.OverwritePrompt);
+
+  QStringList nameFilters = NameFiltersFromPipeList(request.Filter);
+  if (!nameFilters.isEmpty()) {
+    dialog.setNameFilters(nameFilters);
+    int index = request.FilterIndex >= 1 && request.FilterIndex <= nameFilters.size()
+                    ? request.FilterIndex
+                    : 1;
+    dialog.selectNameFilter(nameFilters[index - 1]);
+  }
+
+  QString suffix = QString::fromStdString(request.DefaultExtension);
+  while (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
+  dialog.setDefaultSuffix(suffix);
+
+  if (!request.InitialDirectory.empty()) {
+    dialog.setDirectory(QFile::decodeName(request.InitialDirectory.c_str()));
+  }
+  if (!request.InitialName.empty())
+    dialog.selectFile(QFile::decodeName(request.InitialName.c_str()));
+}
+
+FileDialogResult FileDialogResultOf(const QFileDialog& dialog) {
+  FileDialogResult result;
+  QStringList files = dialog.selectedFiles();
+  // With no name typed the dialog answers with its directory, which is no file.
+  if (!files.isEmpty() && !QFileInfo(files.first()).isDir()) {
+    result.Path = QFile::encodeName(files.first()).toStdString();
+  }
+  qsizetype index = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
+  result.FilterIndex = index >= 0 ? static_cast<int>(index) + 1 : 1;
+  return result;
+}
+
+}  // namespace pellory

@@ -1,0 +1,155 @@
+#include "shell/qt/main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMoveEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ui/control_ids.h"
+
+namespace pellory {
+
+namespace {
+
+constexpr char kPictureResource[] = ":/bitmaps/132.png";
+
+// The window template, in tab order.
+constexpr TemplateControl kControls[] = {
+    {kIdStatusLine, ControlKind::kStatic, "Warte auf Eingaben", 6, 4, 252, 8},
+    {kIdProgressBar, ControlKind::kProgressBar, "", 4, 14, 256, 10},
+    {kIdBlankCheck, ControlKind::kPushButton, "Leertest", 4, 30, 50, 12},
+    {kIdRead, ControlKind::kPushButton, "Auslesen", 58, 30, 50, 12},
+    {kIdProgram, ControlKind::kDefaultButton, "Brennen", 4, 46, 50, 12},
+    {kIdVerify, ControlKind::kPushButton, "Prüfen", 58, 46, 50, 12},
+    {kIdFileName, ControlKind::kReadOnlyEdit, "", 4, 62, 104, 12},
+    {kIdNewFile, ControlKind::kPushButton, "Neue Datei", 4, 78, 50, 12},
+    {kIdPrefs, ControlKind::kPushButton, "Prefs", 58, 78, 50, 12},
+    {kIdErase, ControlKind::kPushButton, "Löschen", 58, 94, 50, 12},
+    {kIdManufacturerList, ControlKind::kComboBox, "", 115, 30, 145, 100},
+    {kIdDeviceList, ControlKind::kComboBox, "", 116, 46, 145, 85},
+    {kNoControlId, ControlKind::kPicture, kPictureResource, 210, 65, 51, 47},
+    {kNoControlId, ControlKind::kGroupBox, "Optionen", 116, 62, 90, 56},
+    {kIdVerifyAfterProgram, ControlKind::kCheckBox, "Baustein prüfen", 122, 71, 65, 10},
+    {kIdSaveBlankCells, ControlKind::kCheckBox, "Leerzellen speichern", 122, 82, 81, 10},
+    {kIdCheckChecksums, ControlKind::kCheckBox, "Checksummen prüfen", 122, 92, 82, 10},
+    {kIdPageWrite, ControlKind::kCheckBox, "Pagewrite an", 122, 104, 57, 10},
+    {kNoControlId, ControlKind::kGroupBox, "Bausteintypen in Liste anzeigen", 116, 120, 146, 22},
+    {kIdListI2c, ControlKind::kCheckBox, "I2C", 122, 130, 27, 10},
+    {kIdListSpi, ControlKind::kCheckBox, "SPI", 164, 130, 27, 10},
+    {kIdListMicrowire, ControlKind::kCheckBox, "Microwire", 208, 130, 46, 10},
+    {kIdAbort, ControlKind::kPushButton, "Abbrechen", 30, 124, 50, 12},
+};
+
+}  // namespace
+
+MainWindow::MainWindow(Shell& shell, Commands& commands, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      shell_(shell),
+      commands_(commands),
+      units_(DialogUnits::Of(DialogFont())) {
+  setFont(DialogFont());
+  units_ = DialogUnits::Of(font());
+  setFixedSize(units_.ToPixelsX(kMainWindowWidthUnits), units_.ToPixelsY(kMainWindowHeightUnits));
+  icon_.addFile(QString::fromUtf8(kIconResource));
+  icon_.addFile(QString::fromUtf8(kSmallIconResource));
+  setWindowIcon(icon_);
+  controls_ = BuildControls(this, kControls, units_);
+  ConnectControls();
+}
+
+QWidget* MainWindow::Control(int id) const {
+  auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+void MainWindow::ConnectControls() {
+  for (auto [id, control] : controls_) {
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+      connect(button, &QPushButton::clicked, this, [this, id = id] { commands_.OnCommand(id); });
+    } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
+      // clicked, not toggled: setting a box from the settings is no user choice.
+      connect(box, &QCheckBox::clicked, this,
+              [this, id = id](bool checked) { commands_.OnCheckBox(id, checked); });
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+      connect(list, &QComboBox::activated, this,
+              [this, id = id](int index) { commands_.OnListSelection(id, index); });
+    }
+  }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The focus starts on the first control that takes it, not on the default button.
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    if (QWidget* first = Control(kIdBlankCheck)) first->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  if (isMaximized() || undoingMaximise_) return;
+  // The shell keeps the client area's corner; the event may carry the frame's.
+  QPoint client = geometry().topLeft();
+  shell_.OnMove(client.x(), client.y());
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+  Qt::WindowStates now = windowState();
+  bool minimised = (now & Qt::WindowMinimized) && !(before & Qt::WindowMinimized);
+  bool maximised = (now & Qt::WindowMaximized) && !(before & Qt::WindowMaximized);
+  if (minimised) {
+    // The shell takes back the move that comes with minimising. Qt reports no such move,
+    // so the window reports where it still is; otherwise the shell would take back the
+    // user's last real move instead.
+    shell_.OnMove(geometry().x(), geometry().y());
+    shell_.OnMinimized();
+  } else if (maximised && !undoingMaximise_) {
+    // Undone once the window system has finished maximising; its moves until then are
+    // not the user's.
+    undoingMaximise_ = true;
+    QTimer::singleShot(0, this, &MainWindow::UndoMaximise);
+  }
+}
+
+void MainWindow::UndoMaximise() {
+  setWindowState(windowState() & ~Qt::WindowMaximized);
+  // As after the move that comes with maximising: the position before it is the last one
+  // the user chose, and the shell puts the window back there.
+  shell_.OnMove(shell_.settings().WindowX, shell_.settings().WindowY);
+  undoingMaximise_ = false;
+  shell_.OnMaximized();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  QRect outer = frameGeometry();
+  if (shell_.OnCloseRequest(outer.x(), outer.y())) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+  if (!isMinimized()) {
+    QDialog::paintEvent(event);
+    return;
+  }
+  // Where the window system still paints a minimised window, it shows the icon centred.
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().window());
+  QPixmap picture = icon_.pixmap(32, 32);
+  int left = (width() - picture.width() + 1) / 2;
+  int top = (height() - picture.height() + 1) / 2;
+  painter.drawPixmap(left, top, picture);
+}
+
+}  // namespace pellory

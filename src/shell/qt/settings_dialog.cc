@@ -1,0 +1,103 @@
+#include "shell/qt/settings_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace pellory {
+
+namespace {
+
+constexpr TemplateControl kControls[] = {
+    {kNoControlId, ControlKind::kStatic, "Portadresse", 5, 5, 50, 8},
+    {kIdPortField, ControlKind::kComboBox, "", 5, 15, 48, 65},
+    {kNoControlId, ControlKind::kStatic, "Länge HEX-Zeile", 65, 5, 60, 8},
+    {kIdHexLineField, ControlKind::kEdit, "", 65, 15, 40, 14},
+    {kNoControlId, ControlKind::kStatic, "Timeout-Zähler", 5, 35, 58, 8},
+    {kIdTimeoutField, ControlKind::kEdit, "", 5, 45, 40, 14},
+    {kNoControlId, ControlKind::kStatic, "Korrektur", 65, 35, 50, 8},
+    {kIdCorrectionField, ControlKind::kEdit, "", 65, 45, 40, 14},
+    {kIdBeepBox, ControlKind::kCheckBox, "Signalton", 130, 45, 45, 10},
+    {kIdDialogOk, ControlKind::kDefaultButton, "OK", 129, 7, 50, 14},
+    {kIdDialogCancel, ControlKind::kPushButton, "Abbrechen", 129, 24, 50, 14},
+};
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(AppSettings& settings, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      settings_(settings) {
+  setWindowTitle(QString::fromUtf8(kSettingsDialogTitle));
+  setFont(DialogFont());
+  DialogUnits units = DialogUnits::Of(font());
+  setFixedSize(units.ToPixelsX(kSettingsDialogWidthUnits),
+               units.ToPixelsY(kSettingsDialogHeightUnits));
+  controls_ = BuildControls(this, kControls, units);
+
+  auto* port = ControlAs<QComboBox>(kIdPortField);
+  for (const std::string& choice : PortChoices()) port->addItem(QString::fromStdString(choice));
+  SettingsDialogFields open = SettingsDialogOpen(settings_);
+  int listed = port->findText(QString::fromStdString(open.Port), Qt::MatchExactly);
+  if (listed >= 0) {
+    port->setCurrentIndex(listed);
+  } else {
+    port->setCurrentIndex(-1);
+    port->setEditText(QString::fromStdString(open.Port));
+  }
+  ControlAs<QLineEdit>(kIdTimeoutField)->setText(QString::fromStdString(open.TimeoutCount));
+  ControlAs<QLineEdit>(kIdCorrectionField)->setText(QString::fromStdString(open.Correction));
+  ControlAs<QLineEdit>(kIdHexLineField)->setText(QString::fromStdString(open.HexLineLength));
+  ControlAs<QCheckBox>(kIdBeepBox)->setChecked(open.Beep);
+
+  connect(ControlAs<QPushButton>(kIdDialogOk), &QPushButton::clicked, this,
+          &SettingsDialog::accept);
+  connect(ControlAs<QPushButton>(kIdDialogCancel), &QPushButton::clicked, this,
+          &SettingsDialog::reject);
+}
+
+QWidget* SettingsDialog::Control(int id) const {
+  auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+SettingsDialogFields SettingsDialog::Fields() const {
+  SettingsDialogFields fields;
+  fields.Port = ControlAs<QComboBox>(kIdPortField)->currentText().toStdString();
+  fields.TimeoutCount = ControlAs<QLineEdit>(kIdTimeoutField)->text().toStdString();
+  fields.Correction = ControlAs<QLineEdit>(kIdCorrectionField)->text().toStdString();
+  fields.HexLineLength = ControlAs<QLineEdit>(kIdHexLineField)->text().toStdString();
+  fields.Beep = ControlAs<QCheckBox>(kIdBeepBox)->isChecked();
+  return fields;
+}
+
+void SettingsDialog::accept() {
+  std::optional<SettingsDialogError> error = SettingsDialogApply(Fields(), settings_);
+  if (!error) {
+    QDialog::accept();
+    return;
+  }
+  ShowValidationMessage(error->Message);
+  QWidget* field = Control(error->FieldId);
+  if (field == nullptr) return;
+  field->setFocus(Qt::OtherFocusReason);
+  // The wrong text is selected so that typing replaces it.
+  if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+  if (auto* combo = qobject_cast<QComboBox*>(field)) combo->lineEdit()->selectAll();
+}
+
+void SettingsDialog::ShowValidationMessage(const std::string& text) {
+  if (messageHook_) {
+    messageHook_(text);
+    return;
+  }
+  QMessageBox box(QMessageBox::Warning, windowTitle(), QString::fromStdString(text),
+                  QMessageBox::NoButton, this);
+  box.setTextFormat(Qt::PlainText);
+  box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+  box.exec();
+}
+
+}  // namespace pellory

@@ -1,0 +1,55 @@
+// SettingsDialog: the "Einstellungen" window. It opens with the texts of the settings and,
+// on OK, hands the fields to the shell's settings dialog logic: a field that fails the
+// check shows the validation message, gets the focus and keeps the dialog open with
+// nothing applied; valid fields are applied to the settings and the dialog closes.
+// "Abbrechen", Escape and the close box change nothing.
+//
+// The settings must outlive the dialog.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "settings/app_settings.h"
+#include "shell/qt/dialog_template.h"
+#include "shell/settings_dialog_logic.h"
+
+namespace pellory {
+
+inline constexpr char kSettingsDialogTitle[] = "Einstellungen";
+inline constexpr int kSettingsDialogWidthUnits = 186;
+inline constexpr int kSettingsDialogHeightUnits = 66;
+
+class SettingsDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  SettingsDialog(AppSettings& settings, QWidget* parent);
+
+  QWidget* Control(int id) const;
+  template <typename T>
+  T* ControlAs(int id) const {
+    return qobject_cast<T*>(Control(id));
+  }
+  // The fields as they stand.
+  SettingsDialogFields Fields() const;
+  // Shows validation messages instead of the warning box (tests).
+  void SetMessageHook(std::function<void(const std::string&)> hook) {
+    messageHook_ = std::move(hook);
+  }
+
+ public slots:
+  // OK: check, then apply and close, or complain and stay.
+  void accept() override;
+
+ private:
+  void ShowValidationMessage(const std::string& text);
+
+  AppSettings& settings_;
+  std::map<int, QWidget*> controls_;
+  std::function<void(const std::string&)> messageHook_;
+};
+
+}  // namespace pellory

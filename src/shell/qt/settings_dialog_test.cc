@@ -1,0 +1,159 @@
+#include "shell/qt/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace pellory {
+namespace {
+
+bool SameSettings(const AppSettings& a, const AppSettings& b) {
+  return a.PortBase == b.PortBase && a.StatusPort == b.StatusPort &&
+         a.ControlPort == b.ControlPort && a.TimeoutCount == b.TimeoutCount &&
+         a.TimeBaseCorrection == b.TimeBaseCorrection && a.HexLineLength == b.HexLineLength &&
+         a.BeepOnMessage == b.BeepOnMessage;
+}
+
+class SettingsDialogTest : public testing::Test {
+ protected:
+  SettingsDialogTest() : dialog_(settings_, nullptr) {
+    dialog_.SetMessageHook([this](const std::string& text) { messages_.push_back(text); });
+    dialog_.show();
+    QApplication::processEvents();
+  }
+
+  void Fill(const char* port, const char* timeout, const char* correction, const char* hexLine,
+            bool beep) {
+    dialog_.ControlAs<QComboBox>(kIdPortField)->setEditText(port);
+    dialog_.ControlAs<QLineEdit>(kIdTimeoutField)->setText(timeout);
+    dialog_.ControlAs<QLineEdit>(kIdCorrectionField)->setText(correction);
+    dialog_.ControlAs<QLineEdit>(kIdHexLineField)->setText(hexLine);
+    dialog_.ControlAs<QCheckBox>(kIdBeepBox)->setChecked(beep);
+  }
+  void PressOk() { dialog_.ControlAs<QPushButton>(kIdDialogOk)->click(); }
+
+  AppSettings settings_;
+  SettingsDialog dialog_;
+  std::vector<std::string> messages_;
+};
+
+TEST_F(SettingsDialogTest, HasItsTitleSizeAndControls) {
+  EXPECT_EQ(dialog_.windowTitle(), "Einstellungen");
+  DialogUnits units = DialogUnits::Of(dialog_.font());
+  EXPECT_EQ(dialog_.size(), QSize(units.ToPixelsX(kSettingsDialogWidthUnits),
+                                  units.ToPixelsY(kSettingsDialogHeightUnits)));
+  QStringList labels;
+  for (QLabel* label : dialog_.findChildren<QLabel*>()) labels << label->text();
+  labels.sort();
+  EXPECT_EQ(labels, (QStringList{"Korrektur", "Länge HEX-Zeile", "Portadresse", "Timeout-Zähler"}));
+  EXPECT_EQ(dialog_.ControlAs<QCheckBox>(kIdBeepBox)->text(), "Signalton");
+  auto* ok = dialog_.ControlAs<QPushButton>(kIdDialogOk);
+  auto* cancel = dialog_.ControlAs<QPushButton>(kIdDialogCancel);
+  ASSERT_NE(ok, nullptr);
+  ASSERT_NE(cancel, nullptr);
+  EXPECT_EQ(ok->text(), "OK");
+  EXPECT_TRUE(ok->isDefault());
+  EXPECT_EQ(cancel->text(), "Abbrechen");
+  auto* port = dialog_.ControlAs<QComboBox>(kIdPortField);
+  ASSERT_NE(port, nullptr);
+  EXPECT_TRUE(port->isEditable());
+  QStringList choices;
+  for (int i = 0; i < port->count(); ++i) choices << port->itemText(i);
+  EXPECT_EQ(choices, (QStringList{"0x3BC", "0x378", "0x278", "0x338", "0x238"}));
+}
+
+TEST(SettingsDialogOpening, ShowsTheSettingsAndSelectsAListedPort) {
+  struct Case {
+    uint16_t Port;
+    int Index;
+    const char* Text;
+  };
+  const Case cases[] = {{0x378, 1, "0x378"}, {0x3BC, 0, "0x3BC"}, {0x2F8, -1, "0x2F8"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Text);
+    AppSettings settings;
+    settings.SetPortBase(c.Port);
+    settings.TimeoutCount = 250000;
+    settings.TimeBaseCorrection = 77;
+    settings.HexLineLength = 16;
+    settings.BeepOnMessage = 1;
+    SettingsDialog dialog(settings, nullptr);
+    EXPECT_EQ(dialog.ControlAs<QComboBox>(kIdPortField)->currentIndex(), c.Index);
+    SettingsDialogFields fields = dialog.Fields();
+    EXPECT_EQ(fields.Port, c.Text);
+    EXPECT_EQ(fields.TimeoutCount, "250000");
+    EXPECT_EQ(fields.Correction, "77");
+    EXPECT_EQ(fields.HexLineLength, "16");
+    EXPECT_TRUE(fields.Beep);
+  }
+}
+
+TEST_F(SettingsDialogTest, TheFirstBadFieldGetsTheFocusAndNothingChanges) {
+  struct Case {
+    const char* Timeout;
+    const char* Correction;
+    const char* HexLine;
+    int FailingField;
+  };
+  const Case cases[] = {
+      {"9999", "85", "32", kIdTimeoutField},      {"10000001", "85", "32", kIdTimeoutField},
+      {"abc", "85", "32", kIdTimeoutField},       {"", "85", "32", kIdTimeoutField},
+      {"500000", "69", "32", kIdCorrectionField}, {"500000", "101", "32", kIdCorrectionField},
+      {"500000", "85", "255", kIdHexLineField},   {"500000", "85", "1", kIdHexLineField},
+      {"9999", "69", "255", kIdTimeoutField},     {"500000", "69", "255", kIdCorrectionField},
+  };
+  const AppSettings before = settings_;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.Timeout) + "/" + c.Correction + "/" + c.HexLine);
+    messages_.clear();
+    Fill("0x278", c.Timeout, c.Correction, c.HexLine, true);
+    dialog_.ControlAs<QLineEdit>(kIdHexLineField)->setFocus();  // away from the failing one
+    PressOk();
+    EXPECT_EQ(messages_.size(), 1u);
+    EXPECT_TRUE(dialog_.isVisible());
+    EXPECT_EQ(dialog_.focusWidget(), dialog_.Control(c.FailingField));
+    auto* failing = dialog_.ControlAs<QLineEdit>(c.FailingField);
+    EXPECT_EQ(failing->selectedText(), failing->text());
+    EXPECT_TRUE(SameSettings(settings_, before));
+  }
+}
+
+TEST_F(SettingsDialogTest, ShowsTheValidationMessageOfTheFailingField) {
+  Fill("0x378", "500000", "69", "32", false);
+  PressOk();
+  EXPECT_EQ(messages_,
+            std::vector<std::string>{"Bitte geben Sie eine ganze Zahl zwischen 70 und 100 ein."});
+}
+
+TEST_F(SettingsDialogTest, OkAppliesEveryFieldToItsSettingAndCloses) {
+  Fill("0x278", "20000", "90", "16", true);
+  PressOk();
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_FALSE(dialog_.isVisible());
+  EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+  EXPECT_EQ(settings_.PortBase, 0x278);
+  EXPECT_EQ(settings_.StatusPort, 0x279);
+  EXPECT_EQ(settings_.ControlPort, 0x27A);
+  EXPECT_EQ(settings_.TimeoutCount, 20000u);
+  EXPECT_EQ(settings_.TimeBaseCorrection, 90u);
+  EXPECT_EQ(settings_.HexLineLength, 16);
+  EXPECT_EQ(settings_.BeepOnMessage, 1);
+}
+
+TEST_F(SettingsDialogTest, CancelChangesNothing) {
+  const AppSettings before = settings_;
+  Fill("0x238", "20000", "90", "16", true);
+  dialog_.ControlAs<QPushButton>(kIdDialogCancel)->click();
+  EXPECT_FALSE(dialog_.isVisible());
+  EXPECT_EQ(dialog_.result(), QDialog::Rejected);
+  EXPECT_TRUE(SameSettings(settings_, before));
+  EXPECT_TRUE(messages_.empty());
+}
+
+}  // namespace
+}  // namespace pellory

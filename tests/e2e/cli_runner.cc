@@ -1,0 +1,93 @@
+#include "cli_runner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+extern char** environ;
+
+namespace pellory {
+
+namespace {
+
+// The environment of the child: ours, with the runtime directory replaced and the real
+// port forbidden (tests run as root, where a port write would reach real hardware).
+std::vector<std::string> ChildEnvironment(const std::string& runtimeDir) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) != 0 &&
+        std::strncmp(*e, "PELLORY_NO_REAL_PORT=", 21) != 0) {
+      env.emplace_back(*e);
+    }
+  }
+  env.push_back("XDG_RUNTIME_DIR=" + runtimeDir);
+  env.push_back("PELLORY_NO_REAL_PORT=1");
+  return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& t : texts) pointers.push_back(t.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+int WaitWithLimit(pid_t pid) {
+  auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(CliRunner::kTimeLimitSeconds);
+  for (;;) {
+    int status = 0;
+    pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) {
+      if (WIFEXITED(status)) return WEXITSTATUS(status);
+      if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+      return -1;
+    }
+    if (done < 0) return -1;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return CliRunner::kTimedOut;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+}  // namespace
+
+CliRun CliRunner::Run(const std::vector<std::string>& args) const {
+  std::vector<std::string> argv = {PELLORY_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<std::string> env = ChildEnvironment(runtime_.path());
+  std::vector<char*> argvPointers = Pointers(argv);
+  std::vector<char*> envPointers = Pointers(env);
+  std::string outPath = capture_.File("stdout");
+  std::string errPath = capture_.File("stderr");
+
+  pid_t pid = fork();
+  if (pid == 0) {
+    // Only async-signal-safe calls between fork and exec.
+    int in = open("/dev/null", O_RDONLY);
+    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+        chdir(workdir_.path().c_str()) != 0) {
+      _exit(127);
+    }
+    execve(argvPointers[0], argvPointers.data(), envPointers.data());
+    _exit(127);
+  }
+  CliRun run;
+  if (pid < 0) return run;
+  run.status = WaitWithLimit(pid);
+  run.out = capture_.Read("stdout");
+  run.err = capture_.Read("stderr");
+  return run;
+}
+
+}  // namespace pellory
