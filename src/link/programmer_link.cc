@@ -4,11 +4,21 @@ namespace pellory {
 
 namespace {
 constexpr uint8_t kHandshakeBit = 0x80;
+
+// Status bits 6, 3, 4, 5 carry input bits 0..3 of the nibble.
+uint8_t DecodeNibble(uint8_t status) {
+  uint8_t nibble = 0;
+  if (status & 0x40) nibble |= 0x01;
+  if (status & 0x08) nibble |= 0x02;
+  if (status & 0x10) nibble |= 0x04;
+  if (status & 0x20) nibble |= 0x08;
+  return nibble;
+}
 }  // namespace
 
-uint32_t WaitUnits(uint32_t us, uint32_t timeBaseCorrection) {
-  uint64_t units = static_cast<uint64_t>(us) * 100 / 100;
-  units = timeBaseCorrection == 0 ? units : units / timeBaseCorrection;
+uint32_t WaitUnits(uint64_t us, uint32_t timeBaseCorrection) {
+  uint64_t units = us * 100 / 100;
+  if (timeBaseCorrection != 0) units /= timeBaseCorrection;
   if (units == 0) units = 1;
   return units > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(units);
 }
@@ -21,59 +31,53 @@ uint32_t ProgrammerLink::WaitUnits(uint32_t us) const {
   return pellory::WaitUnits(us, settings_.TimeBaseCorrection);
 }
 
-// Polls the status register until bit 7 equals READY, at most TimeoutCount - 1 more reads;
-// the read that uses up the count is not examined. False on a timeout.
+// Polls until bit 7 of STATUS equals READY. The counter starts at TimeoutCount - 1 (0 at
+// the start is an immediate timeout) and each further read uses one; the read that uses
+// up the count is not examined. False on a timeout.
 bool ProgrammerLink::Poll(uint8_t& status, bool ready) {
   uint32_t counter = settings_.TimeoutCount - 1;
-  while (((status & kHandshakeBit) != 0) != ready) {
-    if (counter == 0) return false;
+  while (counter != 0 && ((status & kHandshakeBit) != 0) != ready) {
     status = io_.In(settings_.StatusPort);
-    if (--counter == 0) return false;
+    --counter;
   }
-  return true;
+  return counter != 0;
+}
+
+int ProgrammerLink::Timeout() {
+  if (inAction_) {
+    progress_.AbortFlag() = 1;
+    if (timedOutInAction_) return kResultTimeout;
+    timedOutInAction_ = true;
+  }
+  boxes_.TimeoutErrorBox();
+  return kResultTimeout;
 }
 
 int ProgrammerLink::LinkTransfer(uint8_t code, uint8_t value) {
   // After the first timeout of a hardware action the programmer is gone: answer at once
   // instead of polling (and reporting) millions of times more.
-  if (inAction_ && timedOutInAction_) return kResultTimeout;
+  if (Silenced()) return Timeout();
 
+  // Ports are read from the settings each time: a base changed in the settings dialog
+  // applies from the next transaction on.
   io_.Out(settings_.PortBase, value);
   io_.Out(settings_.ControlPort, code);
   state_.ControlShadow = code;
   uint8_t status = io_.In(settings_.StatusPort);
-  bool timedOut = !Poll(status, true);
-  if (!timedOut) {
-    uint8_t strobe = static_cast<uint8_t>(code + 1);
-    io_.Out(settings_.ControlPort, strobe);
-    state_.ControlShadow = strobe;
-    status = io_.In(settings_.StatusPort);
-    timedOut = !Poll(status, false);
-  }
-  if (!timedOut) {
-    state_.LastStatus = status;
-    return 0;
-  }
-  boxes_.TimeoutErrorBox();
-  if (inAction_) {
-    timedOutInAction_ = true;
-    progress_.AbortFlag() = 1;
-  }
-  return kResultTimeout;
+  if (!Poll(status, true)) return Timeout();
+
+  // The strobe stays set after the transaction; the next one releases it.
+  uint8_t strobe = static_cast<uint8_t>(code + 1);
+  io_.Out(settings_.ControlPort, strobe);
+  state_.ControlShadow = strobe;
+  status = io_.In(settings_.StatusPort);
+  if (!Poll(status, false)) return Timeout();
+
+  state_.LastStatus = status;
+  return 0;
 }
 
-namespace {
-// Status bits 6, 3, 4, 5 carry input bits 0..3 of the nibble.
-uint8_t DecodeNibble(uint8_t status) {
-  uint8_t nibble = 0;
-  if (status & 0x40) nibble |= 0x01;
-  if (status & 0x08) nibble |= 0x02;
-  if (status & 0x10) nibble |= 0x04;
-  if (status & 0x20) nibble |= 0x08;
-  return nibble;
-}
-}  // namespace
-
+// Results are ignored on purpose: after a timeout the stale LastStatus is decoded.
 uint8_t ProgrammerLink::ReadBackNibble() {
   LinkTransfer(kRegAux, state_.AuxLatch);
   return DecodeNibble(state_.LastStatus);
@@ -96,7 +100,7 @@ int ProgrammerLink::Wait100us(uint32_t count) {
 }
 
 int ProgrammerLink::Wait1ms(uint32_t ms) {
-  uint32_t n = WaitUnits(ms * 1000);
+  uint32_t n = pellory::WaitUnits(static_cast<uint64_t>(ms) * 1000, settings_.TimeBaseCorrection);
   state_.AuxLatch |= kAuxWaitTimer;
   if (LinkTransfer(kRegAux, state_.AuxLatch) != 0) return kResultWaitTimeout;
   for (uint32_t i = 1; i < n; ++i) {

@@ -9,8 +9,11 @@
 // microseconds into handshakes of TimeBaseCorrection microseconds each.
 //
 // Failure: a handshake timeout returns 10 after the timeout message. During a hardware
-// action (BeginHardwareAction .. EndHardwareAction) only the first timeout shows it; every
-// later transaction returns 10 at once and AbortFlag is set so the running loop ends.
+// action (BeginHardwareAction .. EndHardwareAction) only the first timeout shows it: a
+// programmer that stopped answering would otherwise raise one modal box per remaining
+// transaction. From then until the action ends every transaction returns 10 at once,
+// without touching the port, and sets AbortFlag so that the running loop ends at its next
+// check. Outside hardware actions (the start-up search) every timeout shows the message.
 #pragma once
 
 #include <cstdint>
@@ -50,13 +53,13 @@ struct LinkRecord {
 };
 
 // Microseconds to wait units: us * 100 / 100 / timeBaseCorrection, at least 1. Computed in
-// 64 bits so that long erase times do not wrap.
-uint32_t WaitUnits(uint32_t us, uint32_t timeBaseCorrection);
+// 64 bits: in 32 bits us * 100 wraps above about 43 s, and flash erase times reach 200 s.
+// A result beyond 32 bits (only reachable through Wait1ms) is held at UINT32_MAX.
+uint32_t WaitUnits(uint64_t us, uint32_t timeBaseCorrection);
 
 class ProgrammerLink {
  public:
-  ProgrammerLink(PortIo& io, const AppSettings& settings, MessageBoxes& boxes,
-                 Progress& progress);
+  ProgrammerLink(PortIo& io, const AppSettings& settings, MessageBoxes& boxes, Progress& progress);
 
   int LinkTransfer(uint8_t code, uint8_t value);
   uint8_t ReadBack();
@@ -69,10 +72,16 @@ class ProgrammerLink {
   void EndHardwareAction();
 
   LinkRecord& state() { return state_; }
+  const LinkRecord& state() const { return state_; }
   PortIo& io() { return io_; }
+  const AppSettings& settings() const { return settings_; }
+  MessageBoxes& boxes() { return boxes_; }
+  // True from the first timeout of a hardware action until the action ends.
+  bool Silenced() const { return inAction_ && timedOutInAction_; }
 
  private:
   bool Poll(uint8_t& status, bool ready);
+  int Timeout();
 
   PortIo& io_;
   const AppSettings& settings_;

@@ -15,7 +15,15 @@ namespace {
 
 class ShellTest : public testing::Test {
  protected:
-  ShellTest() : cwd_(dir_.path()), tool_(ui_, Options()) {}
+  ShellTest() : cwd_(dir_.path()), tool_(ui_, Options()) { dir_.Write("SERLIST.CSV", kLibrary); }
+
+  static constexpr char kLibrary[] =
+      ":Atmel;Y\n"
+      "AT24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
+      "AT25040A;5000;0;5000;512;8;S;B8;0;BP;0;0;0;0;0;0;Y\n"
+      ":Siemens;Y\n"
+      "SDA2506;10000;10000;5000;128;1;D;0;0;0;0;0;0;0;0;0;Y\n"
+      "SDA2526;10000;0xA0;5000;256;8;I;A8;0;0;SIE;0;0;0;0;0;Y\n";
 
   ToolOptions Options() {
     ToolOptions options;
@@ -211,6 +219,68 @@ TEST_F(ShellTest, DemoModeRefusesHardwareCommands) {
   tool_.commands().OnCommand(kIdBlankCheck);
   ASSERT_EQ(ui_.Boxes.size(), 1u);
   EXPECT_EQ(ui_.Boxes[0].Text, kDemoModeText);
+}
+
+TEST_F(ShellTest, StartupFillsTheListsAndSelectsTheStoredDevice) {
+  dir_.Write("ORVANE.INI", "[PelloryRom INI-Section]\nManufIndex=1\nDeviceIndex=1\n");
+  tool_.Start(400, 300);
+  EXPECT_EQ(ui_.Lists[kIdManufacturerList], (std::vector<std::string>{"Atmel", "Siemens"}));
+  EXPECT_EQ(ui_.Selected[kIdManufacturerList], 1);
+  EXPECT_EQ(ui_.Lists[kIdDeviceList], (std::vector<std::string>{"SDA2506", "SDA2526"}));
+  EXPECT_EQ(ui_.Selected[kIdDeviceList], 1);
+  EXPECT_EQ(tool_.library().descriptor().Name, "SDA2526");
+  EXPECT_EQ(tool_.library().descriptor().SieFlag, 1u);
+  EXPECT_TRUE(ui_.Boxes.empty());
+}
+
+TEST_F(ShellTest, ListPositionsAndFamiliesSurviveARestart) {
+  tool_.Start(400, 300);
+  tool_.commands().OnListSelection(kIdManufacturerList, 1);
+  tool_.commands().OnListSelection(kIdDeviceList, 1);
+  tool_.commands().OnCheckBox(kIdListMicrowire, false);
+  ASSERT_TRUE(tool_.shell().OnCloseRequest(10, 10));
+
+  ScriptedUi ui;
+  Tool again(ui, Options());
+  again.Start(400, 300);
+  EXPECT_EQ(ui.Selected[kIdManufacturerList], 1);
+  EXPECT_EQ(ui.Selected[kIdDeviceList], 1);
+  EXPECT_FALSE(ui.Checked[kIdListMicrowire]);
+  EXPECT_EQ(again.library().descriptor().Name, "SDA2526");
+}
+
+TEST_F(ShellTest, ListEventsAndFamilyBoxesReachTheLists) {
+  tool_.Start(400, 300);
+  tool_.commands().OnListSelection(kIdManufacturerList, 1);
+  EXPECT_EQ(tool_.settings().ManufacturerIndex, 1);
+  EXPECT_EQ(ui_.Lists[kIdDeviceList], (std::vector<std::string>{"SDA2506", "SDA2526"}));
+  tool_.commands().OnListSelection(kIdDeviceList, 1);
+  EXPECT_EQ(tool_.settings().DeviceListIndex, 1);
+  tool_.commands().OnCheckBox(kIdListI2c, false);
+  EXPECT_EQ(tool_.settings().ListI2C, 0);
+  EXPECT_EQ(ui_.Lists[kIdDeviceList], std::vector<std::string>{"SDA2506"});
+  EXPECT_EQ(tool_.settings().DeviceListIndex, 0);
+  tool_.commands().OnCheckBox(kIdListSpi, false);
+  tool_.commands().OnCheckBox(kIdListMicrowire, false);
+  EXPECT_EQ(tool_.settings().ListSPI, 0);
+  EXPECT_EQ(tool_.settings().ListMicrowire, 0);
+  EXPECT_TRUE(ui_.Boxes.empty());
+}
+
+TEST_F(ShellTest, HardwareFrameLoadsTheSelectedDevice) {
+  tool_.Start(400, 300);
+  tool_.commands().OnListSelection(kIdDeviceList, 1);
+  std::string seen;
+  tool_.shell().RunHardwareFrame([&] { seen = tool_.library().descriptor().Name; });
+  EXPECT_EQ(seen, "AT25040A");
+
+  // With every family switched off nothing can be selected: the frame says so and stops.
+  for (int id : {kIdListI2c, kIdListSpi, kIdListMicrowire}) tool_.commands().OnCheckBox(id, false);
+  seen.clear();
+  tool_.shell().RunHardwareFrame([&] { seen = "ran"; });
+  EXPECT_TRUE(seen.empty());
+  ASSERT_EQ(ui_.Boxes.size(), 1u);
+  EXPECT_NE(ui_.Boxes[0].Text.find("Mindestens einer der Bausteintypen"), std::string::npos);
 }
 
 }  // namespace

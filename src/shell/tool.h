@@ -7,8 +7,17 @@
 // scripted Ui and the simulated programmer.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "library/device_descriptor.h"
+#include "library/device_library.h"
+#include "library/device_lists.h"
+#include "link/operation_state.h"
+#include "link/port_access.h"
+#include "link/port_io.h"
+#include "link/power.h"
+#include "link/programmer_link.h"
 #include "settings/app_settings.h"
 #include "settings/settings_file.h"
 #include "shell/commands.h"
@@ -24,6 +33,11 @@ struct ToolOptions {
   std::string MarkerDirectory;
   // Leaves the process priority alone during hardware actions (tests).
   bool KeepPriority = false;
+  // The programmer: Port (the simulated programmer, owned by the caller) when set; else
+  // this machine's parallel port when RealPort is set; else no port at all, and start-up
+  // neither prepares port access nor searches (tests that do not need the programmer).
+  PortIo* Port = nullptr;
+  bool RealPort = false;
 };
 
 class Tool {
@@ -41,14 +55,37 @@ class Tool {
   SettingsFile& settingsFile() { return settingsFile_; }
   Shell& shell() { return shell_; }
   Commands& commands() { return commands_; }
+  DeviceLibrary& library() { return library_; }
+  DeviceLists& lists() { return lists_; }
+  // The descriptor of the selected device, owned by the library.
+  DeviceDescriptor& descriptor() { return library_.descriptor(); }
+  // The descriptor of the listed device NAME (ASCII case ignored, families in force), for
+  // the simulated socket's --chip-type. Silent; the settings and the selected device's
+  // descriptor are as before afterwards. False when no listed device has that name.
+  bool LookUpDevice(const std::string& name, DeviceDescriptor& device);
+  OperationState& operation() { return operation_; }
+  ProgrammerLink& link() { return link_; }
+  Power& power() { return power_; }
+  PortAccess& portAccess() { return portAccess_; }
 
  private:
+  void PlugDeviceLibrary();
+  // Port access, the programmer search and the link's part in the hardware frame.
+  void PlugProgrammer(Ui& ui, const ToolOptions& options);
+
   AppSettings settings_;
   MessageBoxes boxes_;
   Progress progress_;
   SettingsFile settingsFile_;
+  DeviceLibrary library_;
+  DeviceLists lists_;
   Shell shell_;
   Commands commands_;
+  OperationState operation_;
+  std::unique_ptr<PortIo> ownedPort_;  // the real port, or the empty one
+  ProgrammerLink link_;
+  Power power_;
+  PortAccess portAccess_;
 };
 
 }  // namespace pellory

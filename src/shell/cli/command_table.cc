@@ -12,13 +12,13 @@ namespace {
 // One row per line, so that plugging in a command touches one line.
 // clang-format off
 constexpr CliCommandRow kCommandRows[] = {
-    {"list",    false, CommandNotAvailable},
-    {"detect",  false, CommandNotAvailable},
-    {"blank",   true,  CommandNotAvailable},
-    {"read",    true,  CommandNotAvailable},
-    {"program", true,  CommandNotAvailable},
-    {"verify",  true,  CommandNotAvailable},
-    {"erase",   true,  CommandNotAvailable},
+    {"list",    false, false, CommandList},
+    {"detect",  false, true,  CommandDetect},
+    {"blank",   true,  true,  CommandNotAvailable},
+    {"read",    true,  true,  CommandNotAvailable},
+    {"program", true,  true,  CommandNotAvailable},
+    {"verify",  true,  true,  CommandNotAvailable},
+    {"erase",   true,  true,  CommandNotAvailable},
 };
 // clang-format on
 

@@ -29,15 +29,25 @@ using CliCommandFunction = int (*)(CliContext& context);
 
 struct CliCommandRow {
   const char* Name;
-  bool Hardware;  // in demo mode the command ends with kExitDemoMode
+  bool Hardware;    // in demo mode the command ends with kExitDemoMode
+  bool Programmer;  // start-up prepares port access and searches for the programmer
   CliCommandFunction Run;
 };
 
 // The row of NAME, or null.
 const CliCommandRow* FindCliCommandRow(const std::string& name);
 
+// detect: port access and the programmer search have run with the start-up; prints where
+// the programmer was found, or ends with kExitDemoMode.
+int CommandDetect(CliContext& context);
+
 // Says on ERR that the command is not available in this version; kExitUsage.
 int CommandNotAvailable(CliContext& context);
+
+// The commands, each in its command_<name>.cc.
+// list: every manufacturer as "M<i>: name", each followed by its devices as "  D<i>: name";
+// 13 when the library cannot be opened, 15 when it lists no manufacturer.
+int CommandList(CliContext& context);
 
 // Prints "pellory-cli: MESSAGE" and the usage hint on ERR; returns kExitUsage.
 int UsageError(std::ostream& err, const std::string& message);

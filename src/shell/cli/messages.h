@@ -3,6 +3,8 @@
 // on standard error; the placeholders are filled with StrFormat.
 #pragma once
 
+#include "sim/sim_options.h"  // kBadFault, kBadStuckBit, kBadFailAfter
+
 namespace pellory {
 
 inline constexpr char kCliProgramName[] = "pellory-cli";
@@ -22,11 +24,6 @@ inline constexpr char kBadFormat[] =
     "Unbekanntes Dateiformat „%s“ (erlaubt: bin, intel8, intel32, mcs86, s1, s2, s3, mos, "
     "tek oder 1 bis 9)";
 inline constexpr char kBadAnswer[] = "Unbekannte Antwort „%s“ (erlaubt: ok, cancel, retry)";
-inline constexpr char kBadFault[] =
-    "Unbekannter Simulatorfehler „%s“ (erlaubt: no-programmer, handshake-stuck, "
-    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N)";
-inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";
-inline constexpr char kBadFailAfter[] = "Ungültige Anzahl „%s“ für fail-after";
 inline constexpr char kBadSimPort[] = "Ungültige Portadresse „%s“ (erlaubt: 0 bis 0xFFFF)";
 inline constexpr char kBadSetting[] = "„--set“ erwartet SCHLÜSSEL=WERT, nicht „%s“";
 inline constexpr char kUnknownSetting[] = "Unbekannter Schlüssel „%s“ für --set";
@@ -38,10 +35,20 @@ inline constexpr char kSurplusArgument[] = "Überzähliges Argument „%s“";
 inline constexpr char kBadWorkdir[] = "Arbeitsverzeichnis „%s“ nicht zugänglich: %s";
 inline constexpr char kCommandNotAvailable[] =
     "Befehl „%s“ ist in dieser Version noch nicht verfügbar";
+inline constexpr char kManufacturerNotListed[] =
+    "Hersteller „%s“ ist nicht gelistet (gelistet: %s)";
+inline constexpr char kDeviceNotListed[] =
+    "Baustein „%s“ ist bei „%s“ nicht gelistet (gelistet: %s)";
+inline constexpr char kDeviceWithoutManufacturer[] =
+    "Baustein „%s“ ist nicht gelistet (kein Hersteller gelistet)";
+inline constexpr char kNoneListed[] = "keine";
 inline constexpr char kUsageHint[] =
     "Aufruf: pellory-cli [OPTIONEN] BEFEHL [DATEI]\n"
     "Hilfe:  pellory-cli --help\n";
 inline constexpr char kInternalError[] = "Interner Fehler: %s";
+
+// --- Command output on standard output -----------------------------------------------
+inline constexpr char kProgrammerFound[] = "Brenner gefunden an 0x%X";
 
 // --- Message boxes on standard output -------------------------------------------------
 inline constexpr char kHeaderInfo[] = "--- Info ---";

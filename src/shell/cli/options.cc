@@ -1,6 +1,5 @@
 #include "shell/cli/options.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -15,12 +14,6 @@ namespace {
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
-}
-
-bool AllDigits(const std::string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) != 0;
-  });
 }
 
 std::vector<std::string> SplitCommas(const std::string& text) {
@@ -86,11 +79,30 @@ std::string SetAnswers(const std::string& v, CliOptions& o) {
 }
 
 std::string SetSimPort(const std::string& v, CliOptions& o) {
-  return ParsePortAddress(v, o.SimPort) ? "" : StrFormat(kBadSimPort, v.c_str());
+  return ParsePortAddress(v, o.Sim.Port) ? "" : StrFormat(kBadSimPort, v.c_str());
 }
 
 std::string SetFaults(const std::string& v, CliOptions& o) {
-  return ParseFaultList(v, o.Faults);
+  return ParseFaults(v, o.Sim);
+}
+
+// Paths and names: an empty one is a slip in a script, never a choice.
+std::string SetText(const char* option, const std::string& v, std::string& field) {
+  if (v.empty()) return StrFormat(kEmptyValue, option);
+  field = v;
+  return "";
+}
+std::string SetChip(const std::string& v, CliOptions& o) {
+  return SetText("--chip", v, o.Sim.ChipPath);
+}
+std::string SetChipType(const std::string& v, CliOptions& o) {
+  return SetText("--chip-type", v, o.Sim.ChipType);
+}
+std::string SetTrace(const std::string& v, CliOptions& o) {
+  return SetText("--trace", v, o.Sim.TracePath);
+}
+std::string SetLog(const std::string& v, CliOptions& o) {
+  return SetText("--log", v, o.Sim.LogPath);
 }
 
 // clang-format off
@@ -105,11 +117,11 @@ const OptionRow kOptions[] = {
     {"answers",      0,   nullptr, nullptr, SetAnswers},
     {"simulate",     0,   &CliOptions::Simulate},
     {"sim-port",     0,   nullptr, nullptr, SetSimPort},
-    {"chip",         0,   nullptr, &CliOptions::ChipFile},
-    {"chip-type",    0,   nullptr, &CliOptions::ChipType},
+    {"chip",         0,   nullptr, nullptr, SetChip},
+    {"chip-type",    0,   nullptr, nullptr, SetChipType},
     {"fault",        0,   nullptr, nullptr, SetFaults},
-    {"trace",        0,   nullptr, &CliOptions::TraceFile},
-    {"log",          0,   nullptr, &CliOptions::LogFile},
+    {"trace",        0,   nullptr, nullptr, SetTrace},
+    {"log",          0,   nullptr, nullptr, SetLog},
     {"stats",        0,   &CliOptions::Stats},
     {"progress",     0,   &CliOptions::Progress},
     {"help",         'h', &CliOptions::Help},
@@ -256,41 +268,6 @@ bool ParseAnswerList(const std::string& text, std::vector<int>& answers, std::st
     }
   }
   return true;
-}
-
-std::string ParseFaultList(const std::string& text, SimFaultOptions& faults) {
-  for (const std::string& part : SplitCommas(text)) {
-    std::string word = Lower(part);
-    size_t equals = word.find('=');
-    std::string name = word.substr(0, equals);
-    std::string value = equals == std::string::npos ? "" : word.substr(equals + 1);
-    bool hasValue = equals != std::string::npos;
-    if (!hasValue && name == "no-programmer") {
-      faults.NoProgrammer = true;
-    } else if (!hasValue && name == "handshake-stuck") {
-      faults.HandshakeStuck = true;
-    } else if (!hasValue && name == "no-readback") {
-      faults.NoReadback = true;
-    } else if (!hasValue && name == "no-chip") {
-      faults.NoChip = true;
-    } else if (!hasValue && name == "chip-busy") {
-      faults.ChipBusy = true;
-    } else if (!hasValue && name == "wrong-id") {
-      faults.WrongId = true;
-    } else if (hasValue && name == "stuck-bit") {
-      // A data bit of a byte or of a 16-bit Microwire word.
-      if (!AllDigits(value) || value.size() > 2 || std::atoi(value.c_str()) > 15) {
-        return StrFormat(kBadStuckBit, value.c_str());
-      }
-      faults.StuckBit = std::atoi(value.c_str());
-    } else if (hasValue && name == "fail-after") {
-      if (!AllDigits(value) || value.size() > 18) return StrFormat(kBadFailAfter, value.c_str());
-      faults.FailAfter = std::strtoll(value.c_str(), nullptr, 10);
-    } else {
-      return StrFormat(kBadFault, part.c_str());
-    }
-  }
-  return "";
 }
 
 bool ParsePortAddress(const std::string& text, uint16_t& port) {

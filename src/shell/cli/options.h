@@ -14,19 +14,9 @@
 #include <utility>
 #include <vector>
 
-namespace pellory {
+#include "sim/sim_options.h"
 
-// Faults the simulated programmer is asked to carry (--fault).
-struct SimFaultOptions {
-  bool NoProgrammer = false;
-  bool HandshakeStuck = false;
-  bool NoReadback = false;
-  bool NoChip = false;
-  bool ChipBusy = false;
-  bool WrongId = false;
-  int StuckBit = -1;       // data bit that reads 0 after programming; -1: none
-  int64_t FailAfter = -1;  // handshakes before the programmer stops answering; -1: never
-};
+namespace pellory {
 
 struct CliOptions {
   std::string Workdir;       // -C; empty: the current directory
@@ -38,12 +28,8 @@ struct CliOptions {
   bool Yes = false;
   std::vector<int> Answers;  // kIdOk, kIdCancel, kIdRetry in order
   bool Simulate = false;
-  uint16_t SimPort = 0x378;
-  std::string ChipFile;  // --chip; empty: the default image
-  std::string ChipType;  // --chip-type; empty: the selected device
-  SimFaultOptions Faults;
-  std::string TraceFile;
-  std::string LogFile;
+  // --sim-port, --fault, --chip, --chip-type, --trace, --log: the simulated programmer.
+  SimOptions Sim;
   bool Stats = false;
   bool Progress = false;  // --progress given (a terminal turns it on as well)
   bool Help = false;
@@ -59,7 +45,6 @@ std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& op
 // The pieces, for the parser and its tests. Each returns false for a bad value.
 bool ParseFormatName(const std::string& text, int& format);
 bool ParseAnswerList(const std::string& text, std::vector<int>& answers, std::string& bad);
-std::string ParseFaultList(const std::string& text, SimFaultOptions& faults);
 bool ParsePortAddress(const std::string& text, uint16_t& port);
 
 // Whether COMMAND is one of the commands and whether it takes a FILE.

@@ -4,13 +4,17 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <ostream>
 
 #include "shell/cli/command_table.h"
+#include "shell/cli/device_choice.h"
 #include "shell/cli/interrupt.h"
 #include "shell/cli/messages.h"
 #include "shell/cli/usage.h"
 #include "shell/version_text.h"
+#include "sim/sim_session.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -42,6 +46,16 @@ TerminalUiOptions UiOptionsFor(const CliOptions& options, const CliStreams& io) 
   return ui;
 }
 
+// Completes the simulator's files and reports what it has to say, on standard error.
+void FinishSimulation(SimSession& sim, const CliOptions& options, const CliStreams& io) {
+  sim.Finish();
+  for (const std::string& warning : sim.Warnings()) {
+    io.err << kCliProgramName << ": " << warning << '\n';
+  }
+  if (options.Stats) io.err << sim.StatsLine() << '\n';
+  io.err.flush();
+}
+
 // Start-up, the command and the closing save, around one Tool.
 int RunCommand(const CliOptions& options, const CliStreams& io) {
   TerminalUi ui(UiOptionsFor(options, io), io.out, io.err, io.in);
@@ -49,7 +63,27 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
   // Real-time priority keeps the busy waits of a real port honest; the simulated
   // programmer counts its own time and needs none.
   toolOptions.KeepPriority = options.Simulate;
+  const CliCommandRow* row = FindCliCommandRow(options.Command);
+  if (row == nullptr)
+    return UsageError(io.err, StrFormat(kUnknownCommand, options.Command.c_str()));
+  // Port access and the programmer search are the start-up stages of the commands that
+  // use the programmer; the lists get by without them.
+  std::unique_ptr<SimSession> sim;
+  if (options.Simulate) {
+    sim = std::make_unique<SimSession>(options.Sim, std::filesystem::current_path().string());
+    std::string error;
+    if (!sim->Open(error)) return UsageError(io.err, error);
+    if (row->Programmer) toolOptions.Port = &sim->programmer();
+  } else {
+    toolOptions.RealPort = row->Programmer;
+  }
   Tool tool(ui, toolOptions);
+  if (sim) {
+    sim->FollowDevice(&tool.descriptor());
+    sim->SetDeviceLookup([&tool](const std::string& name, DeviceDescriptor& device) {
+      return tool.LookUpDevice(name, device);
+    });
+  }
 
   for (const auto& [key, value] : options.Settings) {
     if (!tool.settingsFile().SetOverride(key, value)) {
@@ -61,10 +95,20 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
     if (TakeInterrupt()) tool.shell().OnAbort();
   });
 
+  // -m and -d choose the device after the settings are loaded and before the lists are
+  // filled, so that the lists and the selection follow the choice.
+  std::string choiceError;
+  if (!options.Manufacturer.empty() || !options.Device.empty()) {
+    tool.shell().SetStage(9, [&] {
+      choiceError = ChooseListedDevice(tool, options.Manufacturer, options.Device);
+      if (choiceError.empty()) tool.lists().FillLists();
+    });
+    tool.shell().SetStage(10, [&] {
+      if (choiceError.empty()) tool.library().SelectDevice();
+    });
+  }
   tool.Start(0, 0);
-  const CliCommandRow* row = FindCliCommandRow(options.Command);
-  if (row == nullptr)
-    return UsageError(io.err, StrFormat(kUnknownCommand, options.Command.c_str()));
+  if (!choiceError.empty()) return UsageError(io.err, choiceError);
   CliContext context{options, tool, ui, io.out, io.err};
   int status = row->Run(context);
   if (row->Hardware && status != kExitUsage && tool.shell().DemoMode() != 0) {
@@ -74,6 +118,7 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
     tool.settingsFile().SetWritable(true);
     tool.settingsFile().SaveSettings();
   }
+  if (sim) FinishSimulation(*sim, options, io);
   return status;
 }
 

@@ -45,7 +45,8 @@ int ParseDesktopOptions(const std::vector<std::string>& args, DesktopOptions& op
       return true;
     };
 
-    bool isFlag = name == "-h" || name == "--help" || name == "--version" || name == "--simulate";
+    bool isFlag = name == "-h" || name == "--help" || name == "--version" || name == "--simulate" ||
+                  name == "--stats";
     if (isFlag && inlineValue) {
       // A flag given a value ("--simulate=1") is a mistake, not a silent yes.
       error = StrFormat(kUnknownOptionError, args[i].c_str());
@@ -57,18 +58,31 @@ int ParseDesktopOptions(const std::vector<std::string>& args, DesktopOptions& op
       options.Version = true;
     } else if (name == "--simulate") {
       options.Simulate = true;
+    } else if (name == "--stats") {
+      options.Stats = true;
     } else if (name == "-C" || name == "--workdir") {
       if (!takeValue()) return kDesktopUsageError;
       options.WorkDir = value;
     } else if (name == "--sim-port") {
       if (!takeValue()) return kDesktopUsageError;
-      if (!ParsePort(value, options.SimPort)) {
+      if (!ParsePort(value, options.Sim.Port)) {
         error = StrFormat(kBadPortError, value.c_str());
         return kDesktopUsageError;
       }
-    } else if (name == "--trace") {
+    } else if (name == "--fault") {
       if (!takeValue()) return kDesktopUsageError;
-      options.TraceFile = value;
+      std::string faultError = ParseFaults(value, options.Sim);
+      if (!faultError.empty()) {
+        error = StrFormat(kSimulatorError, faultError.c_str());
+        return kDesktopUsageError;
+      }
+    } else if (name == "--trace" || name == "--log" || name == "--chip" || name == "--chip-type") {
+      if (!takeValue()) return kDesktopUsageError;
+      std::string& field = name == "--trace"  ? options.Sim.TracePath
+                           : name == "--log"  ? options.Sim.LogPath
+                           : name == "--chip" ? options.Sim.ChipPath
+                                              : options.Sim.ChipType;
+      field = value;
     } else if (!name.empty() && name[0] == '-') {
       error = StrFormat(kUnknownOptionError, args[i].c_str());
       return kDesktopUsageError;

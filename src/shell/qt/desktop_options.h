@@ -1,5 +1,6 @@
 // The command line of the desktop program:
-//   pellory [--workdir DIR] [--simulate] [--sim-port ADDR] [--trace FILE] [--help] [--version]
+//   pellory [--workdir DIR] [--simulate] [--sim-port ADDR] [--fault LIST] [--trace FILE]
+//           [--log FILE] [--stats] [--chip FILE] [--chip-type NAME] [--help] [--version]
 // with the same meaning as for pellory-cli. Values follow their option ("--workdir DIR") or
 // an equals sign ("--workdir=DIR"). Qt's own options are not taken; its environment
 // variables (QT_QPA_PLATFORM, ...) are.
@@ -12,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/sim_options.h"
+
 namespace pellory {
 
 inline constexpr int kDesktopUsageError = 64;
@@ -22,7 +25,14 @@ inline constexpr char kDesktopUsage[] =
     "  -C, --workdir DIR   Arbeitsverzeichnis mit ORVANE.INI und SERLIST.CSV\n"
     "      --simulate      simulierten Brenner statt der parallelen Schnittstelle benutzen\n"
     "      --sim-port ADDR Portadresse des simulierten Brenners (Standard 0x378)\n"
+    "      --fault LIST    Simulatorfehler: no-programmer, handshake-stuck, no-readback,\n"
+    "                      no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N\n"
     "      --trace FILE    Sockelleitungen als VCD-Datei schreiben\n"
+    "      --log FILE      jeden Handshake des Brenners als Zeile schreiben\n"
+    "      --stats         am Ende transactions=N timeouts=N sim_us=N ausgeben\n"
+    "      --chip FILE     Inhalt des simulierten Bausteins (Standard:\n"
+    "                      sim/<Bausteinname>.bin im Arbeitsverzeichnis)\n"
+    "      --chip-type NAME der simulierte Sockel hält diesen Baustein der Bibliothek\n"
     "  -h, --help          diese Hilfe\n"
     "      --version       Version\n";
 inline constexpr char kUnknownOptionError[] = "pellory: unbekannte Option: %s";
@@ -30,14 +40,14 @@ inline constexpr char kMissingValueError[] = "pellory: Option %s braucht einen W
 inline constexpr char kBadPortError[] = "pellory: ungültige Portadresse: %s";
 inline constexpr char kNoArgumentsError[] = "pellory: unerwartetes Argument: %s";
 inline constexpr char kWorkDirError[] = "pellory: kann nicht ins Arbeitsverzeichnis %s wechseln";
-
-inline constexpr uint16_t kDefaultSimPort = 0x378;
+inline constexpr char kSimulatorError[] = "pellory: %s";
 
 struct DesktopOptions {
   std::string WorkDir;  // empty: stay where started
   bool Simulate = false;
-  uint16_t SimPort = kDefaultSimPort;
-  std::string TraceFile;  // empty: no trace
+  // --sim-port, --fault, --trace, --log, --chip, --chip-type: the simulated programmer.
+  SimOptions Sim;
+  bool Stats = false;
   bool Help = false;
   bool Version = false;
 };

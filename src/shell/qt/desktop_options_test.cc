@@ -7,6 +7,7 @@
 #include "shell/busy_marker.h"
 #include "shell/qt/process_start.h"
 #include "ui/temp_dir.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 namespace {
@@ -37,10 +38,26 @@ TEST(DesktopOptions, ReadsEveryOption) {
     ASSERT_EQ(ParseDesktopOptions(c.Args, options, error), 0) << error;
     EXPECT_EQ(options.WorkDir, c.WorkDir);
     EXPECT_EQ(options.Simulate, c.Simulate);
-    EXPECT_EQ(options.SimPort, c.SimPort);
-    EXPECT_EQ(options.TraceFile, c.Trace);
+    EXPECT_EQ(options.Sim.Port, c.SimPort);
+    EXPECT_EQ(options.Sim.TracePath, c.Trace);
     EXPECT_FALSE(options.Help);
   }
+}
+
+TEST(DesktopOptions, SimulatorOptions) {
+  DesktopOptions options;
+  std::string error;
+  ASSERT_EQ(ParseDesktopOptions({"--simulate", "--fault", "no-readback,fail-after=9", "--log=h.log",
+                                 "--stats", "--chip", "c.bin", "--chip-type", "24C64"},
+                                options, error),
+            0)
+      << error;
+  EXPECT_TRUE(options.Sim.NoReadback);
+  EXPECT_EQ(options.Sim.FailAfter, 9);
+  EXPECT_EQ(options.Sim.LogPath, "h.log");
+  EXPECT_TRUE(options.Stats);
+  EXPECT_EQ(options.Sim.ChipPath, "c.bin");
+  EXPECT_EQ(options.Sim.ChipType, "24C64");
 }
 
 TEST(DesktopOptions, RefusesWhatItDoesNotKnow) {
@@ -54,6 +71,9 @@ TEST(DesktopOptions, RefusesWhatItDoesNotKnow) {
       {{"--sim-port", "0x10000"}, "pellory: ungültige Portadresse: 0x10000"},
       {{"--sim-port", "378h"}, "pellory: ungültige Portadresse: 378h"},
       {{"--sim-port", "-1"}, "pellory: ungültige Portadresse: -1"},
+      {{"--fault", "melt"}, "pellory: " + StrFormat(kBadFault, "melt")},
+      {{"--stats=1"}, "pellory: unbekannte Option: --stats=1"},
+      {{"--log"}, "pellory: Option --log braucht einen Wert"},
       {{"daten.hex"}, "pellory: unerwartetes Argument: daten.hex"},
   };
   for (const auto& [args, message] : cases) {

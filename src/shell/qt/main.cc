@@ -7,6 +7,8 @@
 #include <QStyleFactory>
 #include <QTranslator>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "shell/qt/qt_ui.h"
 #include "shell/tool.h"
 #include "shell/version_text.h"
+#include "sim/sim_session.h"
 #include "ui/text_format.h"
 
 namespace {
@@ -61,8 +64,29 @@ int main(int argc, char** argv) {
   QTranslator translator;
   LoadGermanQtTexts(app, translator);
 
+  // The simulated programmer, or this machine's parallel port.
+  ToolOptions toolOptions;
+  std::unique_ptr<SimSession> sim;
+  if (options.Simulate) {
+    sim = std::make_unique<SimSession>(options.Sim, std::filesystem::current_path().string());
+    if (!sim->Open(error)) {
+      std::fprintf(stderr, "%s\n", StrFormat(kSimulatorError, error.c_str()).c_str());
+      return kDesktopUsageError;
+    }
+    toolOptions.Port = &sim->programmer();
+    toolOptions.KeepPriority = true;  // simulated time needs no real-time priority
+  } else {
+    toolOptions.RealPort = true;
+  }
+
   QtUi ui;
-  Tool tool(ui, ToolOptions{});
+  Tool tool(ui, toolOptions);
+  if (sim) {
+    sim->FollowDevice(&tool.descriptor());
+    sim->SetDeviceLookup([&tool](const std::string& name, DeviceDescriptor& device) {
+      return tool.LookUpDevice(name, device);
+    });
+  }
   MainWindow window(tool.shell(), tool.commands());
   ui.SetMainWindow(&window);
   // The window manager adds its frame only once the window is shown; the outer size is
@@ -70,5 +94,12 @@ int main(int argc, char** argv) {
   QRect outer = window.frameGeometry();
   tool.Start(outer.width(), outer.height());
   window.exec();
+  if (sim) {
+    sim->Finish();
+    for (const std::string& warning : sim->Warnings()) {
+      std::fprintf(stderr, "%s\n", StrFormat(kSimulatorError, warning.c_str()).c_str());
+    }
+    if (options.Stats) std::fprintf(stderr, "%s\n", sim->StatsLine().c_str());
+  }
   return 0;
 }

@@ -33,6 +33,20 @@ class MainWindowTest : public testing::Test {
     };
     ui_.hooks().RunSettings = [](SettingsDialog& dialog) { dialog.reject(); };
     ui_.hooks().RunFileDialog = [](QFileDialog&) { return false; };
+    dir_.Write("SERLIST.CSV",
+               ":Atmel;Y\n"
+               "AT24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
+               "AT25040A;5000;0;5000;512;8;S;B8;0;BP;0;0;0;0;0;0;Y\n"
+               "AT93C46;10000;0;5000;64;2;M;0;0;0;0;0;0;0;0;0;Y\n"
+               ":Siemens;Y\n"
+               "SDA2506;10000;10000;5000;128;1;D;0;0;0;0;0;0;0;0;0;Y\n");
+  }
+
+  QStringList Items(int id) {
+    QStringList items;
+    auto* list = Find<QComboBox>(id);
+    for (int i = 0; list != nullptr && i < list->count(); ++i) items << list->itemText(i);
+    return items;
   }
 
   ToolOptions Options() const {
@@ -326,6 +340,31 @@ TEST_F(MainWindowTest, ClicksReachTheCommandHandlers) {
   ui_.SetControlEnabled(kIdAbort, true);
   Find<QPushButton>(kIdAbort)->click();
   EXPECT_EQ(tool_.progress().AbortFlag(), 1);
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, DeviceListsFillAndFollowSelectionsAndFamilyBoxes) {
+  Start();
+  auto* manufacturers = Find<QComboBox>(kIdManufacturerList);
+  auto* devices = Find<QComboBox>(kIdDeviceList);
+  EXPECT_EQ(Items(kIdManufacturerList), (QStringList{"Atmel", "Siemens"}));
+  EXPECT_EQ(manufacturers->currentIndex(), 0);
+  EXPECT_EQ(Items(kIdDeviceList), (QStringList{"AT24C02", "AT25040A", "AT93C46"}));
+
+  devices->setCurrentIndex(2);
+  emit devices->activated(2);
+  EXPECT_EQ(tool_.settings().DeviceListIndex, 2);
+
+  Find<QCheckBox>(kIdListI2c)->click();
+  EXPECT_EQ(tool_.settings().ListI2C, 0);
+  EXPECT_EQ(Items(kIdDeviceList), (QStringList{"AT25040A", "AT93C46"}));
+  EXPECT_EQ(devices->currentIndex(), 0);
+
+  manufacturers->setCurrentIndex(1);
+  emit manufacturers->activated(1);
+  EXPECT_EQ(tool_.settings().ManufacturerIndex, 1);
+  EXPECT_EQ(Items(kIdDeviceList), QStringList{"SDA2506"});
+  EXPECT_EQ(devices->currentText(), "SDA2506");
   EXPECT_TRUE(boxes_.empty());
 }
 

@@ -1,0 +1,107 @@
+// RecordReader: finds the format of the data file from its content (DetectFileFormat) and
+// reads hexadecimal files one record per call.
+//
+// A pass over a file: OpenInput (or DetectFileFormat, which opens and closes the file
+// itself), StartPass, then the reader of the format until RecordEnd or RecordError. Each
+// reader call reads one line and leaves the record's data bytes in BlockBuffer/BlockLength,
+// the byte address of its first byte in CurrentAddress, adds them to DataByteCount and
+// raises HighestAddress to the record's last address. Record ends are computed in 64 bits:
+// a record that would reach past 0xFFFFFFFF sets HighestAddress to 0xFFFFFFFF, beyond every
+// device, instead of wrapping to a small address. Callers reset DataByteCount and
+// HighestAddress themselves when they want a fresh count.
+//
+// Every error is reported when it occurs, with one of the three reader messages (InfoBox),
+// or silently for the Intel record kinds the tool does not support; RecordError then ends
+// the pass. Data stored before a failed checksum test are the caller's to discard.
+//
+// Lines are read as text (CR LF is one line end, Ctrl-Z ends the file), at most 2047
+// characters at a time: a longer line arrives in pieces, which fail the start or length
+// test of the next call.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "formats/text_line.h"
+#include "link/operation_state.h"
+#include "settings/app_settings.h"
+#include "ui/message_boxes.h"
+
+namespace pellory {
+
+// Results of a reader call.
+inline constexpr int RecordData = 0;
+inline constexpr int RecordError = 3;
+inline constexpr int RecordEnd = 11;
+inline constexpr int RecordSkip = 12;
+
+struct ReaderState {
+  uint32_t ExtendedBase = 0;  // added to Intel record addresses (type 02 and 04 records)
+  uint32_t LineNumber = 0;    // lines read in this pass; the current line has this number
+  std::array<char, kLineBufferSize> LineBuffer{};
+  size_t LineLength = 0;
+};
+
+class RecordReader {
+ public:
+  RecordReader(OperationState& operation, AppSettings& settings, MessageBoxes& boxes)
+      : operation_(operation), settings_(settings), boxes_(boxes) {}
+  ~RecordReader() { CloseInput(); }
+  RecordReader(const RecordReader&) = delete;
+  RecordReader& operator=(const RecordReader&) = delete;
+
+  // The format of DataFilePath (1..9), also stored in AppSettings::FileFormat; 0 after
+  // reporting that the file cannot be opened. A hexadecimal file is then pre-scanned once
+  // (status "Lese Daten"): DataByteCount and HighestAddress describe the whole file, and
+  // the reader's messages have been shown. The format is returned even when the pre-scan
+  // stopped at an error. The file is closed again.
+  int DetectFileFormat();
+
+  // Opens a file for a pass; false with errno set (a directory fails with EISDIR). Reports
+  // nothing: the caller chooses between the two forms of ReportFileError.
+  bool OpenInput(const std::string& path);
+  void CloseInput();
+  bool InputOpen() const { return input_ != nullptr; }
+  // Back to the first line: LineNumber and ExtendedBase 0.
+  void StartPass();
+
+  int ReadIntelRecord();
+  int ReadMotorolaRecord();
+  int ReadMosRecord();
+  int ReadTektronixRecord();
+  // The reader of a format 2..9; any other number counts as RecordEnd.
+  int ReadRecord(int format);
+
+  ReaderState& state() { return state_; }
+  const ReaderState& state() const { return state_; }
+  // The line just read, as read (with its line end).
+  std::string_view Line() const {
+    return std::string_view(state_.LineBuffer.data(), state_.LineLength);
+  }
+
+ private:
+  static constexpr int kLineRead = -1;
+
+  bool NextLine(LineRead& outcome);
+  int BeginRecord(bool endOfFileEnds);
+  int ClassifyFirstLines();
+  void PreScan(int format);
+  int Finish() const;
+
+  int StartMissing();
+  bool LengthMatches(std::string_view cutLine, uint32_t expected);
+  bool ChecksumMatches(uint32_t read, uint32_t computed);
+  void StoreDataBytes(std::string_view line, size_t position, uint32_t count, uint32_t& sum);
+  void RaiseHighestAddress(uint32_t address, uint32_t length);
+
+  OperationState& operation_;
+  AppSettings& settings_;
+  MessageBoxes& boxes_;
+  ReaderState state_;
+  std::FILE* input_ = nullptr;
+};
+
+}  // namespace pellory

@@ -1,0 +1,69 @@
+#include "sim/sim_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+#include "ui/text_format.h"
+
+namespace pellory {
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool AllDigits(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+  });
+}
+
+}  // namespace
+
+std::string ParseFaults(const std::string& list, SimOptions& options) {
+  SimOptions parsed = options;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = list.find(',', start);
+    std::string item = list.substr(start, comma - start);
+    std::string word = Lower(item);
+    size_t equals = word.find('=');
+    bool hasValue = equals != std::string::npos;
+    std::string name = word.substr(0, equals);
+    std::string value = hasValue ? word.substr(equals + 1) : std::string();
+
+    if (!hasValue && name == "no-programmer") {
+      parsed.NoProgrammer = true;
+    } else if (!hasValue && name == "handshake-stuck") {
+      parsed.HandshakeStuck = true;
+    } else if (!hasValue && name == "no-readback") {
+      parsed.NoReadback = true;
+    } else if (!hasValue && name == "no-chip") {
+      parsed.NoChip = true;
+    } else if (!hasValue && name == "chip-busy") {
+      parsed.Chip.NeverReady = true;
+    } else if (!hasValue && name == "wrong-id") {
+      parsed.Chip.WrongId = true;
+    } else if (hasValue && name == "stuck-bit") {
+      // A data bit of a byte or of a 16-bit Microwire word.
+      if (!AllDigits(value) || value.size() > 2 || std::atoi(value.c_str()) > 15) {
+        return StrFormat(kBadStuckBit, value.c_str());
+      }
+      parsed.Chip.StuckBit = std::atoi(value.c_str());
+    } else if (hasValue && name == "fail-after") {
+      if (!AllDigits(value) || value.size() > 18) return StrFormat(kBadFailAfter, value.c_str());
+      parsed.FailAfter = std::strtoll(value.c_str(), nullptr, 10);
+    } else {
+      return StrFormat(kBadFault, item.c_str());
+    }
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  options = parsed;
+  return "";
+}
+
+}  // namespace pellory

@@ -1,0 +1,53 @@
+// SimOptions: how the simulated programmer is set up for one run, parsed once from the
+// front end's options (--sim-port, --fault, --trace, --log, --chip, --chip-type).
+//
+// Faults of the programmer are realised by the simulated programmer; the chip faults
+// (no-chip, chip-busy, wrong-id, stuck-bit=N) are handed to the chip models. The fault
+// list is parsed here once for every front end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sim/chip_model.h"
+
+namespace pellory {
+
+inline constexpr uint16_t kDefaultSimPort = 0x378;
+// Assumed length of one handshake paced by the wait timer, in microseconds; matches the
+// default TimeBaseCorrection.
+inline constexpr uint32_t kDefaultPacePeriodUs = 85;
+
+struct SimOptions {
+  uint16_t Port = kDefaultSimPort;
+  uint32_t PacePeriodUs = kDefaultPacePeriodUs;
+
+  // Faults of the programmer.
+  bool NoProgrammer = false;    // nothing answers: every port reads 0xFF
+  bool HandshakeStuck = false;  // the handshake line stays low
+  bool NoReadback = false;      // the read-back status bits stay 0
+  int64_t FailAfter = -1;       // answers this many handshakes, then no more; -1: always
+
+  // Faults of the chip.
+  bool NoChip = false;  // the socket stays empty
+  ChipFaults Chip;
+
+  std::string TracePath;  // VCD file of the socket lines; empty: none
+  std::string LogPath;    // handshake log; empty: none
+  std::string ChipPath;   // content of the chip; empty: sim/<device name>.bin
+  std::string ChipType;   // device seated instead of the selected one; empty: selected
+};
+
+// Usage errors of the fault list (front ends print them as their own usage errors).
+inline constexpr char kBadFault[] =
+    "Unbekannter Simulatorfehler „%s“ (erlaubt: no-programmer, handshake-stuck, "
+    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N)";
+inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";
+inline constexpr char kBadFailAfter[] = "Ungültige Anzahl „%s“ für fail-after";
+
+// Applies a comma-separated fault list ("no-readback,fail-after=100"; names in any case)
+// to OPTIONS. Returns "" or the usage error for the first bad item (an empty item is
+// one); the options are then unchanged.
+std::string ParseFaults(const std::string& list, SimOptions& options);
+
+}  // namespace pellory

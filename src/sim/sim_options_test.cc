@@ -1,0 +1,66 @@
+#include "sim/sim_options.h"
+
+#include <gtest/gtest.h>
+
+#include "ui/text_format.h"
+
+namespace pellory {
+namespace {
+
+TEST(SimOptionsTest, FaultListsThatParse) {
+  SimOptions o;
+  ASSERT_EQ(ParseFaults("no-programmer,handshake-stuck,no-readback,fail-after=12", o), "");
+  EXPECT_TRUE(o.NoProgrammer);
+  EXPECT_TRUE(o.HandshakeStuck);
+  EXPECT_TRUE(o.NoReadback);
+  EXPECT_EQ(o.FailAfter, 12);
+  EXPECT_FALSE(o.NoChip);
+  EXPECT_EQ(o.Chip.StuckBit, -1);
+
+  SimOptions c;
+  ASSERT_EQ(ParseFaults("No-Chip,CHIP-BUSY,wrong-id,stuck-bit=7", c), "");
+  EXPECT_TRUE(c.NoChip);
+  EXPECT_TRUE(c.Chip.NeverReady);
+  EXPECT_TRUE(c.Chip.WrongId);
+  EXPECT_EQ(c.Chip.StuckBit, 7);
+  EXPECT_EQ(c.FailAfter, -1);
+  EXPECT_FALSE(c.NoProgrammer);
+}
+
+TEST(SimOptionsTest, FaultItemsAndTheirErrors) {
+  struct Case {
+    const char* list;
+    std::string error;
+  } const cases[] = {
+      {"stuck-bit=0", ""},
+      {"stuck-bit=15", ""},
+      {"fail-after=0", ""},
+      {"fail-after=999999999999999999", ""},
+      {"stuck-bit=16", StrFormat(kBadStuckBit, "16")},
+      {"stuck-bit=", StrFormat(kBadStuckBit, "")},
+      {"stuck-bit=x", StrFormat(kBadStuckBit, "x")},
+      {"stuck-bit", StrFormat(kBadFault, "stuck-bit")},
+      {"fail-after=1e3", StrFormat(kBadFailAfter, "1e3")},
+      {"fail-after=-1", StrFormat(kBadFailAfter, "-1")},
+      {"fail-after=9999999999999999999", StrFormat(kBadFailAfter, "9999999999999999999")},
+      {"no-chip=1", StrFormat(kBadFault, "no-chip=1")},
+      {"melt", StrFormat(kBadFault, "melt")},
+      {"", StrFormat(kBadFault, "")},
+      {"wrong-id,", StrFormat(kBadFault, "")},
+      {"wrong-id,,no-chip", StrFormat(kBadFault, "")},
+  };
+  for (const Case& c : cases) {
+    SimOptions o;
+    EXPECT_EQ(ParseFaults(c.list, o), c.error) << c.list;
+  }
+}
+
+TEST(SimOptionsTest, ABadListChangesNothing) {
+  SimOptions o;
+  EXPECT_NE(ParseFaults("no-chip,fail-after=3,melt", o), "");
+  EXPECT_FALSE(o.NoChip);
+  EXPECT_EQ(o.FailAfter, -1);
+}
+
+}  // namespace
+}  // namespace pellory

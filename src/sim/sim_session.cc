@@ -1,0 +1,147 @@
+#include "sim/sim_session.h"
+
+#include <filesystem>
+#include <iterator>
+
+#include "ui/text_format.h"
+
+namespace pellory {
+
+namespace {
+constexpr char kCannotCreate[] = "Kann Datei „%s“ nicht anlegen";
+constexpr char kCannotWriteChip[] = "Kann Bausteininhalt nicht nach „%s“ schreiben";
+constexpr char kUnknownChipType[] = "Simulierter Baustein „%s“ steht nicht in der Bausteinliste";
+constexpr char kNoModel[] = "Für „%s“ gibt es kein Simulationsmodell: der Sockel bleibt leer";
+
+// A device name as a file name: no directory separators.
+std::string FileName(const std::string& name) {
+  std::string file = name.empty() ? std::string("chip") : name;
+  for (char& c : file) {
+    if (c == '/' || c == '\\') c = '_';
+  }
+  return file;
+}
+}  // namespace
+
+SimSession::SimSession(const SimOptions& options, std::string workDir)
+    : options_(options),
+      workDir_(std::move(workDir)),
+      programmer_(options),
+      factory_(MakeChipModel) {
+  programmer_.socket().BeforePowerUp = [this] { SeatChip(); };
+  programmer_.socket().AfterPowerDown = [this] { SaveChip(); };
+}
+
+SimSession::~SimSession() {
+  Finish();
+}
+
+bool SimSession::Open(std::string& error) {
+  if (!options_.TracePath.empty()) {
+    trace_.open(options_.TracePath, std::ios::binary | std::ios::trunc);
+    if (!trace_) {
+      error = StrFormat(kCannotCreate, options_.TracePath.c_str());
+      return false;
+    }
+    programmer_.SetTrace(&trace_);
+  }
+  if (!options_.LogPath.empty()) {
+    log_.open(options_.LogPath, std::ios::binary | std::ios::trunc);
+    if (!log_) {
+      error = StrFormat(kCannotCreate, options_.LogPath.c_str());
+      return false;
+    }
+    programmer_.SetLog(&log_);
+  }
+  return true;
+}
+
+void SimSession::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  SaveChip();
+  programmer_.Finish();
+  if (trace_.is_open()) trace_.close();
+  if (log_.is_open()) log_.close();
+}
+
+std::string SimSession::StatsLine() const {
+  const SimCounters& c = programmer_.counters();
+  return StrFormat("transactions=%llu timeouts=%llu sim_us=%llu",
+                   static_cast<unsigned long long>(c.Transactions),
+                   static_cast<unsigned long long>(c.Timeouts),
+                   static_cast<unsigned long long>(c.SimulatedUs));
+}
+
+const DeviceDescriptor* SimSession::DeviceForSocket() {
+  if (options_.ChipType.empty()) return device_;
+  if (!chipTypeLooked_) {
+    chipTypeLooked_ = true;
+    auto device = std::make_unique<DeviceDescriptor>();
+    if (lookup_ && lookup_(options_.ChipType, *device)) {
+      chipType_ = std::move(device);
+    } else {
+      warnings_.push_back(StrFormat(kUnknownChipType, options_.ChipType.c_str()));
+    }
+  }
+  return chipType_.get();
+}
+
+std::string SimSession::ChipFileFor(const DeviceDescriptor& device) const {
+  if (!options_.ChipPath.empty()) return options_.ChipPath;
+  return workDir_ + "/sim/" + FileName(device.Name) + ".bin";
+}
+
+// Runs just before the supply comes on: the socket then holds the chip of the device in
+// use, or nothing.
+void SimSession::SeatChip() {
+  const DeviceDescriptor* device = options_.NoChip ? nullptr : DeviceForSocket();
+  Socket& socket = programmer_.socket();
+  if (device && socket.chip() && seatedName_ == device->Name) return;
+
+  SaveChip();
+  socket.Insert(nullptr, programmer_.NowUs());
+  seatedName_.clear();
+  chipFile_.clear();
+  if (!device) return;
+
+  std::unique_ptr<ChipModel> chip = factory_ ? factory_(*device, options_.Chip) : nullptr;
+  if (!chip) {
+    std::string warning = StrFormat(kNoModel, device->Name.c_str());
+    if (warnings_.empty() || warnings_.back() != warning) warnings_.push_back(warning);
+    return;
+  }
+  chipFile_ = ChipFileFor(*device);
+  LoadChip(*chip);
+  seatedName_ = device->Name;
+  socket.Insert(std::move(chip), programmer_.NowUs());
+}
+
+void SimSession::LoadChip(ChipModel& chip) {
+  std::ifstream file(chipFile_, std::ios::binary);
+  if (!file) return;  // a new chip: erased
+  std::vector<uint8_t>& memory = chip.Memory();
+  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  for (size_t i = 0; i < memory.size() && i < bytes.size(); ++i) {
+    memory[i] = static_cast<uint8_t>(bytes[i]);
+  }
+}
+
+void SimSession::SaveChip() {
+  ChipModel* chip = programmer_.socket().chip();
+  if (!chip || chipFile_.empty()) return;
+  std::error_code ignored;
+  std::filesystem::path path(chipFile_);
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ignored);
+  std::ofstream file(chipFile_, std::ios::binary | std::ios::trunc);
+  const std::vector<uint8_t>& memory = chip->Memory();
+  file.write(reinterpret_cast<const char*>(memory.data()),
+             static_cast<std::streamsize>(memory.size()));
+  file.close();
+  if (!file) {
+    std::string warning = StrFormat(kCannotWriteChip, chipFile_.c_str());
+    if (warnings_.empty() || warnings_.back() != warning) warnings_.push_back(warning);
+  }
+}
+
+}  // namespace pellory

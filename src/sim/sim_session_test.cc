@@ -1,0 +1,178 @@
+#include "sim/sim_session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "link/power.h"
+#include "sim/test_chip.h"
+#include "ui/scripted_ui.h"
+#include "ui/temp_dir.h"
+
+namespace pellory {
+namespace {
+
+class SimSessionTest : public testing::Test {
+ protected:
+  void Build(SimOptions options = SimOptions()) {
+    session_ = std::make_unique<SimSession>(options, dir_.path());
+    session_->SetChipFactory([this](const DeviceDescriptor& d, const ChipFaults& faults) {
+      made_.push_back(d.Name);
+      lastFaults_ = faults;
+      auto chip = std::make_unique<TestChip>(0, d.Size);
+      chips_.push_back(chip.get());
+      return chip;
+    });
+    link_ = std::make_unique<ProgrammerLink>(session_->programmer(), settings_, boxes_, progress_);
+    power_ = std::make_unique<Power>(*link_, operation_, device_, boxes_);
+    session_->FollowDevice(&device_);
+  }
+
+  void Device(const std::string& name, uint32_t size) {
+    device_.Name = name;
+    device_.Size = size;
+    device_.VccCode = 100;
+    device_.ProgrammingMode = kModeSpi;
+  }
+
+  TempDir dir_;
+  ScriptedUi ui_;
+  AppSettings settings_;
+  MessageBoxes boxes_{ui_, settings_};
+  Progress progress_{ui_};
+  OperationState operation_;
+  DeviceDescriptor device_;
+  std::unique_ptr<SimSession> session_;
+  std::unique_ptr<ProgrammerLink> link_;
+  std::unique_ptr<Power> power_;
+  std::vector<std::string> made_;
+  std::vector<TestChip*> chips_;
+  ChipFaults lastFaults_;
+};
+
+TEST_F(SimSessionTest, ChipOfTheDeviceIsSeatedAtPowerOnAndKeptInItsFile) {
+  Device("24C02", 4);
+  Build();
+  std::filesystem::create_directories(dir_.File("sim"));
+  dir_.Write("sim/24C02.bin", std::string("\x01\x02", 2));  // shorter than the chip
+  power_->PowerOn();
+  ASSERT_EQ(made_, std::vector<std::string>{"24C02"});
+  EXPECT_EQ(chips_[0]->Memory(), (std::vector<uint8_t>{1, 2, 0xFF, 0xFF}));
+  EXPECT_TRUE(chips_[0]->Powered());
+  chips_[0]->Memory()[3] = 0x44;
+  power_->PowerOff();
+  EXPECT_EQ(dir_.Read("sim/24C02.bin"), std::string("\x01\x02\xFF\x44", 4));
+  // The same device again: the same chip stays in the socket.
+  power_->PowerOn();
+  EXPECT_EQ(made_.size(), 1u);
+  EXPECT_EQ(session_->ChipFile(), dir_.File("sim/24C02.bin"));
+}
+
+TEST_F(SimSessionTest, AnotherDeviceSwapsTheChip) {
+  Device("25/320", 3);  // a name with a slash still makes one file
+  Build();
+  power_->PowerOn();
+  chips_[0]->Memory()[0] = 0x11;
+  Device("93C46", 2);
+  power_->PowerOn();  // supply stays on: no swap before the next power-up
+  power_->PowerReset();
+  power_->PowerOn();
+  EXPECT_EQ(made_, (std::vector<std::string>{"25/320", "93C46"}));
+  EXPECT_EQ(dir_.Read("sim/25_320.bin"), std::string("\x11\xFF\xFF", 3));
+  session_->Finish();
+  EXPECT_EQ(dir_.Read("sim/93C46.bin"), std::string("\xFF\xFF", 2));
+}
+
+TEST_F(SimSessionTest, ChipOptions) {
+  struct Case {
+    const char* name;
+    std::string faults;
+    std::string chipType;
+    bool lookupFinds;
+    std::vector<std::string> made;
+    std::vector<std::string> warnings;
+  } const cases[] = {
+      {"no chip", "no-chip", "", false, {}, {}},
+      {"chip type", "", "AT45DB041", true, {"AT45DB041"}, {}},
+      {"unknown chip type",
+       "",
+       "XY",
+       false,
+       {},
+       {"Simulierter Baustein „XY“ steht nicht in der Bausteinliste"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    made_.clear();
+    chips_.clear();
+    Device("24C02", 8);
+    SimOptions options;
+    if (!c.faults.empty()) {
+      ASSERT_EQ(ParseFaults(c.faults, options), "");
+    }
+    options.ChipType = c.chipType;
+    Build(options);
+    session_->SetDeviceLookup([&](const std::string& name, DeviceDescriptor& d) {
+      d.Name = name;
+      d.Size = 16;
+      return c.lookupFinds;
+    });
+    power_->PowerOn();
+    EXPECT_EQ(made_, c.made);
+    EXPECT_EQ(session_->Warnings(), c.warnings);
+    EXPECT_TRUE(session_->programmer().SupplyOn());
+  }
+}
+
+TEST_F(SimSessionTest, ChipFaultsReachTheFactoryAndMissingModelsAreTold) {
+  Device("24C02", 8);
+  SimOptions options;
+  ASSERT_EQ(ParseFaults("chip-busy,stuck-bit=3", options), "");
+  Build(options);
+  power_->PowerOn();
+  EXPECT_TRUE(lastFaults_.NeverReady);
+  EXPECT_EQ(lastFaults_.StuckBit, 3);
+
+  session_->SetChipFactory(nullptr);
+  Device("SDA2506", 8);
+  power_->PowerReset();
+  power_->PowerOn();
+  power_->PowerReset();
+  power_->PowerOn();
+  EXPECT_EQ(session_->Warnings(),
+            std::vector<std::string>{
+                "Für „SDA2506“ gibt es kein Simulationsmodell: der Sockel bleibt leer"});
+}
+
+TEST_F(SimSessionTest, ExplicitChipFileAndOutputFiles) {
+  Device("24C02", 2);
+  SimOptions options;
+  options.ChipPath = dir_.File("mine.bin");
+  options.TracePath = dir_.File("t.vcd");
+  options.LogPath = dir_.File("h.log");
+  Build(options);
+  std::string error;
+  ASSERT_TRUE(session_->Open(error)) << error;
+  power_->PowerOn();
+  session_->Finish();
+  session_->Finish();
+  EXPECT_TRUE(dir_.Exists("mine.bin"));
+  EXPECT_FALSE(dir_.Exists("sim/24C02.bin"));
+  EXPECT_TRUE(dir_.Read("t.vcd").starts_with("$version"));
+  EXPECT_TRUE(dir_.Read("h.log").starts_with("0A 00\n04 00\n"));
+  EXPECT_EQ(session_->StatsLine(),
+            "transactions=" + std::to_string(session_->programmer().counters().Transactions) +
+                " timeouts=0 sim_us=" + std::to_string(session_->programmer().NowUs()));
+}
+
+TEST_F(SimSessionTest, UnwritableOutputIsAnError) {
+  SimOptions options;
+  options.LogPath = dir_.File("missing/dir/h.log");
+  Build(options);
+  std::string error;
+  EXPECT_FALSE(session_->Open(error));
+  EXPECT_EQ(error, "Kann Datei „" + dir_.File("missing/dir/h.log") + "“ nicht anlegen");
+}
+
+}  // namespace
+}  // namespace pellory

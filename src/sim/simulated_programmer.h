@@ -1,0 +1,92 @@
+// SimulatedProgrammer: a PortIo that is the programmer on the parallel port, as the PC
+// side relies on it:
+// - the handshake at its own port base only (every other port reads 0xFF, as an empty
+//   port does): status bit 7 reads 1 ("ready") while the strobe (control bit 0) is clear;
+//   on the strobe's rising edge the data register is latched into the register that
+//   control bits 1-3 select and bit 7 reads 0 ("taken");
+// - the read-back: with a write of register 0x04 status bits 6, 3, 4, 5 carry input bits
+//   0..3, with a write of register 0x08 input bits 4..7 (0 after other registers);
+// - the voltage shift register on AuxLatch bits 0 (clock), 1 (data), 2 (load), supply code
+//   first, and the socket supply: on while SwitchLatch bit 4 and EnableLatch bit 7 are set
+//   and the loaded supply code is plausible (1.5 V to 6 V);
+// - the socket lines driven by BusLatch (see Socket).
+//
+// Time is simulated, never the host's: each handshake takes 1 us, or the pace period
+// while AuxLatch bit 5 is high, and a set-and-clear pulse of bit 5 lasts at least 100 us.
+// Counters, the handshake log ("0A 18" per handshake, "TIMEOUT" when the PC gave up
+// waiting) and the VCD trace of the socket lines are kept as it runs; the streams belong
+// to the caller and must outlive the programmer or Finish.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <ostream>
+
+#include "link/port_io.h"
+#include "sim/sim_options.h"
+#include "sim/socket.h"
+#include "sim/vcd_trace.h"
+
+namespace pellory {
+
+struct SimCounters {
+  uint64_t Transactions = 0;  // handshakes taken
+  uint64_t Timeouts = 0;      // handshakes the PC gave up waiting for
+  uint64_t SimulatedUs = 0;
+};
+
+class SimulatedProgrammer : public PortIo {
+ public:
+  explicit SimulatedProgrammer(const SimOptions& options);
+
+  void Out(uint16_t port, uint8_t value) override;
+  uint8_t In(uint16_t port) override;
+
+  void SetLog(std::ostream* log) { log_ = log; }
+  // Starts the trace with the current socket levels at time 0.
+  void SetTrace(std::ostream* trace);
+  // Settles a wait the PC abandoned and writes the trace's final time stamp.
+  void Finish();
+
+  Socket& socket() { return socket_; }
+  const SimCounters& counters() const { return counters_; }
+  uint64_t NowUs() const { return counters_.SimulatedUs; }
+
+  // Register contents by register code (0x00 .. 0x0E).
+  uint8_t Register(uint8_t code) const { return registers_[(code >> 1) & 7]; }
+  uint8_t VccCode() const { return vccCode_; }
+  uint8_t VppCode() const { return vppCode_; }
+  bool SupplyOn() const { return socket_.Powered(); }
+
+ private:
+  bool Answering() const;
+  void Latch();
+  void AdvanceTime(uint8_t oldAux, uint8_t code, uint8_t value);
+  void ShiftVoltages(uint8_t oldAux, uint8_t aux);
+  void SettleWait();
+
+  SimOptions options_;
+  Socket socket_;
+  std::array<uint8_t, 8> registers_{};
+  uint8_t data_ = 0;
+  uint8_t control_ = 0;
+  uint8_t readBack_ = 0;  // status bits 3-6 of the last handshake
+  uint16_t shift_ = 0;
+  uint8_t vccCode_ = 0;
+  uint8_t vppCode_ = 0;
+  uint64_t timerRiseUs_ = 0;
+  bool stopped_ = false;  // fail-after used up
+
+  // What the PC waits for after its last write: status bit 7 of the port below it.
+  uint16_t lastWritePort_ = 0;
+  uint8_t lastWriteValue_ = 0;
+  bool waitMet_ = true;
+  uint64_t waitPolls_ = 0;
+
+  SimCounters counters_;
+  std::ostream* log_ = nullptr;
+  std::unique_ptr<VcdTrace> trace_;
+};
+
+}  // namespace pellory
