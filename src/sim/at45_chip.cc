@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/adapter_wiring.h"
+
 namespace pellory {
 
 namespace {
@@ -17,7 +19,7 @@ constexpr int kAddressEnd = 4;
 constexpr int kReadDataStart = kAddressEnd + 4;  // four don't-care bytes after the address
 constexpr uint8_t kResetLine = 0x20;             // L5, active low
 
-constexpr SpiPins kPins{0x01, 0x10, 0x08, 0x02, 0};
+constexpr SpiPins kPins{kSpiAdapter.Cs, kSpiAdapter.Sck, kSpiAdapter.Si, kSpiAdapter.So, 0};
 
 struct Geometry {
   uint32_t pageCount;

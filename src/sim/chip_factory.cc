@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "sim/adapter_wiring.h"
 #include "sim/at45_chip.h"
 #include "sim/chip_model.h"
 #include "sim/i2c_eeprom_chip.h"
@@ -35,16 +36,10 @@ int Log2(uint32_t v) {
 }
 
 std::unique_ptr<ChipModel> MakeI2c(const DeviceDescriptor& d, const ChipFaults& faults) {
+  if (d.I2cVariant < 1 || d.I2cVariant > 3) return nullptr;
   I2cChipConfig c;
-  if (d.I2cVariant == 1 || d.I2cVariant == 2) {
-    c.Scl = 0x10;
-    c.Sda = 0x08;
-  } else if (d.I2cVariant == 3) {
-    c.Scl = 0x01;
-    c.Sda = 0x02;
-  } else {
-    return nullptr;
-  }
+  c.Scl = I2cAdapter(d.I2cVariant).Scl;
+  c.Sda = I2cAdapter(d.I2cVariant).Sda;
   if (!PowerOfTwo(d.Size)) return nullptr;
   c.Size = d.Size;
   c.PageSize = d.PageSize;

@@ -1,13 +1,15 @@
 #include "sim/microwire_chip.h"
 
+#include "sim/adapter_wiring.h"
+
 namespace pellory {
 
 namespace {
-constexpr uint8_t kCs = 0x01;
-constexpr uint8_t kSk = 0x02;
-constexpr uint8_t kDi = 0x04;
-constexpr uint8_t kDo = 0x08;
-constexpr uint8_t kPre = 0x20;
+constexpr uint8_t kCs = kMicrowireAdapter.Cs;
+constexpr uint8_t kSk = kMicrowireAdapter.Sk;
+constexpr uint8_t kDi = kMicrowireAdapter.Di;
+constexpr uint8_t kDo = kMicrowireAdapter.Do;
+constexpr uint8_t kPre = kMicrowireAdapter.ProtectLine;
 
 constexpr uint32_t kOpRead = 2;
 constexpr uint32_t kOpWrite = 1;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/adapter_wiring.h"
 #include "sim/chip_model.h"
 
 namespace pellory {
@@ -35,9 +36,9 @@ class SdaChip : public ChipModel {
   uint8_t PulledLow(uint64_t) override { return powered_ && pullData_ ? kData : 0; }
   std::vector<uint8_t>& Memory() override { return memory_; }
 
-  static constexpr uint8_t kStrobe = 0x01;
-  static constexpr uint8_t kData = 0x04;
-  static constexpr uint8_t kClock = 0x08;
+  static constexpr uint8_t kStrobe = kSdaAdapter.Strobe;
+  static constexpr uint8_t kData = kSdaAdapter.Data;
+  static constexpr uint8_t kClock = kSdaAdapter.Clock;
 
  private:
   enum class Phase { kNone, kReady, kRead, kErase, kWrite };

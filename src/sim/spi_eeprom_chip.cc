@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "sim/adapter_wiring.h"
+
 namespace pellory {
 
 namespace {
@@ -17,7 +19,8 @@ constexpr uint8_t kWel = 0x02;
 constexpr uint8_t kWpen = 0x80;
 constexpr uint8_t kWpLine = 0x04;  // L2, active low
 
-constexpr SpiPins kPins{0x01, 0x10, 0x08, 0x02, 0x20};
+// HOLD (active low) sits on line 5 of the SPI adapter, WP on line 2.
+constexpr SpiPins kPins{kSpiAdapter.Cs, kSpiAdapter.Sck, kSpiAdapter.Si, kSpiAdapter.So, 0x20};
 }  // namespace
 
 SpiEepromChip::SpiEepromChip(const SpiEepromConfig& config, const ChipFaults& faults)

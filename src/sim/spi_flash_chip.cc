@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "sim/adapter_wiring.h"
+
 namespace pellory {
 
 namespace {
@@ -21,7 +23,8 @@ constexpr uint8_t kWip = 0x01;
 constexpr uint8_t kWel = 0x02;
 constexpr int kAddressEnd = 4;  // instruction and three address bytes
 
-constexpr SpiPins kPins{0x01, 0x10, 0x08, 0x02, 0x20};
+// HOLD (active low) sits on line 5 of the SPI adapter, WP on line 2.
+constexpr SpiPins kPins{kSpiAdapter.Cs, kSpiAdapter.Sck, kSpiAdapter.Si, kSpiAdapter.So, 0x20};
 }  // namespace
 
 SpiFlashChip::SpiFlashChip(const SpiFlashConfig& config, const ChipFaults& faults)
