@@ -39,10 +39,17 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
       link_(options.Port ? *options.Port : *ownedPort_, settings_, boxes_, progress_),
       power_(link_, operation_, library_.descriptor(), boxes_),
       portAccess_(settings_, boxes_, shell_.DemoMode(), shell_.state().OsClass,
-                  MakeOpener(options, ownedPort_.get())) {
+                  MakeOpener(options, ownedPort_.get())),
+      i2c_(link_, library_.descriptor(), operation_, boxes_, progress_),
+      spi_(link_, library_.descriptor(), boxes_),
+      at45_(spi_, library_.descriptor(), link_),
+      microwire_(link_, library_.descriptor()),
+      sda_(link_, library_.descriptor()) {
   if (options.KeepPriority) shell_.SetPriorityFunctions(nullptr, nullptr);
   PlugDeviceLibrary();
   PlugProgrammer(ui, options);
+  // Socket power needs one I2C read for SIE parts: the power code calls up into the bus.
+  power_.SetSieDummyRead([this] { i2c_.SieDummyRead(); });
 }
 
 void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {

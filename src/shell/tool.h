@@ -18,6 +18,11 @@
 #include "link/port_io.h"
 #include "link/power.h"
 #include "link/programmer_link.h"
+#include "protocols/at45_flash.h"
+#include "protocols/i2c_bus.h"
+#include "protocols/microwire_bus.h"
+#include "protocols/sda_bus.h"
+#include "protocols/spi_bus.h"
 #include "settings/app_settings.h"
 #include "settings/settings_file.h"
 #include "shell/commands.h"
@@ -67,6 +72,12 @@ class Tool {
   ProgrammerLink& link() { return link_; }
   Power& power() { return power_; }
   PortAccess& portAccess() { return portAccess_; }
+  // The bus protocols of the six device families.
+  I2cBus& i2c() { return i2c_; }
+  SpiBus& spi() { return spi_; }
+  At45Flash& at45() { return at45_; }
+  MicrowireBus& microwire() { return microwire_; }
+  SdaBus& sda() { return sda_; }
 
  private:
   void PlugDeviceLibrary();
@@ -86,6 +97,11 @@ class Tool {
   ProgrammerLink link_;
   Power power_;
   PortAccess portAccess_;
+  I2cBus i2c_;
+  SpiBus spi_;
+  At45Flash at45_;
+  MicrowireBus microwire_;
+  SdaBus sda_;
 };
 
 }  // namespace pellory
