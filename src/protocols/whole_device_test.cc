@@ -232,7 +232,7 @@ DeviceDescriptor Flash(const char* name, uint32_t idKind, uint32_t id, uint32_t 
   d.ExpectedId = id;
   d.DeviceCode = static_cast<uint8_t>(id);
   d.EraseKind = eraseKind;
-  d.EraseTime = 40000;
+  d.EraseTime = 4000;
   return d;
 }
 
@@ -540,9 +540,10 @@ TEST(SdaWholeDevice, WriteThenReadBackEveryByte) {
 
 TEST(SdaRefusals, PhasesTooShortLeaveTheByte) {
   DeviceDescriptor d = Device("SDA2506", kModeSda, 128, 1, kAddrNumeric);
-  d.EraseTime = 10;  // 1 ms: far below what the part needs
-  d.WriteTime = 10;
+  d.EraseTime = 60;
   DeviceBench b(d);
+  b.device.EraseTime = 10;  // 1 ms from a wrong library line: far below what the part needs
+  b.device.WriteTime = 10;
   b.PowerOn();
   SdaBus sda(b.link, b.device);
   sda.SdaWriteByte(9, 0x00);

@@ -6,6 +6,7 @@
 #include "sim/chip_model.h"
 #include "sim/i2c_eeprom_chip.h"
 #include "sim/microwire_chip.h"
+#include "sim/sim_options.h"
 #include "sim/sda_chip.h"
 #include "sim/spi_eeprom_chip.h"
 #include "sim/spi_flash_chip.h"
@@ -14,7 +15,9 @@ namespace pellory {
 
 namespace {
 
-// Datasheet times of the families (the slower end of what current parts need).
+// A part takes as long as its datasheet allows at most. The library line records those
+// times in wait units of the nominal pace period; the family times below stand in where a
+// line has none.
 constexpr uint64_t kEepromWriteUs = 5000;
 constexpr uint64_t kFlashProgramUs = 3000;
 constexpr uint64_t kFlashPageWriteUs = 11000;
@@ -24,6 +27,10 @@ constexpr uint64_t kAt45ProgramUs = 20000;
 constexpr uint64_t kAt45CompareUs = 300;
 constexpr uint64_t kSdaPhaseUs = 5000;
 constexpr uint32_t kSdaSize = 128;
+
+uint64_t PartTimeUs(uint32_t units, uint64_t familyUs) {
+  return units ? static_cast<uint64_t>(units) * kDefaultPacePeriodUs : familyUs;
+}
 
 bool PowerOfTwo(uint32_t v) {
   return v != 0 && (v & (v - 1)) == 0;
@@ -45,7 +52,7 @@ std::unique_ptr<ChipModel> MakeI2c(const DeviceDescriptor& d, const ChipFaults& 
   c.PageSize = d.PageSize;
   c.SelectValue = d.DeviceCode;
   c.Sie = d.SieFlag != 0;
-  c.WriteUs = kEepromWriteUs;
+  c.WriteUs = PartTimeUs(d.WriteTime, kEepromWriteUs);
   switch (d.AddressingMode) {
     case kAddrA8:
       if (d.Size > 256) return nullptr;
@@ -78,7 +85,7 @@ std::unique_ptr<ChipModel> MakeSpiEeprom(const DeviceDescriptor& d, const ChipFa
   SpiEepromConfig c;
   c.Size = d.Size;
   c.PageSize = d.PageSize;
-  c.WriteUs = kEepromWriteUs;
+  c.WriteUs = PartTimeUs(d.WriteTime, kEepromWriteUs);
   switch (d.AddressingMode) {
     case kAddrA8:
       if (d.Size > 256) return nullptr;
@@ -128,9 +135,10 @@ std::unique_ptr<ChipModel> MakeSpiFlash(const DeviceDescriptor& d, const ChipFau
   c.Jedec = (manufacturer << 16) | (type << 8) | (capacity & 0xFF);
   c.DeviceId = static_cast<uint8_t>(capacity - 1);
   c.PageWrite = d.EraseKind == kErasePage;
-  c.ProgramUs = kFlashProgramUs;
-  c.PageWriteUs = kFlashPageWriteUs;
-  c.ChipEraseUs = std::max(kFlashEraseMinUs, d.Size / 1024 * kFlashEraseUsPerKiB);
+  c.ProgramUs = PartTimeUs(d.WriteTime, kFlashProgramUs);
+  c.PageWriteUs = PartTimeUs(d.WriteTime, kFlashPageWriteUs);
+  c.ChipEraseUs = PartTimeUs(
+      d.EraseTime, std::max(kFlashEraseMinUs, d.Size / 1024 * kFlashEraseUsPerKiB));
   return std::make_unique<SpiFlashChip>(c, faults);
 }
 
@@ -142,8 +150,8 @@ std::unique_ptr<ChipModel> MakeAt45(const DeviceDescriptor& d, const ChipFaults&
   if (c.Density == 0) return nullptr;
   if (faults.WrongId) c.Density ^= 0x04;
   c.PageShift = static_cast<uint32_t>(Log2(c.PageSize));
-  c.ProgramUs = kAt45ProgramUs;
-  c.CompareUs = kAt45CompareUs;
+  c.ProgramUs = PartTimeUs(d.WriteTime, kAt45ProgramUs);
+  c.CompareUs = std::min(kAt45CompareUs, c.ProgramUs);
   return std::make_unique<At45Chip>(c, faults);
 }
 
@@ -153,7 +161,7 @@ std::unique_ptr<ChipModel> MakeMicrowire(const DeviceDescriptor& d, const ChipFa
   c.AddressBits = MicrowireChip::AddressBitsFor(d.Size);
   if (c.AddressBits == 0) return nullptr;
   c.ProtectRegister = d.AddressingMode == kAddrProtect;
-  c.WriteUs = kEepromWriteUs;
+  c.WriteUs = PartTimeUs(d.WriteTime, kEepromWriteUs);
   return std::make_unique<MicrowireChip>(c, faults);
 }
 
@@ -161,8 +169,8 @@ std::unique_ptr<ChipModel> MakeSda(const DeviceDescriptor& d, const ChipFaults& 
   if (d.Size != kSdaSize) return nullptr;
   SdaConfig c;
   c.Size = kSdaSize;
-  c.EraseUs = kSdaPhaseUs;
-  c.WriteUs = kSdaPhaseUs;
+  c.EraseUs = PartTimeUs(d.EraseTime, kSdaPhaseUs);
+  c.WriteUs = PartTimeUs(d.WriteTime, kSdaPhaseUs);
   return std::make_unique<SdaChip>(c, faults);
 }
 
