@@ -135,36 +135,24 @@ TEST(I2cRefusals, SiePartWithoutItsPollingStaysSilent) {
   EXPECT_EQ(b.ui.BoxTexts(), std::vector<std::string>{kI2cPollingTimeoutText});
 }
 
-TEST(I2cRefusals, EmptySocketAndStuckBit) {
-  {
-    DeviceBench b(Device("24C02", kModeI2c, 256, 8, kAddrA8, 1), {}, /*seat=*/false);
-    b.PowerOn();
-    I2cBus bus(b.link, b.device, b.operation, b.boxes, b.progress);
-    EXPECT_EQ(bus.I2cReadAt(0), 0);
-    EXPECT_EQ(b.ui.BoxTexts(), std::vector<std::string>{kI2cNoAckText});
-  }
-  {
-    DeviceBench b(Device("24C02", kModeI2c, 256, 8, kAddrA8, 1), ChipFaults{false, false, 5});
-    b.PowerOn();
-    I2cBus bus(b.link, b.device, b.operation, b.boxes, b.progress);
-    const uint8_t data[] = {0xFF};
-    ASSERT_EQ(bus.I2cWriteCycle(data, 1, 8), 0);
-    EXPECT_EQ(bus.I2cReadAt(0), 0xDF);
-  }
+TEST(I2cRefusals, EmptySocketNeverAcknowledges) {
+  DeviceBench b(Device("24C02", kModeI2c, 256, 8, kAddrA8, 1), {}, /*seat=*/false);
+  b.PowerOn();
+  I2cBus bus(b.link, b.device, b.operation, b.boxes, b.progress);
+  EXPECT_EQ(bus.I2cReadAt(0), 0);
+  EXPECT_EQ(b.ui.BoxTexts(), std::vector<std::string>{kI2cNoAckText});
 }
 
 // ---- SPI EEPROM
 
 // The page loop of an SPI EEPROM, split at the chip's page boundaries.
 int WriteSpiEeprom(SpiBus& spi, const DeviceDescriptor& d, uint32_t from,
-                   const std::vector<uint8_t>& image, uint32_t to, bool enable = true) {
+                   const std::vector<uint8_t>& image, uint32_t to) {
   for (uint32_t a = from; a < to;) {
     uint32_t end = std::min(to, (a / d.PageSize + 1) * d.PageSize);
-    if (enable) {
-      spi.SpiSelect();
-      spi.SpiWriteByte(0x06);
-      spi.SpiDeselect();
-    }
+    spi.SpiSelect();
+    spi.SpiWriteByte(0x06);
+    spi.SpiDeselect();
     spi.SpiSelect();
     spi.SpiSendCommandAddress(a, false);
     for (; a < end; ++a) spi.SpiWriteByte(image[a]);
@@ -205,23 +193,13 @@ INSTANTIATE_TEST_SUITE_P(Schemes, SpiEepromWholeDevice,
                                          SpiCase{Device("25640", kModeSpi, 8192, 32, kAddrA16),
                                                  33}));
 
-TEST(SpiEepromRefusals, WriteWithoutEnableAndBusyParts) {
-  {
-    DeviceBench b(Device("25040", kModeSpi, 512, 16, kAddrB8));
-    b.PowerOn();
-    SpiBus spi(b.link, b.device, b.boxes);
-    std::vector<uint8_t> image(512, 0x00);
-    EXPECT_EQ(WriteSpiEeprom(spi, b.device, 0x100, image, 0x110, false), 0);
-    EXPECT_EQ(spi.SpiReadAt(0x100), 0xFF);
-  }
-  {
-    DeviceBench b(Device("25040", kModeSpi, 512, 16, kAddrB8), ChipFaults{true, false, -1});
-    b.device.WriteTime = 3;
-    b.PowerOn();
-    SpiBus spi(b.link, b.device, b.boxes);
-    std::vector<uint8_t> image(512, 0x00);
-    EXPECT_EQ(WriteSpiEeprom(spi, b.device, 0, image, 1), kResultWriteFailed);
-  }
+TEST(SpiEepromRefusals, PartThatNeverFinishesFailsTheWait) {
+  DeviceBench b(Device("25040", kModeSpi, 512, 16, kAddrB8), ChipFaults{true, false, -1});
+  b.device.WriteTime = 3;
+  b.PowerOn();
+  SpiBus spi(b.link, b.device, b.boxes);
+  std::vector<uint8_t> image(512, 0x00);
+  EXPECT_EQ(WriteSpiEeprom(spi, b.device, 0, image, 1), kResultWriteFailed);
 }
 
 // ---- 25-series flash
@@ -296,31 +274,6 @@ INSTANTIATE_TEST_SUITE_P(Identities, FlashWholeDevice,
                                          Flash("MANDEV SE", kIdManDev, 0xC20F, kEraseSector),
                                          Flash("DEV PE", kIdDev, 0x0F, kErasePage),
                                          Flash("no id", kIdNone, 0, kEraseChip)));
-
-TEST(FlashRefusals, ProgrammingCannotSetBitsAgain) {
-  DeviceBench b(Flash("JEDEC CE", kIdJedec, 0xEF3010, kEraseChip));
-  b.PowerOn();
-  SpiBus spi(b.link, b.device, b.boxes);
-  std::vector<uint8_t> zeros(256, 0x00), ones(256, 0xFF);
-  ASSERT_EQ(ProgramFlash(b, spi, zeros, 0, 16), 0);
-  ASSERT_EQ(ProgramFlash(b, spi, ones, 0, 16), 0);
-  ASSERT_EQ(spi.Spi25BeginRead(), 0);
-  EXPECT_EQ(spi.SpiReadByteToggled(), 0x00);
-}
-
-TEST(FlashRefusals, ProgramWithoutWriteEnableIsIgnored) {
-  DeviceBench b(Flash("JEDEC CE", kIdJedec, 0xEF3010, kEraseChip));
-  b.PowerOn();
-  SpiBus spi(b.link, b.device, b.boxes);
-  EXPECT_EQ(spi.Spi25ReadStatus() & 0x02, 0);
-  spi.SpiSelect();
-  spi.SpiWriteByte(0x02);
-  spi.Spi25SendAddress(0);
-  spi.SpiWriteByte(0x00);
-  spi.SpiDeselect();
-  EXPECT_EQ(spi.Spi25WaitReady(1), 0);
-  EXPECT_EQ(b.chip().Memory()[0], 0xFF);
-}
 
 TEST(FlashRefusals, WrongIdentityShowsTheWholeNumberFiveTimes) {
   DeviceBench b(Flash("JEDEC CE", kIdJedec, 0xEF3010, kEraseChip), ChipFaults{false, true, -1});
@@ -432,7 +385,7 @@ TEST(At45Refusals, WrongDensityBusyAndStuckBit) {
 
 void MicrowirePreamble(DeviceBench& b, MicrowireBus& mw) {
   if (b.device.AddressingMode == kAddrProtect) {
-    mw.MicrowireProtectRead();
+    EXPECT_EQ(mw.MicrowireProtectRead(), b.device.Size / 2);  // set up by the test
     mw.SetProtectLine(true);
     b.link.Wait100us(b.device.WriteTime);
     mw.MicrowireCommand(3);
@@ -483,43 +436,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, MicrowireWholeDevice,
                                          Device("93C96", kModeMicrowire, 2048, 0, kAddrNumeric),
                                          Protected(Device("93CS56", kModeMicrowire, 128, 0,
                                                           kAddrNumeric))));
-
-TEST(MicrowireRefusals, NoWritesWithoutEnableOrIntoProtectedWords) {
-  {
-    DeviceBench b(Device("93C46", kModeMicrowire, 64, 0, kAddrNumeric));
-    b.PowerOn();
-    MicrowireBus mw(b.link, b.device);
-    mw.MicrowireWriteWord(1, 0x1234);
-    b.link.Wait100us(b.device.WriteTime);
-    EXPECT_EQ(mw.MicrowireReadWord(1), 0xFFFF);
-  }
-  {
-    DeviceBench b(Protected(Device("93CS46", kModeMicrowire, 64, 0, kAddrNumeric)));
-    b.microwireChip()->SetProtectRegister(0x20);
-    b.PowerOn();
-    MicrowireBus mw(b.link, b.device);
-    EXPECT_EQ(mw.MicrowireProtectRead(), 0x20u);
-    mw.MicrowireCommand(3);  // write enable only, protect register left
-    b.link.Wait100us(b.device.WriteTime);
-    mw.MicrowireWriteWord(0x1F, 0x1111);
-    b.link.Wait100us(b.device.WriteTime);
-    mw.MicrowireWriteWord(0x20, 0x2222);
-    b.link.Wait100us(b.device.WriteTime);
-    EXPECT_EQ(mw.MicrowireReadWord(0x1F), 0x1111);
-    EXPECT_EQ(mw.MicrowireReadWord(0x20), 0xFFFF);
-  }
-  {
-    DeviceBench b(Device("93C46", kModeMicrowire, 64, 0, kAddrNumeric));
-    b.PowerOn();
-    MicrowireBus mw(b.link, b.device);
-    mw.MicrowireCommand(3);
-    b.link.Wait100us(b.device.WriteTime);
-    mw.MicrowireWriteWord(1, 0x1234);
-    EXPECT_EQ(mw.MicrowireReadWord(1), 0x0000);  // busy: DO held low
-    b.link.Wait100us(b.device.WriteTime);
-    EXPECT_EQ(mw.MicrowireReadWord(1), 0x1234);
-  }
-}
 
 // ---- SDA2506
 
