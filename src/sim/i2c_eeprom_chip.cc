@@ -43,8 +43,8 @@ uint8_t I2cEepromChip::PulledLow(uint64_t) {
 }
 
 void I2cEepromChip::Drive(uint8_t lines, uint64_t nowUs) {
-  bool scl = (lines & config_.Scl) != 0;
   cycle_.Busy(nowUs);  // a finished cycle lands before anything else happens
+  bool scl = (lines & config_.Scl) != 0;
   bool sdaOut = (lines & config_.Sda) != 0;
   if (powered_) {
     bool sda = sdaOut && !pullSda_;
@@ -77,7 +77,9 @@ void I2cEepromChip::OnStop(uint64_t nowUs) {
   if (phase_ == Phase::kWrite && dataBytes_ > 0 && !cycle_.Busy(nowUs)) {
     std::vector<std::pair<uint32_t, uint8_t>> writes;
     for (uint32_t i = 0; i < config_.PageSize; ++i) {
-      if (page_[i] >= 0) writes.emplace_back(pageBase_ + i, static_cast<uint8_t>(page_[i]));
+      if (page_[i] >= 0 && pageBase_ + i < config_.Size) {
+        writes.emplace_back(pageBase_ + i, static_cast<uint8_t>(page_[i]));
+      }
     }
     cycle_.Start(nowUs, config_.WriteUs, [this, writes = std::move(writes)] {
       for (const auto& [address, value] : writes) {

@@ -91,8 +91,8 @@ bool MicrowireChip::WordProtected(uint32_t address) const {
 }
 
 void MicrowireChip::Drive(uint8_t lines, uint64_t nowUs) {
-  bool cs = (lines & kCs) != 0;
   cycle_.Busy(nowUs);  // a finished cycle lands before anything else happens
+  bool cs = (lines & kCs) != 0;
   bool sk = (lines & kSk) != 0;
   if (powered_) {
     if (cs && !cs_) {
