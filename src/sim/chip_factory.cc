@@ -6,8 +6,8 @@
 #include "sim/chip_model.h"
 #include "sim/i2c_eeprom_chip.h"
 #include "sim/microwire_chip.h"
-#include "sim/sim_options.h"
 #include "sim/sda_chip.h"
+#include "sim/sim_options.h"
 #include "sim/spi_eeprom_chip.h"
 #include "sim/spi_flash_chip.h"
 
@@ -137,8 +137,8 @@ std::unique_ptr<ChipModel> MakeSpiFlash(const DeviceDescriptor& d, const ChipFau
   c.PageWrite = d.EraseKind == kErasePage;
   c.ProgramUs = PartTimeUs(d.WriteTime, kFlashProgramUs);
   c.PageWriteUs = PartTimeUs(d.WriteTime, kFlashPageWriteUs);
-  c.ChipEraseUs = PartTimeUs(
-      d.EraseTime, std::max(kFlashEraseMinUs, d.Size / 1024 * kFlashEraseUsPerKiB));
+  c.ChipEraseUs =
+      PartTimeUs(d.EraseTime, std::max(kFlashEraseMinUs, d.Size / 1024 * kFlashEraseUsPerKiB));
   return std::make_unique<SpiFlashChip>(c, faults);
 }
 
