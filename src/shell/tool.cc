@@ -40,6 +40,11 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
       power_(link_, operation_, library_.descriptor(), boxes_),
       portAccess_(settings_, boxes_, shell_.DemoMode(), shell_.state().OsClass,
                   MakeOpener(options, ownedPort_.get())),
+      i2c_(link_, library_.descriptor(), operation_, boxes_, progress_),
+      spi_(link_, library_.descriptor(), boxes_),
+      at45_(spi_, library_.descriptor(), link_),
+      microwire_(link_, library_.descriptor()),
+      sda_(link_, library_.descriptor()),
       frame_(boxes_, progress_, library_.descriptor(), operation_, bus_),
       blankCheck_(frame_),
       hexWriter_(settings_, boxes_),
@@ -47,6 +52,8 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
   if (options.KeepPriority) shell_.SetPriorityFunctions(nullptr, nullptr);
   PlugDeviceLibrary();
   PlugProgrammer(ui, options);
+  // Socket power needs one I2C read for SIE parts: the power code calls up into the bus.
+  power_.SetSieDummyRead([this] { i2c_.SieDummyRead(); });
   PlugOperations();
 }
 
@@ -54,6 +61,18 @@ void Tool::PlugOperations() {
   bus_.PowerReset = [this] { power_.PowerReset(); };
   bus_.PowerOn = [this] { power_.PowerOn(); };
   bus_.PowerOff = [this] { power_.PowerOff(); };
+  bus_.I2cReadAt = [this](uint32_t address) { return i2c_.I2cReadAt(address); };
+  bus_.SpiReadAt = [this](uint32_t address) { return spi_.SpiReadAt(address); };
+  bus_.SpiReadByteToggled = [this] { return spi_.SpiReadByteToggled(); };
+  bus_.MicrowireReadWord = [this](uint32_t address) {
+    return microwire_.MicrowireReadWord(address);
+  };
+  bus_.SdaReadByte = [this](uint32_t address) { return sda_.SdaReadByte(address); };
+  bus_.Spi25CheckId = [this] { return spi_.Spi25CheckId(); };
+  bus_.Spi25BeginRead = [this] { return spi_.Spi25BeginRead(); };
+  bus_.At45BeginRead = [this] { return at45_.At45BeginRead(); };
+  bus_.At45ReadStatus = [this] { return at45_.At45ReadStatus(); };
+  bus_.Deselect = [this] { spi_.SpiDeselect(); };
   commands_.SetBlankCheck([this] { return blankCheck_.BlankCheck(); });
   commands_.SetReadDeviceToFile(
       [this] { return reader_.ReadDeviceToFile(0, library_.descriptor().Size); });

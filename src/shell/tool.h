@@ -23,6 +23,11 @@
 #include "operations/device_bus.h"
 #include "operations/operation_frame.h"
 #include "operations/read_to_file.h"
+#include "protocols/at45_flash.h"
+#include "protocols/i2c_bus.h"
+#include "protocols/microwire_bus.h"
+#include "protocols/sda_bus.h"
+#include "protocols/spi_bus.h"
 #include "settings/app_settings.h"
 #include "settings/settings_file.h"
 #include "shell/commands.h"
@@ -72,6 +77,12 @@ class Tool {
   ProgrammerLink& link() { return link_; }
   Power& power() { return power_; }
   PortAccess& portAccess() { return portAccess_; }
+  // The bus protocols of the six device families.
+  I2cBus& i2c() { return i2c_; }
+  SpiBus& spi() { return spi_; }
+  At45Flash& at45() { return at45_; }
+  MicrowireBus& microwire() { return microwire_; }
+  SdaBus& sda() { return sda_; }
   DeviceBus& bus() { return bus_; }
   BlankCheckOperation& blankCheck() { return blankCheck_; }
   DeviceReader& reader() { return reader_; }
@@ -96,6 +107,11 @@ class Tool {
   ProgrammerLink link_;
   Power power_;
   PortAccess portAccess_;
+  I2cBus i2c_;
+  SpiBus spi_;
+  At45Flash at45_;
+  MicrowireBus microwire_;
+  SdaBus sda_;
   DeviceBus bus_;
   OperationFrame frame_;
   BlankCheckOperation blankCheck_;

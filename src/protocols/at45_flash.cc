@@ -1,0 +1,67 @@
+#include "protocols/at45_flash.h"
+
+#include "protocols/messages.h"
+
+namespace pellory {
+
+namespace {
+constexpr uint8_t kStatusRead = 0xD7;
+constexpr uint8_t kArrayRead = 0xE8;
+constexpr uint8_t kReady = 0x80;
+constexpr uint8_t kDensityBits = 0x3C;
+// The counter of the density check steps by 1 for a match and by 2 for a mismatch.
+constexpr int kCheckLimit = 10;
+}  // namespace
+
+At45Flash::At45Flash(SpiBus& spi, const DeviceDescriptor& device, ProgrammerLink& link)
+    : spi_(spi), device_(device), link_(link) {}
+
+uint8_t At45Flash::At45ReadStatus() {
+  spi_.SpiSelect();
+  spi_.SpiWriteByte(kStatusRead);
+  uint8_t status = spi_.SpiReadByteToggled();
+  spi_.SpiDeselect();
+  return status;
+}
+
+int At45Flash::At45CheckStatus() {
+  int counter = 0;
+  uint8_t density = 0;
+  do {
+    density = At45ReadStatus() & kDensityBits;
+    ++counter;
+    if (density != device_.DeviceCode) ++counter;
+  } while (counter < kCheckLimit && density != device_.DeviceCode);
+  return density != device_.DeviceCode ? kResultWrongIdentity : 0;
+}
+
+int At45Flash::At45WaitReady() {
+  uint32_t limit = 2 * device_.WriteTime;
+  uint32_t reads = 0;
+  uint8_t status = 0;
+  spi_.SpiSelect();
+  spi_.SpiWriteByte(kStatusRead);
+  do {
+    status = spi_.SpiReadByteToggled();
+    ++reads;
+    if (!(status & kReady)) link_.Wait100us(1);
+  } while (reads < limit && !(status & kReady));
+  spi_.SpiDeselect();
+  return (status & kReady) ? 0 : kResultWriteFailed;
+}
+
+void At45Flash::At45SendAddress(uint32_t page, uint32_t offset) {
+  spi_.Spi25SendAddress((page << device_.PageShift) | offset);
+}
+
+int At45Flash::At45BeginRead() {
+  int result = At45CheckStatus();
+  if (result != 0) return result;
+  spi_.SpiSelect();
+  spi_.SpiWriteByte(kArrayRead);
+  At45SendAddress(0, 0);
+  for (int i = 0; i < 4; ++i) spi_.SpiWriteByte(0xFF);
+  return 0;
+}
+
+}  // namespace pellory

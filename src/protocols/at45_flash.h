@@ -1,0 +1,34 @@
+// At45Flash: the AT45 DataFlash routines on the SPI lines of SpiBus: status register
+// (bit 7 ready, bit 6 compare differs, bits 5-2 density code), the density check against
+// the device's DeviceCode, ready polling and the page address format
+// (page << PageShift | byte offset, three bytes, most significant first).
+//
+// At45CheckStatus shows nothing; a wrong or missing part gives kResultWrongIdentity. A part
+// still busy after 2 * WriteTime status samples gives kResultWriteFailed.
+#pragma once
+
+#include <cstdint>
+
+#include "library/device_descriptor.h"
+#include "protocols/spi_bus.h"
+
+namespace pellory {
+
+class At45Flash {
+ public:
+  At45Flash(SpiBus& spi, const DeviceDescriptor& device, ProgrammerLink& link);
+
+  uint8_t At45ReadStatus();
+  int At45CheckStatus();
+  int At45WaitReady();
+  void At45SendAddress(uint32_t page, uint32_t offset);
+  // Checks the density and opens a continuous read at 0; CS stays low for the caller.
+  int At45BeginRead();
+
+ private:
+  SpiBus& spi_;
+  const DeviceDescriptor& device_;
+  ProgrammerLink& link_;
+};
+
+}  // namespace pellory

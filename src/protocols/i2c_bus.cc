@@ -1,0 +1,211 @@
+#include "protocols/i2c_bus.h"
+
+#include <algorithm>
+
+#include "protocols/bus_lines.h"
+#include "protocols/messages.h"
+
+namespace pellory {
+
+namespace {
+constexpr uint8_t kReadBit = 0x01;
+}  // namespace
+
+I2cBus::I2cBus(ProgrammerLink& link, const DeviceDescriptor& device, OperationState& operation,
+               MessageBoxes& boxes, Progress& progress)
+    : link_(link), device_(device), operation_(operation), boxes_(boxes), progress_(progress) {}
+
+uint8_t I2cBus::Scl() const {
+  return device_.I2cVariant == 3 ? 0x01 : 0x10;
+}
+// SDA in is the same bit of ReadBack as SDA out of the BusLatch.
+uint8_t I2cBus::Sda() const {
+  return device_.I2cVariant == 3 ? 0x02 : 0x08;
+}
+
+void I2cBus::SetScl(bool high) {
+  SetBusLine(link_, Scl(), high);
+}
+void I2cBus::SetSda(bool high) {
+  SetBusLine(link_, Sda(), high);
+}
+
+void I2cBus::ClockPulse() {
+  SetScl(true);
+  SetScl(false);
+}
+
+void I2cBus::I2cStart() {
+  SetScl(true);
+  SetSda(true);
+  SetSda(false);
+  SetScl(false);
+}
+
+void I2cBus::I2cStop() {
+  SetScl(false);
+  SetSda(false);
+  SetScl(true);
+  SetSda(true);
+}
+
+void I2cBus::I2cWriteByte(uint8_t byte) {
+  operation_.NoAckFlag = 1;
+  for (int bit = 7; bit >= 0; --bit) {
+    SetSda((byte >> bit) & 1);
+    ClockPulse();
+  }
+  SetSda(true);
+  SetScl(true);
+  if ((link_.ReadBack() & Sda()) == 0) operation_.NoAckFlag = 0;
+  SetScl(false);
+  SetSda(false);
+}
+
+uint8_t I2cBus::I2cReadByte() {
+  SetSda(true);
+  uint8_t byte = 0;
+  for (int i = 0; i < 8; ++i) {
+    SetScl(true);
+    if (link_.ReadBack() & Sda()) byte |= static_cast<uint8_t>(1 << (7 - i));
+    SetScl(false);
+  }
+  ClockPulse();  // the ninth clock with SDA released: no acknowledge
+  SetSda(false);
+  return byte;
+}
+
+// The device byte carries the address bits above the word address for B8 (bit 8 up, from
+// bit 1) and B9 (bits 8 and 9 in bits 2 and 3); the other schemes send the device address
+// as it is, with only the read/write bit forced.
+uint8_t I2cBus::DeviceByte(uint32_t address, bool read) const {
+  uint32_t device = device_.DeviceCode;
+  switch (device_.AddressingMode) {
+    case kAddrB8:
+      device |= address >> 7;
+      return static_cast<uint8_t>(read ? device | kReadBit : device & 0xFE);
+    case kAddrB9:
+      device |= address >> 6;
+      return static_cast<uint8_t>(read ? (device & 0xFD) | kReadBit : device & 0xFC);
+    default:
+      return static_cast<uint8_t>(read ? device | kReadBit : device & 0xFE);
+  }
+}
+
+bool I2cBus::SendAddressBytes(uint32_t address) {
+  I2cWriteByte(DeviceByte(address, false));
+  if (operation_.NoAckFlag) return false;
+  uint8_t words[2];
+  int count = 0;
+  switch (device_.AddressingMode) {
+    case kAddrA8:
+    case kAddrB8:
+    case kAddrB9:
+      words[count++] = static_cast<uint8_t>(address);
+      break;
+    case kAddrA16:
+      words[count++] = static_cast<uint8_t>(address >> 8);
+      words[count++] = static_cast<uint8_t>(address);
+      break;
+    default:
+      break;  // no word address bytes
+  }
+  for (int i = 0; i < count; ++i) {
+    I2cWriteByte(words[i]);
+    if (operation_.NoAckFlag) return false;
+  }
+  return true;
+}
+
+void I2cBus::I2cSendAddress(uint32_t address) {
+  if (!SendAddressBytes(address)) ReportNoAck();
+}
+
+uint8_t I2cBus::I2cReadAt(uint32_t address) {
+  I2cStart();
+  if (!SendAddressBytes(address)) {
+    ReportNoAck();
+    return 0;
+  }
+  I2cStart();
+  I2cWriteByte(DeviceByte(address, true));
+  if (operation_.NoAckFlag) {
+    ReportNoAck();
+    return 0;
+  }
+  uint8_t value = I2cReadByte();
+  I2cStop();
+  return value;
+}
+
+void I2cBus::ReportNoAck() {
+  boxes_.InfoBox(kI2cNoAckText);
+}
+
+void I2cBus::SieDummyRead() {
+  I2cStart();
+  I2cWriteByte(static_cast<uint8_t>(device_.DeviceCode | kReadBit));
+  I2cReadByte();
+}
+
+// One acknowledge poll; true when the chip answered. SIE parts are polled in the read
+// direction and then want one byte read.
+bool I2cBus::PollOnce() {
+  link_.Wait100us(1);
+  I2cStart();
+  if (!device_.SieFlag) {
+    I2cWriteByte(device_.DeviceCode);
+    return operation_.NoAckFlag == 0;
+  }
+  I2cWriteByte(static_cast<uint8_t>(device_.DeviceCode | kReadBit));
+  if (operation_.NoAckFlag) return false;
+  I2cReadByte();
+  return true;
+}
+
+int I2cBus::I2cWriteCycle(const uint8_t* data, uint32_t length, uint32_t pageSize) {
+  if (length == 0) return 0;
+  if (pageSize == 0) pageSize = 1;
+  uint32_t& address = operation_.CurrentAddress;
+  uint32_t sent = 0;
+  I2cStart();
+  I2cSendAddress(address);
+  for (;;) {
+    if (operation_.NoAckFlag) {
+      boxes_.InfoBox(kI2cNoAckAddressText);
+      return kResultWriteFailed;
+    }
+    uint32_t run = std::min(pageSize - address % pageSize, length - sent);
+    for (uint32_t i = 0; i < run; ++i) {
+      I2cWriteByte(data[sent]);
+      if (operation_.NoAckFlag) {
+        boxes_.InfoBox(kI2cNoAckDataText);
+        return kResultWriteFailed;
+      }
+      ++sent;
+      ++address;
+      progress_.ProgressStep();
+    }
+    uint32_t limit = 2 * device_.WriteTime;
+    uint32_t polls = 0;
+    bool acknowledged = false;
+    do {
+      acknowledged = PollOnce();
+      ++polls;
+    } while (polls < limit && !acknowledged);
+
+    if (sent < length && acknowledged && !progress_.AbortFlag()) {
+      I2cStart();  // repeated start: the next page follows without a stop
+      I2cSendAddress(address);
+      continue;
+    }
+    I2cStop();
+    if (!acknowledged) {
+      boxes_.InfoBox(kI2cPollingTimeoutText);
+      return kResultWriteFailed;
+    }
+    return progress_.AbortFlag() ? kResultCancelled : 0;
+  }
+}
+
+}  // namespace pellory

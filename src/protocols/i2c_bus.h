@@ -1,0 +1,69 @@
+// I2cBus: the two-wire protocol of I2C EEPROMs, bit-banged on the BusLatch. Every edge of
+// SCL or SDA is one LinkTransfer; SDA is sampled with ReadBack. Setting the SDA bit releases
+// the line, so the chip can pull it low for acknowledges and data.
+//
+// Pins by I2cVariant: 1 (I) and 2 (I21) SCL bit 4, SDA bit 3; 3 (IS) SCL bit 0, SDA bit 1.
+// Addresses are byte addresses in the chip; the addressing scheme of the device decides the
+// device byte and the word address bytes. NoAckFlag in the operation state tells whether
+// the last byte written found no acknowledge.
+//
+// Failure: a missing acknowledge shows the no-acknowledge message once (ReportNoAck) and
+// ends the routine; I2cWriteCycle adds its own message and returns kResultWriteFailed.
+#pragma once
+
+#include <cstdint>
+
+#include "library/device_descriptor.h"
+#include "link/operation_state.h"
+#include "link/programmer_link.h"
+#include "ui/message_boxes.h"
+#include "ui/progress.h"
+
+namespace pellory {
+
+class I2cBus {
+ public:
+  I2cBus(ProgrammerLink& link, const DeviceDescriptor& device, OperationState& operation,
+         MessageBoxes& boxes, Progress& progress);
+
+  void I2cStart();
+  void I2cStop();
+  void I2cWriteByte(uint8_t byte);
+  uint8_t I2cReadByte();
+  // Device byte and word address bytes for writing at ADDRESS, no start condition.
+  void I2cSendAddress(uint32_t address);
+  // One byte by random read; 0 after a missing acknowledge (no stop condition then).
+  uint8_t I2cReadAt(uint32_t address);
+  void ReportNoAck();
+
+  // Writes LENGTH bytes of DATA from CurrentAddress on, one write cycle per page of
+  // PAGESIZE bytes (1 for byte writes) with acknowledge polling between them. A cycle never
+  // runs past the end of the chip's page, so a start off a page boundary does not wrap
+  // inside the page. Advances CurrentAddress and the progress bar per byte; stops early on
+  // AbortFlag. Returns 0, kResultCancelled or kResultWriteFailed.
+  int I2cWriteCycle(const uint8_t* data, uint32_t length, uint32_t pageSize);
+
+  // The dummy read that SIE parts need after power-on: start, read-direction device byte,
+  // one byte in, no stop.
+  void SieDummyRead();
+
+ private:
+  uint8_t Scl() const;
+  uint8_t Sda() const;
+  void SetScl(bool high);
+  void SetSda(bool high);
+  void ClockPulse();
+  uint8_t DeviceByte(uint32_t address, bool read) const;
+  // Sends the write-direction device byte and the word address bytes; false at the first
+  // byte not acknowledged (nothing is shown).
+  bool SendAddressBytes(uint32_t address);
+  bool PollOnce();
+
+  ProgrammerLink& link_;
+  const DeviceDescriptor& device_;
+  OperationState& operation_;
+  MessageBoxes& boxes_;
+  Progress& progress_;
+};
+
+}  // namespace pellory

@@ -1,0 +1,161 @@
+#include "sim/at45_chip.h"
+
+#include <algorithm>
+
+#include "sim/adapter_wiring.h"
+
+namespace pellory {
+
+namespace {
+constexpr uint8_t kStatus = 0xD7;
+constexpr uint8_t kArrayRead = 0xE8;
+constexpr uint8_t kBufferWrite = 0x84;
+constexpr uint8_t kBufferToPage = 0x83;
+constexpr uint8_t kProgramThroughBuffer = 0x82;
+constexpr uint8_t kCompare = 0x60;
+constexpr uint8_t kReady = 0x80;
+constexpr uint8_t kDiffers = 0x40;
+constexpr int kAddressEnd = 4;
+constexpr int kReadDataStart = kAddressEnd + 4;  // four don't-care bytes after the address
+constexpr uint8_t kResetLine = 0x20;             // L5, active low
+
+constexpr SpiPins kPins{kSpiAdapter.Cs, kSpiAdapter.Sck, kSpiAdapter.Si, kSpiAdapter.So, 0};
+
+struct Geometry {
+  uint32_t pageCount;
+  uint32_t pageSize;
+  uint8_t density;
+};
+constexpr Geometry kGeometries[] = {
+    {512, 264, 0x0C},  {1024, 264, 0x14}, {2048, 264, 0x1C},  {4096, 264, 0x24},
+    {4096, 528, 0x2C}, {8192, 528, 0x34}, {8192, 1056, 0x3C},
+};
+}  // namespace
+
+uint8_t At45Chip::DensityFor(uint32_t pageCount, uint32_t pageSize) {
+  for (const Geometry& g : kGeometries) {
+    if (g.pageCount == pageCount && g.pageSize == pageSize) return g.density;
+  }
+  return 0;
+}
+
+At45Chip::At45Chip(const At45Config& config, const ChipFaults& faults)
+    : config_(config),
+      faults_(faults),
+      memory_(static_cast<size_t>(config.PageCount) * config.PageSize, 0xFF),
+      buffer_(config.PageSize, 0xFF),
+      cycle_(faults.NeverReady),
+      shifter_(kPins) {}
+
+void At45Chip::Power(bool on, uint64_t nowUs) {
+  if (!on) {
+    cycle_.PowerLoss(nowUs);
+    powered_ = false;
+    return;
+  }
+  if (powered_) return;
+  powered_ = true;
+  differs_ = false;
+  ignoring_ = true;
+  std::fill(buffer_.begin(), buffer_.end(), 0xFF);
+  shifter_.PowerUp(lines_);
+}
+
+uint8_t At45Chip::Status(uint64_t nowUs) {
+  uint8_t status = config_.Density & 0x3C;
+  if (differs_) status |= kDiffers;
+  if (!cycle_.Busy(nowUs)) status |= kReady;
+  return status;
+}
+
+void At45Chip::Drive(uint8_t lines, uint64_t nowUs) {
+  lines_ = lines;
+  if (!powered_) return;
+  cycle_.Busy(nowUs);  // a finished cycle lands before anything else happens
+  if ((lines & kResetLine) == 0) {
+    ignoring_ = true;  // held in reset: the interface does nothing
+    shifter_.NoOutput();
+    return;
+  }
+  if (shifter_.Selected() && !ignoring_ && bytes_ >= 1 && instruction_ == kStatus) {
+    shifter_.Refresh(Status(nowUs));
+  }
+  switch (shifter_.Drive(lines)) {
+    case SpiShifter::Event::kSelect:
+      bytes_ = 0;
+      ignoring_ = false;
+      break;
+    case SpiShifter::Event::kByte:
+      if (!ignoring_) OnByte(shifter_.LastByte(), nowUs);
+      break;
+    case SpiShifter::Event::kDeselect:
+      if (!ignoring_) OnDeselect(shifter_.AtByteBoundary(), nowUs);
+      ignoring_ = true;
+      break;
+    case SpiShifter::Event::kNone:
+      break;
+  }
+}
+
+void At45Chip::SendArrayByte() {
+  shifter_.SetOutput(memory_[static_cast<size_t>(page_) * config_.PageSize + offset_]);
+  if (++offset_ == config_.PageSize) {
+    offset_ = 0;
+    page_ = (page_ + 1) % config_.PageCount;
+  }
+}
+
+void At45Chip::OnByte(uint8_t byte, uint64_t nowUs) {
+  ++bytes_;
+  if (bytes_ == 1) {
+    instruction_ = byte;
+    address_ = 0;
+    if (byte == kStatus) {
+      shifter_.SetOutput(Status(nowUs));
+      return;
+    }
+    bool known = byte == kArrayRead || byte == kBufferWrite || byte == kBufferToPage ||
+                 byte == kProgramThroughBuffer || byte == kCompare;
+    if (!known || cycle_.Busy(nowUs)) ignoring_ = true;
+    return;
+  }
+  if (instruction_ == kStatus) {
+    shifter_.SetOutput(Status(nowUs));
+    return;
+  }
+  if (bytes_ <= kAddressEnd) {
+    address_ = (address_ << 8) | byte;
+    if (bytes_ < kAddressEnd) return;
+    page_ = (address_ >> config_.PageShift) % config_.PageCount;
+    offset_ = (address_ & ((1u << config_.PageShift) - 1)) % config_.PageSize;
+    return;
+  }
+  if (instruction_ == kArrayRead) {
+    if (bytes_ >= kReadDataStart) SendArrayByte();
+    return;
+  }
+  if (instruction_ == kBufferWrite || instruction_ == kProgramThroughBuffer) {
+    buffer_[offset_] = byte;
+    offset_ = (offset_ + 1) % config_.PageSize;
+  }
+}
+
+void At45Chip::OnDeselect(bool atBoundary, uint64_t nowUs) {
+  if (!atBoundary || bytes_ < kAddressEnd) return;
+  size_t base = static_cast<size_t>(page_) * config_.PageSize;
+  if (instruction_ == kCompare) {
+    cycle_.Start(nowUs, config_.CompareUs, [this, base] {
+      differs_ = !std::equal(buffer_.begin(), buffer_.end(), memory_.begin() + base);
+    });
+    return;
+  }
+  if (instruction_ != kBufferToPage && instruction_ != kProgramThroughBuffer) return;
+  int stuckBit = faults_.StuckBit;
+  cycle_.Start(nowUs, config_.ProgramUs, [this, base, stuckBit] {
+    for (uint32_t i = 0; i < config_.PageSize; ++i) {
+      memory_[base + i] = static_cast<uint8_t>(ApplyStuckBit(buffer_[i], stuckBit, 8));
+    }
+  });
+}
+
+}  // namespace pellory

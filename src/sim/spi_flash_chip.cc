@@ -1,0 +1,199 @@
+#include "sim/spi_flash_chip.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "sim/adapter_wiring.h"
+
+namespace pellory {
+
+namespace {
+constexpr uint8_t kJedecId = 0x9F;
+constexpr uint8_t kManDevId = 0x90;
+constexpr uint8_t kDevId = 0xAB;
+constexpr uint8_t kRdsr = 0x05;
+constexpr uint8_t kWren = 0x06;
+constexpr uint8_t kWrdi = 0x04;
+constexpr uint8_t kRead = 0x03;
+constexpr uint8_t kPageProgram = 0x02;
+constexpr uint8_t kPageWrite = 0x0A;
+constexpr uint8_t kChipErase = 0xC7;
+constexpr uint8_t kChipEraseAlt = 0x60;
+constexpr uint8_t kWip = 0x01;
+constexpr uint8_t kWel = 0x02;
+constexpr int kAddressEnd = 4;  // instruction and three address bytes
+
+// HOLD (active low) sits on line 5 of the SPI adapter, WP on line 2.
+constexpr SpiPins kPins{kSpiAdapter.Cs, kSpiAdapter.Sck, kSpiAdapter.Si, kSpiAdapter.So, 0x20};
+}  // namespace
+
+SpiFlashChip::SpiFlashChip(const SpiFlashConfig& config, const ChipFaults& faults)
+    : config_(config),
+      faults_(faults),
+      memory_(config.Size, 0xFF),
+      cycle_(faults.NeverReady),
+      shifter_(kPins) {}
+
+void SpiFlashChip::Power(bool on, uint64_t nowUs) {
+  if (!on) {
+    cycle_.PowerLoss(nowUs);
+    powered_ = false;
+    return;
+  }
+  if (powered_) return;
+  powered_ = true;
+  wel_ = false;
+  ignoring_ = true;
+  shifter_.PowerUp(lines_);
+}
+
+uint8_t SpiFlashChip::Status(uint64_t nowUs) {
+  uint8_t status = wel_ ? kWel : 0;
+  if (cycle_.Busy(nowUs)) status |= kWip;
+  return status;
+}
+
+uint8_t SpiFlashChip::IdentityByte(int index) const {
+  uint8_t manufacturer = static_cast<uint8_t>(config_.Jedec >> 16);
+  switch (instruction_) {
+    case kJedecId:
+      return static_cast<uint8_t>(config_.Jedec >> (8 * (2 - index % 3)));
+    case kManDevId:
+      return ((index + (address_ & 1)) % 2 == 0) ? manufacturer : config_.DeviceId;
+    default:
+      return config_.DeviceId;
+  }
+}
+
+void SpiFlashChip::Drive(uint8_t lines, uint64_t nowUs) {
+  lines_ = lines;
+  if (!powered_) return;
+  cycle_.Busy(nowUs);  // a finished cycle lands before anything else happens
+  if (shifter_.Selected() && !ignoring_ && bytes_ >= 1 && instruction_ == kRdsr) {
+    shifter_.Refresh(Status(nowUs));
+  }
+  switch (shifter_.Drive(lines)) {
+    case SpiShifter::Event::kSelect:
+      bytes_ = 0;
+      ignoring_ = false;
+      break;
+    case SpiShifter::Event::kByte:
+      if (!ignoring_) OnByte(shifter_.LastByte(), nowUs);
+      break;
+    case SpiShifter::Event::kDeselect:
+      if (!ignoring_) OnDeselect(shifter_.AtByteBoundary(), nowUs);
+      ignoring_ = true;
+      break;
+    case SpiShifter::Event::kNone:
+      break;
+  }
+}
+
+bool SpiFlashChip::StartInstruction(uint8_t byte, uint64_t nowUs) {
+  instruction_ = byte;
+  address_ = 0;
+  dataBytes_ = 0;
+  if (byte == kRdsr) {
+    shifter_.SetOutput(Status(nowUs));
+    return true;
+  }
+  if (cycle_.Busy(nowUs)) return false;  // everything else waits for the cycle to end
+  switch (byte) {
+    case kJedecId:
+      shifter_.SetOutput(IdentityByte(0));
+      return true;
+    case kManDevId:
+    case kDevId:
+    case kRead:
+    case kWren:
+    case kWrdi:
+      return true;
+    case kPageProgram:
+    case kChipErase:
+    case kChipEraseAlt:
+      return wel_;
+    case kPageWrite:
+      return wel_ && config_.PageWrite;
+    default:
+      return false;
+  }
+}
+
+void SpiFlashChip::OnByte(uint8_t byte, uint64_t nowUs) {
+  ++bytes_;
+  if (bytes_ == 1) {
+    if (!StartInstruction(byte, nowUs)) ignoring_ = true;
+    return;
+  }
+  switch (instruction_) {
+    case kRdsr:
+      shifter_.SetOutput(Status(nowUs));
+      return;
+    case kJedecId:
+      shifter_.SetOutput(IdentityByte(bytes_ - 1));
+      return;
+    case kManDevId:
+    case kDevId:
+      if (bytes_ <= kAddressEnd) address_ = (address_ << 8) | byte;
+      if (bytes_ >= kAddressEnd) shifter_.SetOutput(IdentityByte(bytes_ - kAddressEnd));
+      return;
+    default:
+      break;
+  }
+  if (bytes_ <= kAddressEnd) {
+    address_ = (address_ << 8) | byte;
+    if (bytes_ < kAddressEnd) return;
+    address_ %= config_.Size;
+    if (instruction_ == kRead) {
+      shifter_.SetOutput(memory_[address_]);
+      address_ = (address_ + 1) % config_.Size;
+    } else {
+      pageBase_ = address_ - address_ % kPageSize;
+      page_.assign(kPageSize, -1);
+    }
+    return;
+  }
+  if (instruction_ == kRead) {
+    shifter_.SetOutput(memory_[address_]);
+    address_ = (address_ + 1) % config_.Size;
+    return;
+  }
+  if (instruction_ == kPageProgram || instruction_ == kPageWrite) {
+    uint32_t offset = address_ - pageBase_;
+    page_[offset] = byte;
+    address_ = pageBase_ + (offset + 1) % kPageSize;
+    ++dataBytes_;
+  }
+}
+
+void SpiFlashChip::OnDeselect(bool atBoundary, uint64_t nowUs) {
+  if (!atBoundary) return;
+  if (bytes_ == 1 && instruction_ == kWren) wel_ = true;
+  if (bytes_ == 1 && instruction_ == kWrdi) wel_ = false;
+  int stuckBit = faults_.StuckBit;
+  if (bytes_ == 1 && (instruction_ == kChipErase || instruction_ == kChipEraseAlt)) {
+    cycle_.Start(nowUs, config_.ChipEraseUs, [this] {
+      std::fill(memory_.begin(), memory_.end(), 0xFF);
+      wel_ = false;
+    });
+    return;
+  }
+  bool program = instruction_ == kPageProgram;
+  if ((!program && instruction_ != kPageWrite) || dataBytes_ == 0) return;
+  std::vector<std::pair<uint32_t, uint8_t>> writes;
+  for (uint32_t i = 0; i < kPageSize; ++i) {
+    if (page_[i] >= 0 && pageBase_ + i < config_.Size) {
+      writes.emplace_back(pageBase_ + i, static_cast<uint8_t>(page_[i]));
+    }
+  }
+  uint64_t duration = program ? config_.ProgramUs : config_.PageWriteUs;
+  cycle_.Start(nowUs, duration, [this, program, stuckBit, writes = std::move(writes)] {
+    for (const auto& [address, value] : writes) {
+      uint8_t stored = program ? static_cast<uint8_t>(memory_[address] & value) : value;
+      memory_[address] = static_cast<uint8_t>(ApplyStuckBit(stored, stuckBit, 8));
+    }
+    wel_ = false;
+  });
+}
+
+}  // namespace pellory

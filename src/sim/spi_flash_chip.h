@@ -1,0 +1,73 @@
+// SpiFlashChip: a 25-series SPI flash as its datasheet shows it on CS, SCK, SI, SO, WP and
+// HOLD (serial interface: spi_shifter.h). Memory is programmed in 256-byte pages.
+//
+// Instructions:
+// - 0x9F JEDEC identity: manufacturer, memory type, capacity (repeated while CS stays low);
+//   0x90 + three address bytes: manufacturer and device id (device first for an odd
+//   address); 0xAB + three dummy bytes: device id, repeated.
+// - 0x05 status (bit 0 write in progress, bit 1 write-enable latch), sent afresh for every
+//   byte while CS stays low, so a busy bit can be watched falling; 0x06 WREN, 0x04 WRDI.
+// - 0x03 READ with three address bytes, continuous, rolling over at the end of the memory.
+// - 0x02 page program: can only clear bits (new = old AND data); the address rolls over
+//   inside the 256-byte page. 0x0A page write (parts with page erase only): each byte sent
+//   replaces the old one, erase included. 0xC7 (and 0x60) chip erase to 0xFF.
+// Program, write and erase need the write-enable latch, start when CS rises after a whole
+// byte, and clear the latch when they end. While one runs only the status is answered.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "sim/chip_cycle.h"
+#include "sim/chip_model.h"
+#include "sim/spi_shifter.h"
+
+namespace pellory {
+
+struct SpiFlashConfig {
+  uint32_t Size = 1u << 20;
+  uint32_t Jedec = 0xEF4014;  // manufacturer, type, capacity
+  uint8_t DeviceId = 0x13;    // the 0x90 and 0xAB device id
+  bool PageWrite = false;     // 0x0A page write with built-in erase
+  uint64_t ProgramUs = 3000;
+  uint64_t PageWriteUs = 11000;
+  uint64_t ChipEraseUs = 1000000;
+};
+
+class SpiFlashChip : public ChipModel {
+ public:
+  static constexpr uint32_t kPageSize = 256;
+
+  SpiFlashChip(const SpiFlashConfig& config, const ChipFaults& faults);
+
+  void Power(bool on, uint64_t nowUs) override;
+  void Drive(uint8_t lines, uint64_t nowUs) override;
+  uint8_t PulledLow(uint64_t) override { return powered_ ? shifter_.PulledLow() : 0; }
+  std::vector<uint8_t>& Memory() override { return memory_; }
+
+ private:
+  void OnByte(uint8_t byte, uint64_t nowUs);
+  bool StartInstruction(uint8_t byte, uint64_t nowUs);
+  void OnDeselect(bool atBoundary, uint64_t nowUs);
+  uint8_t Status(uint64_t nowUs);
+  uint8_t IdentityByte(int index) const;
+
+  SpiFlashConfig config_;
+  ChipFaults faults_;
+  std::vector<uint8_t> memory_;
+  InternalCycle cycle_;
+  SpiShifter shifter_;
+  bool powered_ = false;
+  uint8_t lines_ = 0;
+  bool wel_ = false;
+
+  uint8_t instruction_ = 0;
+  bool ignoring_ = true;
+  int bytes_ = 0;
+  uint32_t address_ = 0;
+  std::vector<int> page_;
+  uint32_t pageBase_ = 0;
+  int dataBytes_ = 0;
+};
+
+}  // namespace pellory

@@ -1,0 +1,179 @@
+#include "sim/spi_flash_chip.h"
+
+#include <gtest/gtest.h>
+
+#include "sim/chip_test_driver.h"
+
+namespace pellory {
+namespace {
+
+using testing_chips::PinDriver;
+using testing_chips::SpiMaster;
+
+constexpr uint8_t kWren = 0x06, kWrdi = 0x04, kRdsr = 0x05, kRead = 0x03, kProgram = 0x02,
+                  kPageWrite = 0x0A, kChipErase = 0xC7;
+
+SpiFlashConfig Config(bool pageWrite = false) {
+  SpiFlashConfig c;
+  c.Size = 65536;
+  c.Jedec = 0xEF3010;
+  c.DeviceId = 0x0F;
+  c.PageWrite = pageWrite;
+  c.ProgramUs = 3000;
+  c.PageWriteUs = 11000;
+  c.ChipEraseUs = 250000;
+  return c;
+}
+
+struct Bench {
+  explicit Bench(const SpiFlashConfig& c, ChipFaults faults = {})
+      : chip(c, faults), pins(chip, SpiMaster::kIdle), bus(pins) {}
+  uint8_t Status() {
+    bus.Select();
+    bus.Transfer(kRdsr);
+    uint8_t s = bus.Transfer(0);
+    bus.Deselect();
+    return s;
+  }
+  std::vector<uint8_t> Read(uint32_t address, int n) {
+    bus.Select();
+    bus.Transfer(kRead);
+    bus.Transfer(static_cast<uint8_t>(address >> 16));
+    bus.Transfer(static_cast<uint8_t>(address >> 8));
+    bus.Transfer(static_cast<uint8_t>(address));
+    std::vector<uint8_t> out;
+    for (int i = 0; i < n; ++i) out.push_back(bus.Transfer(0));
+    bus.Deselect();
+    return out;
+  }
+  std::vector<uint8_t> Answer(std::initializer_list<uint8_t> sent, int n) {
+    bus.Select();
+    for (uint8_t b : sent) bus.Transfer(b);
+    std::vector<uint8_t> out;
+    for (int i = 0; i < n; ++i) out.push_back(bus.Transfer(0));
+    bus.Deselect();
+    return out;
+  }
+  SpiFlashChip chip;
+  PinDriver pins;
+  SpiMaster bus;
+};
+
+using Bytes = std::vector<uint8_t>;
+
+TEST(SpiFlashChipTest, Identities) {
+  Bench b(Config());
+  EXPECT_EQ(b.Answer({0x9F}, 4), (Bytes{0xEF, 0x30, 0x10, 0xEF}));
+  EXPECT_EQ(b.Answer({0x90, 0, 0, 0}, 3), (Bytes{0xEF, 0x0F, 0xEF}));
+  EXPECT_EQ(b.Answer({0x90, 0, 0, 1}, 2), (Bytes{0x0F, 0xEF}));
+  EXPECT_EQ(b.Answer({0xAB, 0xFF, 0xFF, 0xFF}, 2), (Bytes{0x0F, 0x0F}));
+}
+
+TEST(SpiFlashChipTest, ProgramOnlyClearsBitsAndWrapsInsideThePage) {
+  Bench b(Config());
+  b.bus.Command({kWren});
+  b.bus.Command({kProgram, 0x00, 0x01, 0xFE, 0x0F, 0xF0, 0x3C});
+  EXPECT_EQ(b.Status() & 0x03, 0x03);
+  b.pins.Wait(3000);
+  EXPECT_EQ(b.Status() & 0x03, 0x00);
+  EXPECT_EQ(b.Read(0x01FE, 2), (Bytes{0x0F, 0xF0}));
+  EXPECT_EQ(b.Read(0x0100, 1), (Bytes{0x3C}));  // wrapped to the start of page 1
+  EXPECT_EQ(b.Read(0x0200, 1), (Bytes{0xFF}));
+
+  // A 0 bit cannot come back by programming.
+  b.bus.Command({kWren});
+  b.bus.Command({kProgram, 0x00, 0x01, 0xFE, 0xFF, 0x0F});
+  b.pins.Wait(3000);
+  EXPECT_EQ(b.Read(0x01FE, 2), (Bytes{0x0F, 0x00}));
+}
+
+TEST(SpiFlashChipTest, WritesAndErasesAreIgnoredWithoutTheLatch) {
+  Bench b(Config(true));
+  b.chip.Memory()[0] = 0x00;
+  b.bus.Command({kProgram, 0x00, 0x00, 0x10, 0x00});
+  b.bus.Command({kPageWrite, 0x00, 0x00, 0x20, 0x55});
+  b.bus.Command({kChipErase});
+  EXPECT_EQ(b.Status(), 0x00);
+  b.bus.Command({kWren});
+  b.bus.Command({kWrdi});
+  b.bus.Command({kChipErase});
+  b.pins.Wait(300000);
+  EXPECT_EQ(b.chip.Memory()[0], 0x00);
+  EXPECT_EQ(b.chip.Memory()[0x10], 0xFF);
+  EXPECT_EQ(b.chip.Memory()[0x20], 0xFF);
+}
+
+TEST(SpiFlashChipTest, ChipEraseTakesItsTimeAndIgnoresReadsMeanwhile) {
+  Bench b(Config());
+  std::fill(b.chip.Memory().begin(), b.chip.Memory().end(), 0x00);
+  b.bus.Command({kWren});
+  b.bus.Command({kChipErase});
+  EXPECT_EQ(b.Status(), 0x03);
+  EXPECT_EQ(b.Read(0, 1), (Bytes{0xFF}));  // SO released, nothing read
+  EXPECT_EQ(b.chip.Memory()[0], 0x00);
+  b.pins.Wait(249000);
+  EXPECT_EQ(b.Status() & 0x01, 0x01);
+  b.pins.Wait(1000);
+  EXPECT_EQ(b.Status(), 0x00);
+  EXPECT_EQ(b.chip.Memory()[0], 0xFF);
+  EXPECT_EQ(b.chip.Memory()[65535], 0xFF);
+}
+
+TEST(SpiFlashChipTest, StatusStreamShowsTheBusyBitFalling) {
+  Bench b(Config());
+  b.bus.Command({kWren});
+  b.bus.Command({kProgram, 0, 0, 0, 0x00});
+  b.bus.Select();
+  b.bus.Transfer(kRdsr);
+  int busyReads = 0;
+  while (b.bus.Transfer(0) & 0x01) {
+    ++busyReads;
+    b.pins.Wait(100);
+  }
+  b.bus.Deselect();
+  EXPECT_GT(busyReads, 20);
+  EXPECT_EQ(b.chip.Memory()[0], 0x00);
+}
+
+TEST(SpiFlashChipTest, PageWriteReplacesBytesOnlyOnPartsWithPageErase) {
+  for (bool pageWrite : {false, true}) {
+    SCOPED_TRACE(pageWrite);
+    Bench b(Config(pageWrite));
+    b.chip.Memory()[0x300] = 0x00;
+    b.chip.Memory()[0x301] = 0x0F;
+    b.bus.Command({kWren});
+    b.bus.Command({kPageWrite, 0x00, 0x03, 0x00, 0xA5});
+    b.pins.Wait(11000);
+    EXPECT_EQ(b.chip.Memory()[0x300], pageWrite ? 0xA5 : 0x00);
+    EXPECT_EQ(b.chip.Memory()[0x301], 0x0F);          // not sent: unchanged
+    EXPECT_EQ(b.Status() & 0x02, pageWrite ? 0 : 2);  // refused: latch left set
+  }
+}
+
+TEST(SpiFlashChipTest, ReadRunsOnAndRollsOverAtTheEnd) {
+  Bench b(Config());
+  b.chip.Memory()[0xFFFF] = 0x11;
+  b.chip.Memory()[0x0000] = 0x22;
+  EXPECT_EQ(b.Read(0xFFFF, 2), (Bytes{0x11, 0x22}));
+  EXPECT_EQ(b.Read(0x1FFFF, 1), (Bytes{0x11}));  // address bits above the size ignored
+}
+
+TEST(SpiFlashChipTest, FaultsStuckBitAndNeverReady) {
+  {
+    Bench b(Config(), ChipFaults{false, false, 0});
+    b.bus.Command({kWren});
+    b.bus.Command({kProgram, 0, 0, 0, 0xFF});
+    b.pins.Wait(3000);
+    EXPECT_EQ(b.chip.Memory()[0], 0xFE);
+  }
+  {
+    Bench b(Config(), ChipFaults{true, false, -1});
+    b.bus.Command({kWren});
+    b.bus.Command({kChipErase});
+    b.pins.Wait(100000000);
+    EXPECT_EQ(b.Status() & 0x01, 0x01);
+  }
+}
+
+}  // namespace
+}  // namespace pellory
