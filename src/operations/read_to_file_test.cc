@@ -275,20 +275,6 @@ TEST_F(ReadToFileTest, Intel32OpensEvery64KiBWithALinearAddress) {
                           "BD\n:00000001FF\n");
 }
 
-TEST_F(ReadToFileTest, MotorolaS2OfA128KiBDevice) {
-  Select(kModeSpi25, 0x20000);
-  settings_.SaveBlankCells = 1;
-  ASSERT_EQ(Read(6), kResultOk);
-  std::vector<std::string> lines = Lines(Output());
-  ASSERT_EQ(lines.size(), 2u + 0x20000 / 32 + 1);
-  EXPECT_EQ(lines[0], "S00E00004B414C4445524120372E3147");
-  EXPECT_EQ(lines[1], "S204000000FB");
-  EXPECT_EQ(lines[2].substr(0, 8), "S1230000");
-  EXPECT_EQ(lines[2 + 2047].substr(0, 8), "S123FFE0");
-  EXPECT_EQ(lines[2 + 2048].substr(0, 10), "S224010000");
-  EXPECT_EQ(lines.back(), "S804000000FB");
-}
-
 TEST_F(ReadToFileTest, EndRecordsByFormat) {
   Select(kModeI2c, 32);
   chip_.Image[0] = 0;
