@@ -32,8 +32,8 @@ using Results = std::vector<int>;
 using Strings = std::vector<std::string>;
 
 // Data with runs of 0xFF long enough for whole lines to be left out.
-std::vector<uint8_t> Pattern(size_t size, unsigned seed) {
-  std::mt19937 random(seed);
+std::vector<uint8_t> Pattern(size_t size, unsigned start) {
+  std::mt19937 random(start);
   std::vector<uint8_t> bytes(size);
   for (size_t i = 0; i < size; ++i) {
     bytes[i] = (i / 64) % 3 == 1 ? 0xFF : static_cast<uint8_t>(random());

@@ -34,9 +34,9 @@ DeviceDescriptor Device(const char* name, uint8_t mode, uint32_t size, uint32_t 
 }
 
 // A pattern that differs in every byte of a page and between pages, never 0xFF throughout.
-std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
+std::vector<uint8_t> Pattern(size_t n, uint32_t start) {
   std::vector<uint8_t> p(n);
-  uint32_t x = seed * 2654435761u + 1;
+  uint32_t x = start * 2654435761u + 1;
   for (size_t i = 0; i < n; ++i) {
     x = x * 1103515245u + 12345u;
     p[i] = static_cast<uint8_t>(x >> 16);
