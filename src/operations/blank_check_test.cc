@@ -2,53 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "operations/chip_image_bus.h"
+#include "operations/operation_test_fixture.h"
 #include "operations/result_codes.h"
 #include "ui/control_ids.h"
-#include "ui/scripted_ui.h"
 
 namespace pellory {
 namespace {
 
-using Texts = std::vector<std::string>;
-
-class BlankCheckTest : public testing::Test {
+class BlankCheckTest : public OperationTest {
  protected:
-  BlankCheckTest()
-      : boxes_(ui_, settings_),
-        progress_(ui_),
-        chip_(state_, boxes_),
-        bus_(chip_.Bind()),
-        frame_(boxes_, progress_, device_, state_, bus_),
-        check_(frame_) {}
+  BlankCheckTest() : check_(frame_) {}
 
-  void Select(uint8_t mode, uint32_t size) {
-    device_.Name = "TEST";
-    device_.ProgrammingMode = mode;
-    device_.Size = size;
-    if (mode == kModeMicrowire) {
-      chip_.Words.assign(size, 0xFFFF);
-    } else {
-      chip_.Image.assign(size, 0xFF);
-    }
-  }
-
-  // The boxes after the prompt.
-  Texts Reports() const {
-    Texts texts = ui_.BoxTexts();
-    if (!texts.empty()) texts.erase(texts.begin());
-    return texts;
-  }
-
-  ScriptedUi ui_;
-  AppSettings settings_;
-  MessageBoxes boxes_;
-  Progress progress_;
-  DeviceDescriptor device_;
-  OperationState state_;
-  ChipImageBus chip_;
-  DeviceBus bus_;
-  OperationFrame frame_;
   BlankCheckOperation check_;
 };
 

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "operations/chip_image_bus.h"
+#include "operations/operation_test_fixture.h"
 #include "ui/control_ids.h"
-#include "ui/scripted_ui.h"
 
 namespace pellory {
 namespace {
@@ -116,25 +115,7 @@ TEST(PromptTextTest, EveryModeAndKindByteForByte) {
   }
 }
 
-class FrameTest : public testing::Test {
- protected:
-  FrameTest()
-      : boxes_(ui_, settings_),
-        progress_(ui_),
-        chip_(state_, boxes_),
-        bus_(chip_.Bind()),
-        frame_(boxes_, progress_, device_, state_, bus_) {}
-
-  ScriptedUi ui_;
-  AppSettings settings_;
-  MessageBoxes boxes_;
-  Progress progress_;
-  DeviceDescriptor device_;
-  OperationState state_;
-  ChipImageBus chip_;
-  DeviceBus bus_;
-  OperationFrame frame_;
-};
+using FrameTest = OperationTest;
 
 TEST_F(FrameTest, ProgramAndVerifyShowTheFileCountsReadAndBlankTheDeviceSize) {
   device_ = Device("AT45DB011", kModeAt45, kAddrNumeric, 0x21000);

@@ -5,16 +5,13 @@
 #include <algorithm>
 #include <sstream>
 
-#include "operations/chip_image_bus.h"
+#include "operations/operation_test_fixture.h"
 #include "operations/result_codes.h"
 #include "ui/control_ids.h"
-#include "ui/scripted_ui.h"
 #include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {
-
-using Texts = std::vector<std::string>;
 
 constexpr char kRead[] = "\nBaustein gelesen\n";
 
@@ -25,30 +22,12 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-class ReadToFileTest : public testing::Test {
+class ReadToFileTest : public OperationTest {
  protected:
-  ReadToFileTest()
-      : boxes_(ui_, settings_),
-        progress_(ui_),
-        chip_(state_, boxes_),
-        bus_(chip_.Bind()),
-        frame_(boxes_, progress_, device_, state_, bus_),
-        writer_(settings_, boxes_),
-        reader_(frame_, settings_, writer_) {
+  ReadToFileTest() : writer_(settings_, boxes_), reader_(frame_, settings_, writer_) {
     settings_.DataFilePath = dir_.File("out.dat");
     settings_.HexLineLength = 32;
     settings_.SaveBlankCells = 0;
-  }
-
-  void Select(uint8_t mode, uint32_t size) {
-    device_.Name = "TEST";
-    device_.ProgrammingMode = mode;
-    device_.Size = size;
-    if (mode == kModeMicrowire) {
-      chip_.Words.assign(size, 0xFFFF);
-    } else {
-      chip_.Image.assign(size, 0xFF);
-    }
   }
 
   int Read(int format) {
@@ -57,26 +36,10 @@ class ReadToFileTest : public testing::Test {
     return reader_.ReadDeviceToFile(0, device_.Size);
   }
 
-  // The boxes after the prompt.
-  Texts Reports() const {
-    Texts texts = ui_.BoxTexts();
-    if (!texts.empty()) texts.erase(texts.begin());
-    return texts;
-  }
-
   std::string Output() const { return dir_.Read("out.dat"); }
   bool HasOutput() const { return dir_.Exists("out.dat"); }
 
   TempDir dir_;
-  ScriptedUi ui_;
-  AppSettings settings_;
-  MessageBoxes boxes_;
-  Progress progress_;
-  DeviceDescriptor device_;
-  OperationState state_;
-  ChipImageBus chip_;
-  DeviceBus bus_;
-  OperationFrame frame_;
   HexLineWriter writer_;
   DeviceReader reader_;
 };

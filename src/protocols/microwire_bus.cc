@@ -48,6 +48,21 @@ void MicrowireBus::Clock() {
   SetBusLine(link_, kSk, false);
 }
 
+void MicrowireBus::BeginFrame() {
+  SetDi(false);
+  SetBusLine(link_, kCs, true);
+  Clock();  // dummy 0
+  SetDi(true);
+  Clock();  // start bit
+}
+
+bool MicrowireBus::ClockIn() {
+  SetBusLine(link_, kSk, true);
+  bool high = (link_.ReadBack() & kDoIn) != 0;
+  SetBusLine(link_, kSk, false);
+  return high;
+}
+
 // From the mask bit down to bit 0; with a mask of 0 one bit, 0, is still clocked.
 void MicrowireBus::SendAddress(uint32_t address) {
   uint32_t mask = MicrowireAddressMask();
@@ -60,20 +75,14 @@ void MicrowireBus::SendAddress(uint32_t address) {
 
 uint16_t MicrowireBus::MicrowireReadWord(uint32_t address) {
   SetBusLine(link_, kSk, false);
-  SetDi(false);
-  SetBusLine(link_, kCs, true);
-  Clock();  // dummy 0
-  SetDi(true);
-  Clock();  // start bit
+  BeginFrame();
   Clock();
   SetDi(false);
   Clock();  // instruction 10
   SendAddress(address);
   uint16_t word = 0;
   for (int bit = 15; bit >= 0; --bit) {
-    SetBusLine(link_, kSk, true);
-    if (link_.ReadBack() & kDoIn) word |= static_cast<uint16_t>(1u << bit);
-    SetBusLine(link_, kSk, false);
+    if (ClockIn()) word |= static_cast<uint16_t>(1u << bit);
   }
   SetBusLine(link_, kCs, false);
   return word;
@@ -82,11 +91,7 @@ uint16_t MicrowireBus::MicrowireReadWord(uint32_t address) {
 void MicrowireBus::MicrowireWriteWord(uint32_t address, uint16_t word) {
   SetBusLine(link_, kLine5, device_.SocketLineFlag != 0);
   SetBusLine(link_, kSk, false);
-  SetDi(false);
-  SetBusLine(link_, kCs, true);
-  Clock();  // dummy 0
-  SetDi(true);
-  Clock();  // start bit
+  BeginFrame();
   SetDi(false);
   Clock();
   SetDi(true);
@@ -101,11 +106,7 @@ void MicrowireBus::MicrowireWriteWord(uint32_t address, uint16_t word) {
 }
 
 void MicrowireBus::MicrowireCommand(uint8_t code) {
-  SetDi(false);
-  SetBusLine(link_, kCs, true);
-  Clock();  // dummy 0
-  SetDi(true);
-  Clock();  // start bit
+  BeginFrame();
   for (int bit = 3; bit >= 0; --bit) {
     SetDi((code >> bit) & 1);
     Clock();
@@ -117,11 +118,7 @@ void MicrowireBus::MicrowireCommand(uint8_t code) {
 
 uint32_t MicrowireBus::MicrowireProtectRead() {
   SetBusLine(link_, kLine5, true);
-  SetDi(false);
-  SetBusLine(link_, kCs, true);
-  Clock();  // dummy 0
-  SetDi(true);
-  Clock();  // start bit
+  BeginFrame();
   SetDi(true);
   Clock();
   SetDi(false);
@@ -131,9 +128,7 @@ uint32_t MicrowireBus::MicrowireProtectRead() {
   uint32_t value = 0;
   uint32_t mask = MicrowireAddressMask();
   do {
-    SetBusLine(link_, kSk, true);
-    if (link_.ReadBack() & kDoIn) value |= mask;
-    SetBusLine(link_, kSk, false);
+    if (ClockIn()) value |= mask;
     mask >>= 1;
   } while (mask != 0);
   SetBusLine(link_, kCs, false);

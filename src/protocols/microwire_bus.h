@@ -33,6 +33,10 @@ class MicrowireBus {
   int AddressBits() const;
   void SetDi(bool high);
   void Clock();
+  // CS high, then the dummy 0 and the start bit; DI is left high.
+  void BeginFrame();
+  // One clock with DO sampled while SK is high.
+  bool ClockIn();
   void SendAddress(uint32_t address);
 
   ProgrammerLink& link_;

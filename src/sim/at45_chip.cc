@@ -45,7 +45,7 @@ At45Chip::At45Chip(const At45Config& config, const ChipFaults& faults)
       memory_(static_cast<size_t>(config.PageCount) * config.PageSize, 0xFF),
       buffer_(config.PageSize, 0xFF),
       cycle_(faults.NeverReady),
-      shifter_(kPins) {}
+      frame_(kPins) {}
 
 void At45Chip::Power(bool on, uint64_t nowUs) {
   if (!on) {
@@ -56,9 +56,8 @@ void At45Chip::Power(bool on, uint64_t nowUs) {
   if (powered_) return;
   powered_ = true;
   differs_ = false;
-  ignoring_ = true;
   std::fill(buffer_.begin(), buffer_.end(), 0xFF);
-  shifter_.PowerUp(lines_);
+  frame_.PowerUp(lines_);
 }
 
 uint8_t At45Chip::Status(uint64_t nowUs) {
@@ -73,65 +72,50 @@ void At45Chip::Drive(uint8_t lines, uint64_t nowUs) {
   if (!powered_) return;
   cycle_.Busy(nowUs);  // a finished cycle lands before anything else happens
   if ((lines & kResetLine) == 0) {
-    ignoring_ = true;  // held in reset: the interface does nothing
-    shifter_.NoOutput();
+    frame_.Drop();  // held in reset: the interface does nothing
+    frame_.NoOutput();
     return;
   }
-  if (shifter_.Selected() && !ignoring_ && bytes_ >= 1 && instruction_ == kStatus) {
-    shifter_.Refresh(Status(nowUs));
-  }
-  switch (shifter_.Drive(lines)) {
-    case SpiShifter::Event::kSelect:
-      bytes_ = 0;
-      ignoring_ = false;
-      break;
-    case SpiShifter::Event::kByte:
-      if (!ignoring_) OnByte(shifter_.LastByte(), nowUs);
-      break;
-    case SpiShifter::Event::kDeselect:
-      if (!ignoring_) OnDeselect(shifter_.AtByteBoundary(), nowUs);
-      ignoring_ = true;
-      break;
-    case SpiShifter::Event::kNone:
-      break;
-  }
+  if (frame_.InInstruction() && instruction_ == kStatus) frame_.Refresh(Status(nowUs));
+  frame_.Drive(
+      lines, [&](uint8_t byte, int bytes) { OnByte(byte, bytes, nowUs); },
+      [&](bool atBoundary, int bytes) { OnDeselect(atBoundary, bytes, nowUs); });
 }
 
 void At45Chip::SendArrayByte() {
-  shifter_.SetOutput(memory_[static_cast<size_t>(page_) * config_.PageSize + offset_]);
+  frame_.SetOutput(memory_[static_cast<size_t>(page_) * config_.PageSize + offset_]);
   if (++offset_ == config_.PageSize) {
     offset_ = 0;
     page_ = (page_ + 1) % config_.PageCount;
   }
 }
 
-void At45Chip::OnByte(uint8_t byte, uint64_t nowUs) {
-  ++bytes_;
-  if (bytes_ == 1) {
+void At45Chip::OnByte(uint8_t byte, int bytes, uint64_t nowUs) {
+  if (bytes == 1) {
     instruction_ = byte;
     address_ = 0;
     if (byte == kStatus) {
-      shifter_.SetOutput(Status(nowUs));
+      frame_.SetOutput(Status(nowUs));
       return;
     }
     bool known = byte == kArrayRead || byte == kBufferWrite || byte == kBufferToPage ||
                  byte == kProgramThroughBuffer || byte == kCompare;
-    if (!known || cycle_.Busy(nowUs)) ignoring_ = true;
+    if (!known || cycle_.Busy(nowUs)) frame_.Drop();
     return;
   }
   if (instruction_ == kStatus) {
-    shifter_.SetOutput(Status(nowUs));
+    frame_.SetOutput(Status(nowUs));
     return;
   }
-  if (bytes_ <= kAddressEnd) {
+  if (bytes <= kAddressEnd) {
     address_ = (address_ << 8) | byte;
-    if (bytes_ < kAddressEnd) return;
+    if (bytes < kAddressEnd) return;
     page_ = (address_ >> config_.PageShift) % config_.PageCount;
     offset_ = (address_ & ((1u << config_.PageShift) - 1)) % config_.PageSize;
     return;
   }
   if (instruction_ == kArrayRead) {
-    if (bytes_ >= kReadDataStart) SendArrayByte();
+    if (bytes >= kReadDataStart) SendArrayByte();
     return;
   }
   if (instruction_ == kBufferWrite || instruction_ == kProgramThroughBuffer) {
@@ -140,8 +124,8 @@ void At45Chip::OnByte(uint8_t byte, uint64_t nowUs) {
   }
 }
 
-void At45Chip::OnDeselect(bool atBoundary, uint64_t nowUs) {
-  if (!atBoundary || bytes_ < kAddressEnd) return;
+void At45Chip::OnDeselect(bool atBoundary, int bytes, uint64_t nowUs) {
+  if (!atBoundary || bytes < kAddressEnd) return;
   size_t base = static_cast<size_t>(page_) * config_.PageSize;
   if (instruction_ == kCompare) {
     cycle_.Start(nowUs, config_.CompareUs, [this, base] {

@@ -20,7 +20,7 @@
 
 #include "sim/chip_cycle.h"
 #include "sim/chip_model.h"
-#include "sim/spi_shifter.h"
+#include "sim/spi_frame.h"
 
 namespace pellory {
 
@@ -39,15 +39,15 @@ class At45Chip : public ChipModel {
 
   void Power(bool on, uint64_t nowUs) override;
   void Drive(uint8_t lines, uint64_t nowUs) override;
-  uint8_t PulledLow(uint64_t) override { return powered_ ? shifter_.PulledLow() : 0; }
+  uint8_t PulledLow(uint64_t) override { return powered_ ? frame_.PulledLow() : 0; }
   std::vector<uint8_t>& Memory() override { return memory_; }
 
   // The density code for a geometry of the family, 0 when the family has no such part.
   static uint8_t DensityFor(uint32_t pageCount, uint32_t pageSize);
 
  private:
-  void OnByte(uint8_t byte, uint64_t nowUs);
-  void OnDeselect(bool atBoundary, uint64_t nowUs);
+  void OnByte(uint8_t byte, int bytes, uint64_t nowUs);
+  void OnDeselect(bool atBoundary, int bytes, uint64_t nowUs);
   uint8_t Status(uint64_t nowUs);
   void SendArrayByte();
 
@@ -56,14 +56,12 @@ class At45Chip : public ChipModel {
   std::vector<uint8_t> memory_;
   std::vector<uint8_t> buffer_;
   InternalCycle cycle_;
-  SpiShifter shifter_;
+  SpiFrame frame_;
   bool powered_ = false;
   uint8_t lines_ = 0;
   bool differs_ = false;
 
   uint8_t instruction_ = 0;
-  bool ignoring_ = true;
-  int bytes_ = 0;
   uint32_t address_ = 0;
   uint32_t page_ = 0;
   uint32_t offset_ = 0;

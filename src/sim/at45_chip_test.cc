@@ -7,7 +7,6 @@
 namespace pellory {
 namespace {
 
-using testing_chips::PinDriver;
 using testing_chips::SpiMaster;
 
 constexpr uint8_t kStatus = 0xD7, kArrayRead = 0xE8, kBufferWrite = 0x84, kBufferToPage = 0x83,
@@ -24,16 +23,8 @@ At45Config Config() {
   return c;
 }
 
-struct Bench {
-  explicit Bench(const At45Config& c = Config(), ChipFaults faults = {})
-      : chip(c, faults), pins(chip, SpiMaster::kIdle), bus(pins) {}
-  uint8_t Status() {
-    bus.Select();
-    bus.Transfer(kStatus);
-    uint8_t s = bus.Transfer(0);
-    bus.Deselect();
-    return s;
-  }
+struct Bench : testing_chips::SpiBench<At45Chip, kStatus> {
+  explicit Bench(const At45Config& c = Config(), ChipFaults faults = {}) : SpiBench(c, faults) {}
   void Address(uint32_t page, uint32_t offset) {
     uint32_t a = (page << 9) | offset;
     bus.Transfer(static_cast<uint8_t>(a >> 16));
@@ -57,9 +48,6 @@ struct Bench {
     for (uint8_t d : data) bus.Transfer(d);
     bus.Deselect();
   }
-  At45Chip chip;
-  PinDriver pins;
-  SpiMaster bus;
 };
 
 using Bytes = std::vector<uint8_t>;

@@ -139,6 +139,25 @@ class SpiMaster {
   PinDriver& p_;
 };
 
+// An SPI chip seated on the SPI master, powered with the bus idle. kStatusInstruction is the
+// instruction that reads its status register.
+template <typename Chip, uint8_t kStatusInstruction>
+struct SpiBench {
+  template <typename Config>
+  explicit SpiBench(const Config& c, ChipFaults faults = {})
+      : chip(c, faults), pins(chip, SpiMaster::kIdle), bus(pins) {}
+  uint8_t Status() {
+    bus.Select();
+    bus.Transfer(kStatusInstruction);
+    uint8_t s = bus.Transfer(0);
+    bus.Deselect();
+    return s;
+  }
+  Chip chip;
+  PinDriver pins;
+  SpiMaster bus;
+};
+
 // Microwire master: CS L0 (high active), SK L1, DI L2, DO L3 (held high), PRE L5.
 class MicrowireMaster {
  public:

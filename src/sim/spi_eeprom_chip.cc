@@ -28,7 +28,7 @@ SpiEepromChip::SpiEepromChip(const SpiEepromConfig& config, const ChipFaults& fa
       faults_(faults),
       memory_(config.Size, 0xFF),
       cycle_(faults.NeverReady),
-      shifter_(kPins) {
+      frame_(kPins) {
   if (config_.PageSize == 0) config_.PageSize = 1;
   if (config_.PageSize > config_.Size) config_.PageSize = config_.Size;
 }
@@ -42,8 +42,7 @@ void SpiEepromChip::Power(bool on, uint64_t nowUs) {
   if (powered_) return;
   powered_ = true;
   wel_ = false;
-  ignoring_ = true;
-  shifter_.PowerUp(lines_);
+  frame_.PowerUp(lines_);
 }
 
 uint8_t SpiEepromChip::Status(uint64_t nowUs) {
@@ -70,29 +69,14 @@ void SpiEepromChip::Drive(uint8_t lines, uint64_t nowUs) {
   lines_ = lines;
   if (!powered_) return;
   cycle_.Busy(nowUs);  // a finished cycle lands before anything else happens
-  if (shifter_.Selected() && !ignoring_ && bytes_ >= 1 && instruction_ == kRdsr) {
-    shifter_.Refresh(Status(nowUs));
-  }
-  switch (shifter_.Drive(lines)) {
-    case SpiShifter::Event::kSelect:
-      bytes_ = 0;
-      ignoring_ = false;
-      break;
-    case SpiShifter::Event::kByte:
-      if (!ignoring_) OnByte(shifter_.LastByte(), nowUs);
-      break;
-    case SpiShifter::Event::kDeselect:
-      if (!ignoring_) OnDeselect(shifter_.AtByteBoundary(), nowUs);
-      ignoring_ = true;
-      break;
-    case SpiShifter::Event::kNone:
-      break;
-  }
+  if (frame_.InInstruction() && instruction_ == kRdsr) frame_.Refresh(Status(nowUs));
+  frame_.Drive(
+      lines, [&](uint8_t byte, int bytes) { OnByte(byte, bytes, nowUs); },
+      [&](bool atBoundary, int bytes) { OnDeselect(atBoundary, bytes, nowUs); });
 }
 
-void SpiEepromChip::OnByte(uint8_t byte, uint64_t nowUs) {
-  ++bytes_;
-  if (bytes_ == 1) {
+void SpiEepromChip::OnByte(uint8_t byte, int bytes, uint64_t nowUs) {
+  if (bytes == 1) {
     instruction_ = byte;
     address_ = 0;
     uint8_t base = static_cast<uint8_t>(byte & ~kA8Bit);
@@ -102,15 +86,15 @@ void SpiEepromChip::OnByte(uint8_t byte, uint64_t nowUs) {
     }
     bool busy = cycle_.Busy(nowUs);
     if (busy && instruction_ != kRdsr) {
-      ignoring_ = true;  // only the status can be read during the write cycle
+      frame_.Drop();  // only the status can be read during the write cycle
       return;
     }
     switch (instruction_) {
       case kRdsr:
-        shifter_.SetOutput(Status(nowUs));
+        frame_.SetOutput(Status(nowUs));
         return;
       case kWrite:
-        if (!wel_) ignoring_ = true;
+        if (!wel_) frame_.Drop();
         pageBase_ = 0;
         dataBytes_ = 0;
         return;
@@ -120,26 +104,26 @@ void SpiEepromChip::OnByte(uint8_t byte, uint64_t nowUs) {
       case kRead:
         return;
       default:
-        ignoring_ = true;  // not an instruction of this part
+        frame_.Drop();  // not an instruction of this part
         return;
     }
   }
   if (instruction_ == kRdsr) {
-    shifter_.SetOutput(Status(nowUs));
+    frame_.SetOutput(Status(nowUs));
     return;
   }
   if (instruction_ == kWrsr) {
-    if (bytes_ == 2) statusValue_ = byte;
+    if (bytes == 2) statusValue_ = byte;
     return;
   }
   if (instruction_ != kRead && instruction_ != kWrite) return;
   int addressEnd = 1 + config_.AddressBytes;
-  if (bytes_ <= addressEnd) {
+  if (bytes <= addressEnd) {
     address_ = (address_ << 8) | byte;
-    if (bytes_ < addressEnd) return;
+    if (bytes < addressEnd) return;
     address_ %= config_.Size;
     if (instruction_ == kRead) {
-      shifter_.SetOutput(memory_[address_]);
+      frame_.SetOutput(memory_[address_]);
       address_ = (address_ + 1) % config_.Size;
     } else {
       pageBase_ = address_ - address_ % config_.PageSize;
@@ -148,7 +132,7 @@ void SpiEepromChip::OnByte(uint8_t byte, uint64_t nowUs) {
     return;
   }
   if (instruction_ == kRead) {
-    shifter_.SetOutput(memory_[address_]);
+    frame_.SetOutput(memory_[address_]);
     address_ = (address_ + 1) % config_.Size;
     return;
   }
@@ -158,11 +142,11 @@ void SpiEepromChip::OnByte(uint8_t byte, uint64_t nowUs) {
   ++dataBytes_;
 }
 
-void SpiEepromChip::OnDeselect(bool atBoundary, uint64_t nowUs) {
+void SpiEepromChip::OnDeselect(bool atBoundary, int bytes, uint64_t nowUs) {
   if (!atBoundary) return;  // CS rose inside a byte: the instruction is void
-  if (bytes_ == 1 && instruction_ == kWren) wel_ = true;
-  if (bytes_ == 1 && instruction_ == kWrdi) wel_ = false;
-  if (instruction_ == kWrsr && bytes_ == 2 && wel_) {
+  if (bytes == 1 && instruction_ == kWren) wel_ = true;
+  if (bytes == 1 && instruction_ == kWrdi) wel_ = false;
+  if (instruction_ == kWrsr && bytes == 2 && wel_) {
     bool wpLow = (lines_ & kWpLine) == 0;
     if (wpLow && (nonvolatile_ & kWpen)) return;
     uint8_t value = statusValue_ & kNonvolatileBits;

@@ -17,7 +17,7 @@
 
 #include "sim/chip_cycle.h"
 #include "sim/chip_model.h"
-#include "sim/spi_shifter.h"
+#include "sim/spi_frame.h"
 
 namespace pellory {
 
@@ -35,7 +35,7 @@ class SpiEepromChip : public ChipModel {
 
   void Power(bool on, uint64_t nowUs) override;
   void Drive(uint8_t lines, uint64_t nowUs) override;
-  uint8_t PulledLow(uint64_t) override { return powered_ ? shifter_.PulledLow() : 0; }
+  uint8_t PulledLow(uint64_t) override { return powered_ ? frame_.PulledLow() : 0; }
   std::vector<uint8_t>& Memory() override { return memory_; }
 
   // Nonvolatile status bits (block protection, WPEN) as a new part would carry them.
@@ -44,8 +44,8 @@ class SpiEepromChip : public ChipModel {
   static constexpr uint8_t kNonvolatileBits = 0x8C;
 
  private:
-  void OnByte(uint8_t byte, uint64_t nowUs);
-  void OnDeselect(bool atBoundary, uint64_t nowUs);
+  void OnByte(uint8_t byte, int bytes, uint64_t nowUs);
+  void OnDeselect(bool atBoundary, int bytes, uint64_t nowUs);
   uint8_t Status(uint64_t nowUs);
   bool Protected(uint32_t address) const;
 
@@ -53,15 +53,13 @@ class SpiEepromChip : public ChipModel {
   ChipFaults faults_;
   std::vector<uint8_t> memory_;
   InternalCycle cycle_;
-  SpiShifter shifter_;
+  SpiFrame frame_;
   bool powered_ = false;
   uint8_t lines_ = 0;
   bool wel_ = false;
   uint8_t nonvolatile_ = 0;
 
   uint8_t instruction_ = 0;
-  bool ignoring_ = false;  // instruction refused or unknown: wait for CS high
-  int bytes_ = 0;          // bytes of this instruction so far, the instruction included
   uint32_t address_ = 0;
   uint8_t statusValue_ = 0;
   std::vector<int> page_;

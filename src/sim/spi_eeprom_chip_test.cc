@@ -13,20 +13,7 @@ using testing_chips::SpiMaster;
 constexpr uint8_t kWren = 0x06, kWrdi = 0x04, kRdsr = 0x05, kWrsr = 0x01, kRead = 0x03,
                   kWrite = 0x02;
 
-struct Bench {
-  explicit Bench(const SpiEepromConfig& c, ChipFaults faults = {})
-      : chip(c, faults), pins(chip, SpiMaster::kIdle), bus(pins) {}
-  uint8_t Status() {
-    bus.Select();
-    bus.Transfer(kRdsr);
-    uint8_t s = bus.Transfer(0);
-    bus.Deselect();
-    return s;
-  }
-  SpiEepromChip chip;
-  PinDriver pins;
-  SpiMaster bus;
-};
+using Bench = testing_chips::SpiBench<SpiEepromChip, kRdsr>;
 
 SpiEepromConfig Config(uint32_t size, int addressBytes, bool a8 = false) {
   SpiEepromConfig c;

@@ -32,7 +32,7 @@ SpiFlashChip::SpiFlashChip(const SpiFlashConfig& config, const ChipFaults& fault
       faults_(faults),
       memory_(config.Size, 0xFF),
       cycle_(faults.NeverReady),
-      shifter_(kPins) {}
+      frame_(kPins) {}
 
 void SpiFlashChip::Power(bool on, uint64_t nowUs) {
   if (!on) {
@@ -43,8 +43,7 @@ void SpiFlashChip::Power(bool on, uint64_t nowUs) {
   if (powered_) return;
   powered_ = true;
   wel_ = false;
-  ignoring_ = true;
-  shifter_.PowerUp(lines_);
+  frame_.PowerUp(lines_);
 }
 
 uint8_t SpiFlashChip::Status(uint64_t nowUs) {
@@ -69,24 +68,10 @@ void SpiFlashChip::Drive(uint8_t lines, uint64_t nowUs) {
   lines_ = lines;
   if (!powered_) return;
   cycle_.Busy(nowUs);  // a finished cycle lands before anything else happens
-  if (shifter_.Selected() && !ignoring_ && bytes_ >= 1 && instruction_ == kRdsr) {
-    shifter_.Refresh(Status(nowUs));
-  }
-  switch (shifter_.Drive(lines)) {
-    case SpiShifter::Event::kSelect:
-      bytes_ = 0;
-      ignoring_ = false;
-      break;
-    case SpiShifter::Event::kByte:
-      if (!ignoring_) OnByte(shifter_.LastByte(), nowUs);
-      break;
-    case SpiShifter::Event::kDeselect:
-      if (!ignoring_) OnDeselect(shifter_.AtByteBoundary(), nowUs);
-      ignoring_ = true;
-      break;
-    case SpiShifter::Event::kNone:
-      break;
-  }
+  if (frame_.InInstruction() && instruction_ == kRdsr) frame_.Refresh(Status(nowUs));
+  frame_.Drive(
+      lines, [&](uint8_t byte, int bytes) { OnByte(byte, bytes, nowUs); },
+      [&](bool atBoundary, int bytes) { OnDeselect(atBoundary, bytes, nowUs); });
 }
 
 bool SpiFlashChip::StartInstruction(uint8_t byte, uint64_t nowUs) {
@@ -94,13 +79,13 @@ bool SpiFlashChip::StartInstruction(uint8_t byte, uint64_t nowUs) {
   address_ = 0;
   dataBytes_ = 0;
   if (byte == kRdsr) {
-    shifter_.SetOutput(Status(nowUs));
+    frame_.SetOutput(Status(nowUs));
     return true;
   }
   if (cycle_.Busy(nowUs)) return false;  // everything else waits for the cycle to end
   switch (byte) {
     case kJedecId:
-      shifter_.SetOutput(IdentityByte(0));
+      frame_.SetOutput(IdentityByte(0));
       return true;
     case kManDevId:
     case kDevId:
@@ -119,33 +104,32 @@ bool SpiFlashChip::StartInstruction(uint8_t byte, uint64_t nowUs) {
   }
 }
 
-void SpiFlashChip::OnByte(uint8_t byte, uint64_t nowUs) {
-  ++bytes_;
-  if (bytes_ == 1) {
-    if (!StartInstruction(byte, nowUs)) ignoring_ = true;
+void SpiFlashChip::OnByte(uint8_t byte, int bytes, uint64_t nowUs) {
+  if (bytes == 1) {
+    if (!StartInstruction(byte, nowUs)) frame_.Drop();
     return;
   }
   switch (instruction_) {
     case kRdsr:
-      shifter_.SetOutput(Status(nowUs));
+      frame_.SetOutput(Status(nowUs));
       return;
     case kJedecId:
-      shifter_.SetOutput(IdentityByte(bytes_ - 1));
+      frame_.SetOutput(IdentityByte(bytes - 1));
       return;
     case kManDevId:
     case kDevId:
-      if (bytes_ <= kAddressEnd) address_ = (address_ << 8) | byte;
-      if (bytes_ >= kAddressEnd) shifter_.SetOutput(IdentityByte(bytes_ - kAddressEnd));
+      if (bytes <= kAddressEnd) address_ = (address_ << 8) | byte;
+      if (bytes >= kAddressEnd) frame_.SetOutput(IdentityByte(bytes - kAddressEnd));
       return;
     default:
       break;
   }
-  if (bytes_ <= kAddressEnd) {
+  if (bytes <= kAddressEnd) {
     address_ = (address_ << 8) | byte;
-    if (bytes_ < kAddressEnd) return;
+    if (bytes < kAddressEnd) return;
     address_ %= config_.Size;
     if (instruction_ == kRead) {
-      shifter_.SetOutput(memory_[address_]);
+      frame_.SetOutput(memory_[address_]);
       address_ = (address_ + 1) % config_.Size;
     } else {
       pageBase_ = address_ - address_ % kPageSize;
@@ -154,7 +138,7 @@ void SpiFlashChip::OnByte(uint8_t byte, uint64_t nowUs) {
     return;
   }
   if (instruction_ == kRead) {
-    shifter_.SetOutput(memory_[address_]);
+    frame_.SetOutput(memory_[address_]);
     address_ = (address_ + 1) % config_.Size;
     return;
   }
@@ -166,12 +150,12 @@ void SpiFlashChip::OnByte(uint8_t byte, uint64_t nowUs) {
   }
 }
 
-void SpiFlashChip::OnDeselect(bool atBoundary, uint64_t nowUs) {
+void SpiFlashChip::OnDeselect(bool atBoundary, int bytes, uint64_t nowUs) {
   if (!atBoundary) return;
-  if (bytes_ == 1 && instruction_ == kWren) wel_ = true;
-  if (bytes_ == 1 && instruction_ == kWrdi) wel_ = false;
+  if (bytes == 1 && instruction_ == kWren) wel_ = true;
+  if (bytes == 1 && instruction_ == kWrdi) wel_ = false;
   int stuckBit = faults_.StuckBit;
-  if (bytes_ == 1 && (instruction_ == kChipErase || instruction_ == kChipEraseAlt)) {
+  if (bytes == 1 && (instruction_ == kChipErase || instruction_ == kChipEraseAlt)) {
     cycle_.Start(nowUs, config_.ChipEraseUs, [this] {
       std::fill(memory_.begin(), memory_.end(), 0xFF);
       wel_ = false;

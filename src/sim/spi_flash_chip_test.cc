@@ -7,9 +7,6 @@
 namespace pellory {
 namespace {
 
-using testing_chips::PinDriver;
-using testing_chips::SpiMaster;
-
 constexpr uint8_t kWren = 0x06, kWrdi = 0x04, kRdsr = 0x05, kRead = 0x03, kProgram = 0x02,
                   kPageWrite = 0x0A, kChipErase = 0xC7;
 
@@ -25,16 +22,8 @@ SpiFlashConfig Config(bool pageWrite = false) {
   return c;
 }
 
-struct Bench {
-  explicit Bench(const SpiFlashConfig& c, ChipFaults faults = {})
-      : chip(c, faults), pins(chip, SpiMaster::kIdle), bus(pins) {}
-  uint8_t Status() {
-    bus.Select();
-    bus.Transfer(kRdsr);
-    uint8_t s = bus.Transfer(0);
-    bus.Deselect();
-    return s;
-  }
+struct Bench : testing_chips::SpiBench<SpiFlashChip, kRdsr> {
+  using SpiBench::SpiBench;
   std::vector<uint8_t> Read(uint32_t address, int n) {
     bus.Select();
     bus.Transfer(kRead);
@@ -54,9 +43,6 @@ struct Bench {
     bus.Deselect();
     return out;
   }
-  SpiFlashChip chip;
-  PinDriver pins;
-  SpiMaster bus;
 };
 
 using Bytes = std::vector<uint8_t>;
