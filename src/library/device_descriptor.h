@@ -24,8 +24,8 @@ inline constexpr uint8_t kAddrA8 = 1;
 inline constexpr uint8_t kAddrA16 = 2;
 inline constexpr uint8_t kAddrB8 = 3;
 inline constexpr uint8_t kAddrB9 = 4;
-inline constexpr uint8_t kAddrNumeric = 5;   // keywords 0, 9, 10, 11
-inline constexpr uint8_t kAddrProtect = 6;   // keyword 1
+inline constexpr uint8_t kAddrNumeric = 5;  // keywords 0, 9, 10, 11
+inline constexpr uint8_t kAddrProtect = 6;  // keyword 1
 
 // IdKind values.
 inline constexpr uint32_t kIdNone = 0;
@@ -35,9 +35,9 @@ inline constexpr uint32_t kIdJedec = 3;
 
 // EraseKind values.
 inline constexpr uint32_t kEraseNone = 0;
-inline constexpr uint32_t kEraseChip = 1;     // CE
-inline constexpr uint32_t kErasePage = 2;     // PE
-inline constexpr uint32_t kEraseSector = 3;   // SE
+inline constexpr uint32_t kEraseChip = 1;    // CE
+inline constexpr uint32_t kErasePage = 2;    // PE
+inline constexpr uint32_t kEraseSector = 3;  // SE
 
 struct DeviceDescriptor {
   std::string Name;

@@ -26,10 +26,9 @@ inline constexpr int kIdPageWrite = 1023;
 
 // The controls a running hardware action locks; "Abbrechen" is not among them.
 inline constexpr int kLockedControls[] = {
-    kIdProgram,  kIdVerify,           kIdBlankCheck,      kIdRead,
-    kIdNewFile,  kIdPrefs,            kIdErase,           kIdManufacturerList,
-    kIdDeviceList, kIdVerifyAfterProgram, kIdSaveBlankCells, kIdCheckChecksums,
-    kIdPageWrite, kIdListI2c,         kIdListSpi,         kIdListMicrowire,
-    kIdFileName};
+    kIdProgram,        kIdVerify,         kIdBlankCheck,       kIdRead,       kIdNewFile,
+    kIdPrefs,          kIdErase,          kIdManufacturerList, kIdDeviceList, kIdVerifyAfterProgram,
+    kIdSaveBlankCells, kIdCheckChecksums, kIdPageWrite,        kIdListI2c,    kIdListSpi,
+    kIdListMicrowire,  kIdFileName};
 
 }  // namespace pellory

@@ -25,7 +25,9 @@ void Progress::ProgressStep() {
   }
 }
 
-void Progress::ProgressReset() { ui_.SetProgressPosition(0); }
+void Progress::ProgressReset() {
+  ui_.SetProgressPosition(0);
+}
 
 void Progress::SetPosition(int position) {
   state_.ProgressPosition = position;

@@ -29,7 +29,8 @@ TEST_P(ProgressDivisorTest, RangeDivisorAndFill) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProgressDivisorTest,
-                         testing::Values(DivisorCase{50, 50, 1, 50}, DivisorCase{1000, 50, 20, 1000},
+                         testing::Values(DivisorCase{50, 50, 1, 50},
+                                         DivisorCase{1000, 50, 20, 1000},
                                          DivisorCase{120, 50, 2, 100}, DivisorCase{0, 0, 1, 0},
                                          DivisorCase{7, 7, 1, 7}));
 

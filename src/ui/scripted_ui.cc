@@ -30,7 +30,9 @@ void ScriptedUi::Beep() {
   Events.push_back("beep");
 }
 
-void ScriptedUi::SetWindowTitle(const std::string& title) { Title = title; }
+void ScriptedUi::SetWindowTitle(const std::string& title) {
+  Title = title;
+}
 
 void ScriptedUi::MoveMainWindow(int x, int y) {
   WindowX = x;
@@ -43,9 +45,13 @@ void ScriptedUi::SetStatusText(const std::string& text) {
   Events.push_back("status:" + text);
 }
 
-void ScriptedUi::SetProgressRange(int max) { ProgressMax = max; }
+void ScriptedUi::SetProgressRange(int max) {
+  ProgressMax = max;
+}
 
-void ScriptedUi::SetProgressPosition(int position) { ProgressPos = position; }
+void ScriptedUi::SetProgressPosition(int position) {
+  ProgressPos = position;
+}
 
 void ScriptedUi::PumpMessages() {
   ++Pumps;
@@ -54,18 +60,26 @@ void ScriptedUi::PumpMessages() {
 
 void ScriptedUi::Repaint() {}
 
-void ScriptedUi::SetControlEnabled(int id, bool enabled) { Enabled[id] = enabled; }
+void ScriptedUi::SetControlEnabled(int id, bool enabled) {
+  Enabled[id] = enabled;
+}
 
-void ScriptedUi::SetChecked(int id, bool checked) { Checked[id] = checked; }
+void ScriptedUi::SetChecked(int id, bool checked) {
+  Checked[id] = checked;
+}
 
-void ScriptedUi::SetFileNameText(const std::string& text) { FileNameText = text; }
+void ScriptedUi::SetFileNameText(const std::string& text) {
+  FileNameText = text;
+}
 
 void ScriptedUi::ClearList(int id) {
   Lists[id].clear();
   Selected[id] = -1;
 }
 
-void ScriptedUi::AddListItem(int id, const std::string& text) { Lists[id].push_back(text); }
+void ScriptedUi::AddListItem(int id, const std::string& text) {
+  Lists[id].push_back(text);
+}
 
 void ScriptedUi::SelectListItem(int id, int index) {
   int size = static_cast<int>(Lists[id].size());
