@@ -8,10 +8,16 @@
 // acknowledge. Spi25CheckId, Spi25BeginRead and At45BeginRead return 0 or the link's
 // kResultIdentityFailed; the two Begin calls leave chip select low on success, and Deselect
 // raises it (bit 0 of BusLatch) to end the continuous read.
+//
+// BindDeviceBus binds every call to the socket power and the protocol objects, which
+// outlive the record.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+
+#include "link/power.h"
+#include "operations/chip_protocols.h"
 
 namespace pellory {
 
@@ -31,6 +37,12 @@ struct DeviceBus {
   std::function<int()> At45BeginRead;
   std::function<uint8_t()> At45ReadStatus;
   std::function<void()> Deselect;
+  // A continuous read opened again at a byte address, without the identity or density
+  // check (which the Begin call at the start made).
+  std::function<void(uint32_t)> Spi25StartRead;
+  std::function<void(uint32_t)> At45StartRead;
 };
+
+DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols);
 
 }  // namespace pellory

@@ -61,4 +61,49 @@ inline constexpr char kAt45DensityFormat[] =
     "Falscher oder kein AT45-Baustein im Sockel !\n\nDichte-Code erwartet: 0x%02X\n"
     "Dichte-Code gelesen: 0x%02X\n\nVorgang abgebrochen.";
 
+// --- Buffer file -------------------------------------------------------------------------
+inline constexpr char kBufferFileName[] = "pelloryrom.tmp";
+inline constexpr char kBufferStatus[] = "Erstelle TEMP-Datei";
+inline constexpr char kBufferWriteFailed[] = "Pufferdatei konnte nicht geschrieben werden !";
+inline constexpr char kTooMuchData[] = "Zuviele Daten für diesen Baustein !";
+
+// --- Programming -------------------------------------------------------------------------
+inline constexpr char kFileEmpty[] = "Dateilänge ist NULL !\n\nDie Datei enthält keine Daten !";
+inline constexpr char kProgramStatus[] = "Programmiere Baustein";
+inline constexpr char kProtectReadFormat[] = "PRREAD Ergebnis 0x%04X";
+inline constexpr char kNotProgrammed[] = "Baustein wurde nicht programmiert !";
+inline constexpr char kNoProgramErrors[] = "Keine Fehler beim Programmieren !";
+inline constexpr char kProgramUnknownMode[] = "Unbekannter Programmiermode in DoProgram(); !";
+inline constexpr char kProgramAborted[] = "Programmierung abgebrochen !";
+inline constexpr char kStatusRegisterFailed[] = "Statusregister konnte nicht programmiert werden !";
+inline constexpr char kPageNotWrittenFormat[] =
+    "Page/Byte an Adresse 0x%lX\nkonnte nicht geschrieben werden.";
+// A Microwire part still busy after the write time of a word: the next word would be lost.
+inline constexpr char kWordNotWrittenFormat[] =
+    "Wort an Adresse 0x%lX\nkonnte nicht geschrieben werden.";
+inline constexpr char kWriteEnableNotSet[] = "Write Enable Bit nicht gesetzt";
+inline constexpr char kPageFailedFormat[] = "Fehler beim brennen von Page %ld";
+
+// --- Erase -------------------------------------------------------------------------------
+inline constexpr char kEraseQuestion[] = "Baustein löschen";
+inline constexpr char kCheckIdFailed[] = "Check ID fehlgeschlagen";
+inline constexpr char kEraseFailed[] = "Löschen fehlgeschlagen";
+inline constexpr char kEraseFailedPageFormat[] = "Löschen fehlgeschlagen in Page %ld";
+
+// --- Verify ------------------------------------------------------------------------------
+inline constexpr char kTooMuchHexData[] = "Zuviele Daten für diesen EPROM-Typ !";
+inline constexpr char kVerifyStatus[] = "Prüfe Bausteininhalt";
+inline constexpr char kNoVerifyErrors[] = "Keine Fehler beim Prüfen !";
+inline constexpr char kVerifyDataUnknownMode[] = "Unbekannter Mode in VerifyData(); !";
+inline constexpr char kVerify8UnknownMode[] = "Unbekannter Mode in Verify8(); !";
+inline constexpr char kVerifyAborted[] = "Prüfen abgebrochen";
+inline constexpr char kVerifyByteFormat[] =
+    "Verifyfehler an Adresse 0x%08lX\nHEX-Zeile %08lu\nByte 0x%02X\nGelesen 0x%02X";
+inline constexpr char kVerifyWordFormat[] =
+    "Verifyfehler an Adresse 0x%08lX\nHEX-Zeile %08lu\nWort 0x%04X\nGelesen 0x%04X";
+// The end of a verify in which every difference was answered with OK: the chip is not
+// what the file says, so it must not end like a clean one.
+inline constexpr char kVerifyDifferencesFormat[] =
+    "Baustein und Datei sind verschieden !\n\nAnzahl der Unterschiede: %lu";
+
 }  // namespace pellory

@@ -57,11 +57,16 @@ void At45Flash::At45SendAddress(uint32_t page, uint32_t offset) {
 int At45Flash::At45BeginRead() {
   int result = At45CheckStatus();
   if (result != 0) return result;
+  At45StartRead(0);
+  return 0;
+}
+
+void At45Flash::At45StartRead(uint32_t address) {
+  uint32_t pageSize = device_.PageSize != 0 ? device_.PageSize : 1;
   spi_.SpiSelect();
   spi_.SpiWriteByte(kArrayRead);
-  At45SendAddress(0, 0);
+  At45SendAddress(address / pageSize, address % pageSize);
   for (int i = 0; i < 4; ++i) spi_.SpiWriteByte(0xFF);
-  return 0;
 }
 
 }  // namespace pellory

@@ -24,6 +24,9 @@ class At45Flash {
   void At45SendAddress(uint32_t page, uint32_t offset);
   // Checks the density and opens a continuous read at 0; CS stays low for the caller.
   int At45BeginRead();
+  // Opens a continuous read at byte ADDRESS (page and offset by PageSize) without the
+  // density check; CS stays low.
+  void At45StartRead(uint32_t address);
 
  private:
   SpiBus& spi_;

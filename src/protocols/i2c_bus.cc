@@ -204,7 +204,7 @@ int I2cBus::I2cWriteCycle(const uint8_t* data, uint32_t length, uint32_t pageSiz
       boxes_.InfoBox(kI2cPollingTimeoutText);
       return kResultWriteFailed;
     }
-    return progress_.AbortFlag() ? kResultCancelled : 0;
+    return progress_.AbortFlag() ? kResultWriteAborted : 0;
   }
 }
 

@@ -40,7 +40,7 @@ class I2cBus {
   // PAGESIZE bytes (1 for byte writes) with acknowledge polling between them. A cycle never
   // runs past the end of the chip's page, so a start off a page boundary does not wrap
   // inside the page. Advances CurrentAddress and the progress bar per byte; stops early on
-  // AbortFlag. Returns 0, kResultCancelled or kResultWriteFailed.
+  // AbortFlag. Returns 0, kResultWriteAborted or kResultWriteFailed.
   int I2cWriteCycle(const uint8_t* data, uint32_t length, uint32_t pageSize);
 
   // The dummy read that SIE parts need after power-on: start, read-direction device byte,

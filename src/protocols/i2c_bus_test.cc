@@ -336,7 +336,7 @@ TEST(I2cBusTest, WriteCycleFailures) {
     Rig r;
     I2cSlave slave(r.port, 0x10, 0x08);
     r.progress.AbortFlag() = 1;
-    EXPECT_EQ(r.bus.I2cWriteCycle(data, 3, 1), kResultCancelled);
+    EXPECT_EQ(r.bus.I2cWriteCycle(data, 3, 1), kResultWriteAborted);
     EXPECT_EQ(r.operation.CurrentAddress, 1u);  // the first byte's cycle was finished
     EXPECT_TRUE(slave.StoppedLast);
   }

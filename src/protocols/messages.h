@@ -11,7 +11,7 @@ inline constexpr char kI2cPollingTimeoutText[] = "Zeit beim ACK-Polling übersch
 inline constexpr char kSpi25IdFormat[] = "ID 0x%02X";
 
 // Results of the protocol routines (0 is success).
-inline constexpr int kResultCancelled = 5;      // "Abbrechen" during a write cycle
+inline constexpr int kResultWriteAborted = 5;   // "Abbrechen" during a write cycle
 inline constexpr int kResultWriteFailed = 7;    // no acknowledge, or still busy after polling
 inline constexpr int kResultWrongIdentity = 8;  // identity or density code differs
 

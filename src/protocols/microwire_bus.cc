@@ -137,6 +137,13 @@ uint32_t MicrowireBus::MicrowireProtectRead() {
   return value;
 }
 
+bool MicrowireBus::MicrowireReady() {
+  SetBusLine(link_, kCs, true);
+  bool ready = (link_.ReadBack() & kDoIn) != 0;
+  SetBusLine(link_, kCs, false);
+  return ready;
+}
+
 void MicrowireBus::SetProtectLine(bool high) {
   SetBusLine(link_, kLine5, high);
 }

@@ -1,7 +1,7 @@
 // MicrowireBus: 93Cxx Microwire EEPROMs in 16-bit organisation, bit-banged on the
 // BusLatch: CS bit 0 (active high), SK bit 1, DI bit 2, DO read as ReadBack bit 3 while SK
-// is high, and the adapter's bit 5 line (protect-register sequences; word writes when the
-// device's SocketLineFlag is set).
+// is high (and as the ready signal while CS is high between frames), and the adapter's bit 5 line
+// (protect-register sequences; word writes when the device's SocketLineFlag is set).
 //
 // Addresses are word addresses, sent from the mask bit (MicrowireAddressMask) down to bit 0;
 // a size outside the table still clocks one address bit 0. Every frame starts with one clock
@@ -26,6 +26,9 @@ class MicrowireBus {
   // is sent as ones (3: write enable; 15 with bit 5 high: clear the protect register).
   void MicrowireCommand(uint8_t code);
   uint32_t MicrowireProtectRead();
+  // After a write: CS high for one look at DO, which the part holds low while its write
+  // cycle runs. True when it is ready.
+  bool MicrowireReady();
   // The bit 5 line alone, as the programming preamble of protect-register parts sets it.
   void SetProtectLine(bool high);
 

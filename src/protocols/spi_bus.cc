@@ -12,6 +12,10 @@ constexpr uint8_t kSoIn = 0x02;
 constexpr uint8_t kToggle = 0x02;
 constexpr uint8_t kSi = 0x08;
 constexpr uint8_t kSck = 0x10;
+// BusLatch bits the idle levels set: SO released for the part, WP and HOLD inactive.
+constexpr uint8_t kSoLine = 0x02;
+constexpr uint8_t kWp = 0x04;
+constexpr uint8_t kHold = 0x20;
 
 constexpr uint8_t kRead = 0x03;
 constexpr uint8_t kWrite = 0x02;
@@ -31,6 +35,21 @@ void SpiBus::SpiSelect() {
 }
 void SpiBus::SpiDeselect() {
   SetBusLine(link_, kCs, true);
+}
+
+void SpiBus::SpiCommand(uint8_t instruction) {
+  SpiSelect();
+  SpiWriteByte(instruction);
+  SpiDeselect();
+}
+
+void SpiBus::SpiIdleLines() {
+  SetBusLine(link_, kCs, true);
+  SetBusLine(link_, kSoLine, true);
+  SetBusLine(link_, kHold, true);
+  SetBusLine(link_, kWp, true);
+  SetBusLine(link_, kSck, false);
+  SetBusLine(link_, kSi, false);
 }
 
 void SpiBus::SpiWriteByte(uint8_t byte) {
@@ -180,10 +199,14 @@ void SpiBus::Spi25SendAddress(uint32_t address) {
 int SpiBus::Spi25BeginRead() {
   int result = Spi25CheckId();
   if (result != 0) return result;
+  Spi25StartRead(0);
+  return 0;
+}
+
+void SpiBus::Spi25StartRead(uint32_t address) {
   SpiSelect();
   SpiWriteByte(kRead);
-  Spi25SendAddress(0);
-  return 0;
+  Spi25SendAddress(address);
 }
 
 }  // namespace pellory

@@ -26,6 +26,12 @@ class SpiBus {
   void SpiSelect();
   void SpiDeselect();
 
+  // One instruction byte alone between select and deselect (WREN 0x06, WRDI 0x04, ...).
+  void SpiCommand(uint8_t instruction);
+  // The idle levels of an SPI EEPROM before a write: CS, SO, HOLD and WP high, SCK and SI
+  // low, one line per transfer in that order.
+  void SpiIdleLines();
+
   void SpiWriteByte(uint8_t byte);
   uint8_t SpiReadByte();
   uint8_t SpiReadByteToggled();
@@ -42,6 +48,8 @@ class SpiBus {
   void Spi25SendAddress(uint32_t address);
   // Checks the identity and opens a READ at 0; CS stays low for the caller's reads.
   int Spi25BeginRead();
+  // Opens a READ at ADDRESS without the identity check; CS stays low.
+  void Spi25StartRead(uint32_t address);
 
  private:
   uint32_t ReadIdentity();

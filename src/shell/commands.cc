@@ -1,7 +1,9 @@
 #include "shell/commands.h"
 
+#include <cstdio>
 #include <utility>
 
+#include "formats/file_error.h"
 #include "shell/messages.h"
 #include "ui/control_ids.h"
 
@@ -38,6 +40,8 @@ constexpr uint64_t kMcs86Limit = 0x100000;
 // What a read refused for its format reports to a caller that asks (the terminal's exit
 // status): the value of a failed read.
 constexpr int kReadRefusedResult = 4;
+// An erase whose all-0xFF image stayed on disk: the result a programming gives then.
+constexpr int kEraseImageNotDeleted = 20;
 
 }  // namespace
 
@@ -83,27 +87,108 @@ void Commands::OnCommand(int id) {
       ReadCommand();
       break;
     case kIdErase:
-      NotAvailable(false);
+      EraseCommand();
       break;
     case kIdProgram:
+      ProgramCommand();
+      break;
     case kIdVerify:
-      NotAvailable(true);
+      VerifyCommand();
       break;
     default:
       break;
   }
 }
 
-// The checks of a hardware command whose operation is not built yet, in the command's
-// order, followed by a plain statement instead of the operation.
-void Commands::NotAvailable(bool needsFile) {
+// "In demo mode these commands still offer the file dialog before they refuse"; a
+// cancelled dialog shows the busy window and takes it away, and nothing runs.
+bool Commands::DataFileChecks() {
+  if (shell_.IsBusy()) return false;
+  bool chosen = !shell_.settings().DataFileName.empty() || ChooseDataFile() == 0;
+  if (shell_.DemoMode()) {
+    shell_.boxes().DemoModeBox();
+    return false;
+  }
+  if (!chosen) {
+    shell_.ShowBusyWindow();
+    shell_.FrameCleanUp();
+    return false;
+  }
+  return true;
+}
+
+void Commands::ProgramCommand() {
+  lastResult_ = 0;
+  if (!DataFileChecks()) return;
+  if (!program_) {
+    shell_.boxes().InfoBox(kNotAvailableMessage);
+    return;
+  }
+  RunOperation([this] {
+    int result = program_();
+    // Still inside the raised priority, as one action.
+    if (result == 0 && shell_.settings().VerifyAfterProgram != 0 && verify_) result = verify_(0);
+    return result;
+  });
+}
+
+void Commands::VerifyCommand() {
+  lastResult_ = 0;
+  if (!DataFileChecks()) return;
+  if (!verify_) {
+    shell_.boxes().InfoBox(kNotAvailableMessage);
+    return;
+  }
+  RunOperation([this] { return verify_(1); });
+}
+
+void Commands::EraseCommand() {
+  lastResult_ = 0;
   if (shell_.IsBusy()) return;
-  if (needsFile && shell_.settings().DataFileName.empty() && ChooseDataFile() != 0) return;
   if (shell_.DemoMode()) {
     shell_.boxes().DemoModeBox();
     return;
   }
-  shell_.boxes().InfoBox(kNotAvailableMessage);
+  if (!program_ || !erase_.CreateImage) {
+    shell_.boxes().InfoBox(kNotAvailableMessage);
+    return;
+  }
+  if (shell_.OpenHardwareFrame()) {
+    uint8_t mode = selectedDevice_ ? selectedDevice_->ProgrammingMode : 0;
+    if (mode == kModeAt45 || mode == kModeSpi25) {
+      shell_.DisableControls();
+      shell_.RaisePriority();
+      lastResult_ = mode == kModeAt45 ? erase_.EraseAt45() : erase_.EraseSpi25();
+      shell_.RestorePriority();
+      shell_.EnableControls();
+    } else {
+      lastResult_ = EraseByProgramming();
+    }
+  }
+  shell_.progress().ProgressReset();
+  shell_.FrameCleanUp();
+}
+
+// The image is made before the controls are locked; the priority is raised only around
+// the programming, which finds a binary file and writes the whole device.
+int Commands::EraseByProgramming() {
+  int created = erase_.CreateImage();
+  if (created != 0) return created;
+  shell_.DisableControls();
+  AppSettings& s = shell_.settings();
+  std::string dataFile = s.DataFilePath;
+  std::string image = erase_.ImagePath();
+  s.DataFilePath = image;
+  shell_.RaisePriority();
+  int result = program_();
+  shell_.RestorePriority();
+  s.DataFilePath = dataFile;
+  if (s.DeleteTempFile != 0 && std::remove(image.c_str()) != 0) {
+    ReportFileError(shell_.boxes(), image);
+    if (result == 0) result = kEraseImageNotDeleted;
+  }
+  shell_.EnableControls();
+  return result;
 }
 
 void Commands::RunOperation(const std::function<int()>& operation) {
@@ -233,6 +318,11 @@ int Commands::ChooseDataFile() {
   request.MustExist = true;
   auto chosen = shell_.ui().OpenFileDialog(request);
   if (!chosen) return 3;
+  // ORVANE.INI keeps the name on one line; a line break would cut it and add a line.
+  if (chosen->Path.find_first_of("\r\n") != std::string::npos) {
+    shell_.boxes().InfoBox(kLineBreakInFileName);
+    return 3;
+  }
   s.OpenFilterIndex = chosen->FilterIndex;
   s.DataFilePath = chosen->Path;
   s.DataFileName = FileNamePart(chosen->Path);

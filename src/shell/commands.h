@@ -4,12 +4,13 @@
 //
 // The hardware commands ("Leertest", "Auslesen", "Brennen", "Prüfen", "Löschen") run their
 // device operation inside the shell's hardware frame; the operations are plugged in by the
-// subsystems that provide them. A command whose operation is not there yet says so.
+// subsystems that provide them. A command whose operation is not plugged in says so.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 
 #include "library/device_descriptor.h"
 #include "shell/shell.h"
@@ -27,20 +28,44 @@ class Commands {
   // The selection of list ID changed to INDEX.
   void OnListSelection(int id, int index);
 
-  // The "Neue Datei" dialog: 0 when a file was chosen, 3 when cancelled.
+  // The "Neue Datei" dialog: 0 when a file was chosen, 3 when cancelled or when the name
+  // holds a line break (which ORVANE.INI could not store; said in a box).
   int ChooseDataFile();
 
-  // "Leertest" and "Auslesen": their checks, then the operation inside the hardware frame.
+  // The hardware commands: their checks, then the operation inside the hardware frame.
   void BlankCheckCommand();
   void ReadCommand();
-  // The result of the last device operation a command ran; 0 when none ran or the command
-  // stopped silently, 4 when "Auslesen" refused the chosen format for the device's size.
+  // "Brennen" (and the verify after it when VerifyAfterProgram is on) and "Prüfen" ask
+  // for a data file first when none is set.
+  void ProgramCommand();
+  void VerifyCommand();
+  // "Löschen": the chip erase of AT45 and 25-series parts; the others are programmed with
+  // an all-0xFF image of the device.
+  void EraseCommand();
+  // The result of the last device operation a command ran (after "Brennen" the verify's
+  // when one ran); 0 when none ran or the command stopped silently, 4 when "Auslesen"
+  // refused the chosen format for the device's size.
   int LastResult() const { return lastResult_; }
 
   // The device operations of "Leertest" and "Auslesen" (the latter reads the whole device,
   // from address 0 for Size cells, into DataFilePath as FileFormat).
   void SetBlankCheck(std::function<int()> operation) { blankCheck_ = std::move(operation); }
   void SetReadDeviceToFile(std::function<int()> operation) { readDevice_ = std::move(operation); }
+  // Programming from DataFilePath, and the verify against it (PROMPTED 1 for "Prüfen").
+  void SetProgramFromFile(std::function<int()> operation) { program_ = std::move(operation); }
+  void SetVerifyFromFile(std::function<int(int prompted)> operation) {
+    verify_ = std::move(operation);
+  }
+  // What "Löschen" needs besides the programming: the two chip erases, and the all-0xFF
+  // image of the selected device (made and closed by CreateImage: 0, or non-zero after its
+  // messages) at ImagePath.
+  struct EraseSteps {
+    std::function<int()> EraseAt45;
+    std::function<int()> EraseSpi25;
+    std::function<int()> CreateImage;
+    std::function<std::string()> ImagePath;
+  };
+  void SetErase(EraseSteps steps) { erase_ = std::move(steps); }
   // The descriptor of the device chosen in the lists, and how to load it again without
   // messages. The commands reload it whenever the choice changes (the list fills parse
   // other lines into it), so "Auslesen" knows the size before its frame runs.
@@ -58,7 +83,9 @@ class Commands {
   void SetListHandler(int id, std::function<void(int)> handler) { lists_[id] = std::move(handler); }
 
  private:
-  void NotAvailable(bool needsFile);
+  // The checks of "Brennen" and "Prüfen"; true when the operation may run.
+  bool DataFileChecks();
+  int EraseByProgramming();
   // False (after its message) when format index K of the save dialog cannot carry a
   // device of BYTES bytes.
   bool FormatFitsDevice(int k, uint64_t bytes);
@@ -70,6 +97,9 @@ class Commands {
   std::map<int, std::function<void(int)>> lists_;
   std::function<int()> blankCheck_;
   std::function<int()> readDevice_;
+  std::function<int()> program_;
+  std::function<int(int)> verify_;
+  EraseSteps erase_;
   const DeviceDescriptor* selectedDevice_ = nullptr;
   std::function<void()> followSelection_;
   int lastResult_ = 0;

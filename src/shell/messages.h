@@ -11,6 +11,9 @@ inline constexpr char kNotAvailableMessage[] =
     "Diese Funktion ist in dieser Version noch nicht verfügbar.";
 
 // The "Neue Datei" dialog.
+inline constexpr char kLineBreakInFileName[] =
+    "Der Dateiname enthält einen Zeilenumbruch !\n\nSolche Namen können nicht gespeichert "
+    "werden.\nBitte die Datei umbenennen oder eine andere wählen.";
 inline constexpr char kOpenFilter[] =
     "*.* Alle Dateien|*.*|*.BIN Binär-Dateien|*.bin|*.HEX Hex-Dateien|*.hex||";
 

@@ -129,10 +129,14 @@ void Shell::RestorePriority() {
   if (restorePriority_) restorePriority_();
 }
 
-void Shell::RunHardwareFrame(const std::function<void()>& operation) {
+bool Shell::OpenHardwareFrame() {
   ShowBusyWindow();
   for (auto& listener : frameListeners_) listener(true);
-  if (SelectDevice() == 0) {
+  return SelectDevice() == 0;
+}
+
+void Shell::RunHardwareFrame(const std::function<void()>& operation) {
+  if (OpenHardwareFrame()) {
     DisableControls();
     RaisePriority();
     operation();

@@ -72,6 +72,10 @@ class Shell {
   // Busy window, SelectDevice, locked controls and raised priority around OPERATION, then
   // the clean-up, always.
   void RunHardwareFrame(const std::function<void()>& operation);
+  // The frame's start alone, for a command that locks the controls and raises the
+  // priority itself: the busy window, then SelectDevice. True when the device is valid.
+  // FrameCleanUp ends it, always.
+  bool OpenHardwareFrame();
   // The clean-up of the frame alone (for a command that stops after showing the window).
   void FrameCleanUp();
   // Loads the descriptor of the selected device; 0 when valid. Until a device library is

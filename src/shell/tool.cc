@@ -1,6 +1,7 @@
 #include "shell/tool.h"
 
 #include "link/real_port.h"
+#include "operations/result_codes.h"
 #include "ui/control_ids.h"
 
 namespace pellory {
@@ -36,62 +37,53 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
              options.MarkerDirectory.empty() ? DefaultMarkerDirectory() : options.MarkerDirectory),
       commands_(shell_),
       ownedPort_(OwnedPort(options, settings_)),
-      link_(options.Port ? *options.Port : *ownedPort_, settings_, boxes_, progress_),
-      power_(link_, operation_, library_.descriptor(), boxes_),
+      chip_(std::make_unique<DeviceOperations>(options.Port ? *options.Port : *ownedPort_,
+                                               settings_, boxes_, progress_,
+                                               library_.descriptor())),
       portAccess_(settings_, boxes_, shell_.DemoMode(), shell_.state().OsClass,
-                  MakeOpener(options, ownedPort_.get())),
-      i2c_(link_, library_.descriptor(), operation_, boxes_, progress_),
-      spi_(link_, library_.descriptor(), boxes_),
-      at45_(spi_, library_.descriptor(), link_),
-      microwire_(link_, library_.descriptor()),
-      sda_(link_, library_.descriptor()),
-      frame_(boxes_, progress_, library_.descriptor(), operation_, bus_),
-      blankCheck_(frame_),
-      hexWriter_(settings_, boxes_),
-      reader_(frame_, settings_, hexWriter_) {
+                  MakeOpener(options, ownedPort_.get())) {
   if (options.KeepPriority) shell_.SetPriorityFunctions(nullptr, nullptr);
   PlugDeviceLibrary();
   PlugProgrammer(ui, options);
-  // Socket power needs one I2C read for SIE parts: the power code calls up into the bus.
-  power_.SetSieDummyRead([this] { i2c_.SieDummyRead(); });
   PlugOperations();
 }
 
 void Tool::PlugOperations() {
-  bus_.PowerReset = [this] { power_.PowerReset(); };
-  bus_.PowerOn = [this] { power_.PowerOn(); };
-  bus_.PowerOff = [this] { power_.PowerOff(); };
-  bus_.I2cReadAt = [this](uint32_t address) { return i2c_.I2cReadAt(address); };
-  bus_.SpiReadAt = [this](uint32_t address) { return spi_.SpiReadAt(address); };
-  bus_.SpiReadByteToggled = [this] { return spi_.SpiReadByteToggled(); };
-  bus_.MicrowireReadWord = [this](uint32_t address) {
-    return microwire_.MicrowireReadWord(address);
-  };
-  bus_.SdaReadByte = [this](uint32_t address) { return sda_.SdaReadByte(address); };
-  bus_.Spi25CheckId = [this] { return spi_.Spi25CheckId(); };
-  bus_.Spi25BeginRead = [this] { return spi_.Spi25BeginRead(); };
-  bus_.At45BeginRead = [this] { return at45_.At45BeginRead(); };
-  bus_.At45ReadStatus = [this] { return at45_.At45ReadStatus(); };
-  bus_.Deselect = [this] { spi_.SpiDeselect(); };
-  commands_.SetBlankCheck([this] { return blankCheck_.BlankCheck(); });
+  DeviceOperations& chip = *chip_;
+  // 11: no hexadecimal file is being read.
+  shell_.SetStage(11, [&chip] { chip.records.StartPass(); });
+  commands_.SetBlankCheck([&chip] { return chip.blankCheck.BlankCheck(); });
   commands_.SetReadDeviceToFile(
-      [this] { return reader_.ReadDeviceToFile(0, library_.descriptor().Size); });
+      [this, &chip] { return chip.reader.ReadDeviceToFile(0, library_.descriptor().Size); });
+  commands_.SetProgramFromFile([&chip] { return chip.program.ProgramFromFile(); });
+  commands_.SetVerifyFromFile(
+      [&chip](int prompted) { return chip.verify.VerifyFromFile(prompted); });
+  Commands::EraseSteps erase;
+  erase.EraseAt45 = [&chip] { return chip.erase.EraseAt45(); };
+  erase.EraseSpi25 = [&chip] { return chip.erase.EraseSpi25(); };
+  erase.CreateImage = [&chip] {
+    int created = chip.buffer.CreateBufferFile();
+    bool closed = chip.buffer.CloseBufferFile();
+    return created == kResultOk && closed ? kResultOk : kResultBufferCreate;
+  };
+  erase.ImagePath = [&chip] { return chip.buffer.Path(); };
+  commands_.SetErase(std::move(erase));
 }
 
 void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {
   // One timeout message per hardware action; the frame ends the silence.
   shell_.AddFrameListener([this](bool begins) {
     if (begins) {
-      link_.BeginHardwareAction();
+      chip_->link.BeginHardwareAction();
     } else {
-      link_.EndHardwareAction();
+      chip_->link.EndHardwareAction();
     }
   });
 
   if (options.Port || options.RealPort) {
     shell_.SetStage(5, [this] { portAccess_.PreparePortAccess(); });
     shell_.SetStage(6, [this, &ui] {
-      power_.SearchProgrammer(
+      chip_->power.SearchProgrammer(
           shell_.DemoMode(), [this, &ui] { ui.RunSettingsDialog(settings_); },
           [this] { shell_.SaveSettings(); });
     });

@@ -10,24 +10,12 @@
 #include <memory>
 #include <string>
 
-#include "formats/hex_line_writer.h"
 #include "library/device_descriptor.h"
 #include "library/device_library.h"
 #include "library/device_lists.h"
-#include "link/operation_state.h"
 #include "link/port_access.h"
 #include "link/port_io.h"
-#include "link/power.h"
-#include "link/programmer_link.h"
-#include "operations/blank_check.h"
-#include "operations/device_bus.h"
-#include "operations/operation_frame.h"
-#include "operations/read_to_file.h"
-#include "protocols/at45_flash.h"
-#include "protocols/i2c_bus.h"
-#include "protocols/microwire_bus.h"
-#include "protocols/sda_bus.h"
-#include "protocols/spi_bus.h"
+#include "operations/device_operations.h"
 #include "settings/app_settings.h"
 #include "settings/settings_file.h"
 #include "shell/commands.h"
@@ -73,25 +61,18 @@ class Tool {
   // the simulated socket's --chip-type. Silent; the settings and the selected device's
   // descriptor are as before afterwards. False when no listed device has that name.
   bool LookUpDevice(const std::string& name, DeviceDescriptor& device);
-  OperationState& operation() { return operation_; }
-  ProgrammerLink& link() { return link_; }
-  Power& power() { return power_; }
+  // The link, the protocols and the whole-device operations.
+  DeviceOperations& chip() { return *chip_; }
+  OperationState& operation() { return chip_->operation; }
+  ProgrammerLink& link() { return chip_->link; }
+  Power& power() { return chip_->power; }
   PortAccess& portAccess() { return portAccess_; }
-  // The bus protocols of the six device families.
-  I2cBus& i2c() { return i2c_; }
-  SpiBus& spi() { return spi_; }
-  At45Flash& at45() { return at45_; }
-  MicrowireBus& microwire() { return microwire_; }
-  SdaBus& sda() { return sda_; }
-  DeviceBus& bus() { return bus_; }
-  BlankCheckOperation& blankCheck() { return blankCheck_; }
-  DeviceReader& reader() { return reader_; }
 
  private:
   void PlugDeviceLibrary();
   // Port access, the programmer search and the link's part in the hardware frame.
   void PlugProgrammer(Ui& ui, const ToolOptions& options);
-  // The whole-device operations: their view of the chip and the commands that run them.
+  // The commands that run the whole-device operations.
   void PlugOperations();
 
   AppSettings settings_;
@@ -102,21 +83,9 @@ class Tool {
   DeviceLists lists_;
   Shell shell_;
   Commands commands_;
-  OperationState operation_;
   std::unique_ptr<PortIo> ownedPort_;  // the real port, or the empty one
-  ProgrammerLink link_;
-  Power power_;
+  std::unique_ptr<DeviceOperations> chip_;
   PortAccess portAccess_;
-  I2cBus i2c_;
-  SpiBus spi_;
-  At45Flash at45_;
-  MicrowireBus microwire_;
-  SdaBus sda_;
-  DeviceBus bus_;
-  OperationFrame frame_;
-  BlankCheckOperation blankCheck_;
-  HexLineWriter hexWriter_;
-  DeviceReader reader_;
 };
 
 }  // namespace pellory

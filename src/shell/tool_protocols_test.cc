@@ -47,7 +47,7 @@ TEST_F(ToolProtocolsTest, PowerOnGivesSiePartsTheirDummyRead) {
   Seat(1);
   tool_->power().PowerOn();
   // Without the dummy read the part would refuse the write-direction address.
-  EXPECT_EQ(tool_->i2c().I2cReadAt(7), 0x5A);
+  EXPECT_EQ(tool_->chip().i2c.I2cReadAt(7), 0x5A);
   tool_->power().PowerOff();
   EXPECT_TRUE(ui_.Boxes.empty());
 }
@@ -55,13 +55,13 @@ TEST_F(ToolProtocolsTest, PowerOnGivesSiePartsTheirDummyRead) {
 TEST_F(ToolProtocolsTest, ProtocolsFollowTheSelectedDevice) {
   Seat(0);
   tool_->power().PowerOn();
-  EXPECT_EQ(tool_->i2c().I2cReadAt(7), 0x5A);
+  EXPECT_EQ(tool_->chip().i2c.I2cReadAt(7), 0x5A);
   tool_->power().PowerOff();
   // A part with the SIE quirk that did not get its read refuses to talk.
   Seat(1);
   tool_->power().SetSieDummyRead(nullptr);
   tool_->power().PowerOn();
-  EXPECT_EQ(tool_->i2c().I2cReadAt(7), 0);
+  EXPECT_EQ(tool_->chip().i2c.I2cReadAt(7), 0);
   EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{kI2cNoAckText});
 }
 

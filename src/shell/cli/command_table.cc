@@ -16,9 +16,9 @@ constexpr CliCommandRow kCommandRows[] = {
     {"detect",  false, true,  CommandDetect},
     {"blank",   true,  true,  CommandBlank},
     {"read",    true,  true,  CommandRead},
-    {"program", true,  true,  CommandNotAvailable},
-    {"verify",  true,  true,  CommandNotAvailable},
-    {"erase",   true,  true,  CommandNotAvailable},
+    {"program", true,  true,  CommandProgram},
+    {"verify",  true,  true,  CommandVerify},
+    {"erase",   true,  true,  CommandErase},
 };
 // clang-format on
 

@@ -51,6 +51,11 @@ int CommandList(CliContext& context);
 // blank, read: the "Leertest" and "Auslesen" buttons; the operation's result.
 int CommandBlank(CliContext& context);
 int CommandRead(CliContext& context);
+// program FILE, verify FILE: "Neue Datei" answered by FILE (kExitUsage when it refuses the
+// name), then "Brennen" or "Prüfen"; erase: "Löschen". The operation's result.
+int CommandProgram(CliContext& context);
+int CommandVerify(CliContext& context);
+int CommandErase(CliContext& context);
 
 // Prints "pellory-cli: MESSAGE" and the usage hint on ERR; returns kExitUsage.
 int UsageError(std::ostream& err, const std::string& message);

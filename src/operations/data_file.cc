@@ -1,0 +1,60 @@
+#include "operations/data_file.h"
+
+#include <cerrno>
+#include <filesystem>
+
+#include "formats/file_error.h"
+#include "operations/result_codes.h"
+
+namespace pellory {
+
+bool DataFile::Open(const std::string& path) {
+  Close();
+  readFailed_ = false;
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    errno = EISDIR;
+    return false;
+  }
+  file_ = std::fopen(path.c_str(), "rb");
+  if (file_ == nullptr) return false;
+  path_ = path;
+  return true;
+}
+
+uint64_t DataFile::Length() {
+  if (file_ == nullptr || std::fseek(file_, 0, SEEK_END) != 0) return 0;
+  long length = std::ftell(file_);
+  std::rewind(file_);
+  return length > 0 ? static_cast<uint64_t>(length) : 0;
+}
+
+int DataFile::ReadNextBlock(uint32_t n) {
+  if (n > kBlockBufferSize) n = kBlockBufferSize;
+  state_.BlockLength = 0;
+  if (file_ == nullptr) return kResultDataFile;
+  errno = 0;
+  size_t got = std::fread(state_.BlockBuffer.data(), 1, n, file_);
+  state_.BlockLength = static_cast<uint32_t>(got);
+  // A short block that ends in a read error is no last block: what follows it is missing.
+  if (std::ferror(file_)) {
+    int error = errno;
+    readFailed_ = true;
+    if (error > 0) ReportFileError(boxes_, path_, error);
+    return kResultDataFile;
+  }
+  return got > 0 ? kResultOk : kResultDataFile;
+}
+
+void DataFile::Close() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+}
+
+void DataFile::CloseDataFile() {
+  Close();
+  records_.CloseInput();
+  bus_.PowerOff();
+}
+
+}  // namespace pellory

@@ -1,0 +1,53 @@
+// DataFile: the file a programming or verify run reads front to back in blocks: the
+// user's binary file, or the buffer file a hexadecimal file was turned into. Only one is
+// open at a time. A hexadecimal file compared record by record is read by the
+// RecordReader instead; CloseDataFile closes whichever is open and always ends with
+// PowerOff, as every way out of a programming or a verify must.
+//
+// ReadNextBlock(n) reads up to n bytes into BlockBuffer and sets BlockLength. It returns 0
+// when bytes came and nothing failed; kResultDataFile at the end of the file, and after a
+// read error, which it reports (ReportFileError for the file it reads) and remembers in
+// ReadFailed(), so that a loop ending at the end of the file can tell the two apart.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "formats/record_reader.h"
+#include "link/operation_state.h"
+#include "operations/device_bus.h"
+#include "ui/message_boxes.h"
+
+namespace pellory {
+
+class DataFile {
+ public:
+  DataFile(OperationState& state, MessageBoxes& boxes, DeviceBus& bus, RecordReader& records)
+      : state_(state), boxes_(boxes), bus_(bus), records_(records) {}
+  ~DataFile() { Close(); }
+  DataFile(const DataFile&) = delete;
+  DataFile& operator=(const DataFile&) = delete;
+
+  // Opens PATH for reading in binary mode, at its start; false with errno set (a
+  // directory fails with EISDIR). Reports nothing.
+  bool Open(const std::string& path);
+  // The length of the open file in bytes.
+  uint64_t Length();
+  int ReadNextBlock(uint32_t n);
+  bool ReadFailed() const { return readFailed_; }
+  void CloseDataFile();
+
+ private:
+  void Close();
+
+  OperationState& state_;
+  MessageBoxes& boxes_;
+  DeviceBus& bus_;
+  RecordReader& records_;
+  std::FILE* file_ = nullptr;
+  std::string path_;
+  bool readFailed_ = false;
+};
+
+}  // namespace pellory

@@ -1,0 +1,33 @@
+#include "operations/device_bus.h"
+
+namespace pellory {
+
+DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols) {
+  I2cBus* i2c = &protocols.i2c;
+  SpiBus* spi = &protocols.spi;
+  At45Flash* at45 = &protocols.at45;
+  MicrowireBus* microwire = &protocols.microwire;
+  SdaBus* sda = &protocols.sda;
+  Power* socket = &power;
+  DeviceBus bus;
+  bus.PowerReset = [socket] { socket->PowerReset(); };
+  bus.PowerOn = [socket] { socket->PowerOn(); };
+  bus.PowerOff = [socket] { socket->PowerOff(); };
+  bus.I2cReadAt = [i2c](uint32_t address) { return i2c->I2cReadAt(address); };
+  bus.SpiReadAt = [spi](uint32_t address) { return spi->SpiReadAt(address); };
+  bus.SpiReadByteToggled = [spi] { return spi->SpiReadByteToggled(); };
+  bus.MicrowireReadWord = [microwire](uint32_t address) {
+    return microwire->MicrowireReadWord(address);
+  };
+  bus.SdaReadByte = [sda](uint32_t address) { return sda->SdaReadByte(address); };
+  bus.Spi25CheckId = [spi] { return spi->Spi25CheckId(); };
+  bus.Spi25BeginRead = [spi] { return spi->Spi25BeginRead(); };
+  bus.At45BeginRead = [at45] { return at45->At45BeginRead(); };
+  bus.At45ReadStatus = [at45] { return at45->At45ReadStatus(); };
+  bus.Deselect = [spi] { spi->SpiDeselect(); };
+  bus.Spi25StartRead = [spi](uint32_t address) { spi->Spi25StartRead(address); };
+  bus.At45StartRead = [at45](uint32_t address) { at45->At45StartRead(address); };
+  return bus;
+}
+
+}  // namespace pellory

@@ -1,0 +1,90 @@
+#include "operations/erase.h"
+
+#include "operations/messages.h"
+#include "operations/result_codes.h"
+#include "ui/text_format.h"
+
+namespace pellory {
+
+namespace {
+constexpr uint8_t kWriteEnable = 0x06;
+constexpr uint8_t kChipErase = 0xC7;
+constexpr uint8_t kBufferWrite = 0x84;
+constexpr uint8_t kBufferToPage = 0x83;
+constexpr uint32_t kErasePasses = 16;
+}  // namespace
+
+int EraseOperation::EraseSpi25() {
+  const DeviceDescriptor& device = frame_.device();
+  if (device.EraseKind == kErasePage) return kResultOk;
+  DeviceBus& bus = frame_.bus();
+  SpiBus& spi = protocols_.spi;
+  uint32_t perPass = device.EraseTime / kErasePasses;
+
+  frame_.progress().ProgressStart(perPass);
+  bus.PowerReset();
+  if (frame_.boxes().OkCancelBox(kEraseQuestion) == kIdCancel) return kResultOk;
+  bus.PowerOn();
+  if (spi.Spi25CheckId() != 0) {
+    bus.PowerOff();
+    frame_.boxes().InfoBox(kCheckIdFailed);
+    return kResultProgramFailed;
+  }
+  spi.SpiCommand(kWriteEnable);
+  spi.SpiCommand(kChipErase);
+  bool ready = false;
+  for (uint32_t pass = 0; pass < kErasePasses && !ready; ++pass) {
+    ready = spi.Spi25WaitReady(perPass) == 0;
+    frame_.progress().ProgressStep();
+  }
+  int result = kResultOk;
+  if (!ready) {
+    frame_.boxes().InfoBox(kEraseFailed);
+    result = kResultProgramFailed;
+  }
+  bus.PowerOff();
+  return result;
+}
+
+int EraseOperation::EraseAt45() {
+  const DeviceDescriptor& device = frame_.device();
+  DeviceBus& bus = frame_.bus();
+  SpiBus& spi = protocols_.spi;
+  At45Flash& at45 = protocols_.at45;
+
+  frame_.progress().ProgressStart(device.PageCount);
+  bus.PowerReset();
+  if (frame_.boxes().OkCancelBox(kEraseQuestion) == kIdCancel) return kResultOk;
+  bus.PowerOn();
+  if (at45.At45CheckStatus() != 0) {
+    frame_.ReportDensityMismatch();
+    bus.PowerOff();
+    return kResultProgramFailed;
+  }
+  spi.SpiSelect();
+  spi.SpiWriteByte(kBufferWrite);
+  at45.At45SendAddress(0, 0);
+  for (uint32_t i = 0; i < device.PageSize; ++i) spi.SpiWriteByte(0xFF);
+  spi.SpiDeselect();
+
+  bool ready = true;
+  uint32_t page = 0;
+  for (; page < device.PageCount; ++page) {
+    spi.SpiSelect();
+    spi.SpiWriteByte(kBufferToPage);
+    at45.At45SendAddress(page, 0);
+    spi.SpiDeselect();
+    ready = at45.At45WaitReady() == 0;
+    frame_.progress().ProgressStep();
+    if (!ready) break;
+  }
+  int result = kResultOk;
+  if (!ready) {
+    frame_.boxes().InfoBox(StrFormat(kEraseFailedPageFormat, static_cast<long>(page)));
+    result = kResultProgramFailed;
+  }
+  bus.PowerOff();
+  return result;
+}
+
+}  // namespace pellory

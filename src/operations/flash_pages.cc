@@ -1,0 +1,135 @@
+#include "operations/flash_pages.h"
+
+#include <algorithm>
+
+#include "formats/data_format.h"
+#include "operations/messages.h"
+#include "operations/result_codes.h"
+#include "ui/text_format.h"
+
+namespace pellory {
+
+namespace {
+constexpr uint8_t kWriteEnable = 0x06;
+constexpr uint8_t kPageProgram = 0x02;
+constexpr uint8_t kPageWrite = 0x0A;
+constexpr uint8_t kWriteEnableLatch = 0x02;
+constexpr uint8_t kBufferWriteAndProgram = 0x82;
+constexpr uint8_t kCompare = 0x60;
+constexpr uint8_t kCompareDiffers = 0x40;
+}  // namespace
+
+// A page size of 0 in the library would never advance: it counts as 1.
+uint32_t FlashPages::PageSize() const {
+  return std::clamp<uint32_t>(frame_.device().PageSize, 1, kBlockBufferSize);
+}
+
+bool FlashPages::Begin() {
+  uint64_t bytes = uint64_t{frame_.state().HighestAddress} + 1;
+  frame_.progress().ProgressStart(static_cast<uint32_t>(bytes / PageSize()));
+  frame_.bus().PowerReset();
+  int format = settings_.FileFormat;
+  if (IsHexFormat(format) || format == FormatBinary) {
+    if (frame_.ProgramPrompt(ProgramPromptLabel(format)) == kIdCancel) return false;
+  }
+  frame_.BeginWork(kProgramStatus);
+  frame_.bus().PowerOn();
+  return true;
+}
+
+int FlashPages::Finish(int error, uint32_t failedPage) {
+  frame_.bus().PowerOff();
+  frame_.progress().ProgressReset();
+  MessageBoxes& boxes = frame_.boxes();
+  if (error != 0) {
+    boxes.InfoBox(StrFormat(kPageFailedFormat, static_cast<long>(failedPage)));
+    return kResultProgramFailed;
+  }
+  if (data_.ReadFailed()) return kResultDataFile;
+  // A cancelled run (or one a link timeout ended) is not a run without errors.
+  if (frame_.Aborted()) {
+    boxes.InfoBox(kProgramAborted);
+    return kResultProgramFailed;
+  }
+  if (settings_.VerifyAfterProgram == 0) boxes.InfoBox(kNoProgramErrors);
+  return kResultOk;
+}
+
+int FlashPages::ProgramSpi25Pages(uint32_t start) {
+  const DeviceDescriptor& device = frame_.device();
+  OperationState& state = frame_.state();
+  SpiBus& spi = protocols_.spi;
+  uint32_t pageSize = PageSize();
+
+  if (!Begin()) return kResultProgramFailed;
+  if (spi.Spi25CheckId() != 0) {
+    frame_.bus().PowerOff();
+    return kResultProgramFailed;
+  }
+  state.CurrentAddress = start;
+  spi.Spi25WaitReady(device.WriteTime);
+  uint8_t instruction = device.EraseKind == kErasePage ? kPageWrite : kPageProgram;
+  uint32_t page = 0;
+  int error = 0;
+  do {
+    uint32_t address = state.CurrentAddress;
+    if (data_.ReadNextBlock(pageSize - address % pageSize) != 0) break;
+    spi.SpiCommand(kWriteEnable);
+    if ((spi.Spi25ReadStatus() & kWriteEnableLatch) == 0 && page == 0) {
+      frame_.boxes().InfoBox(kWriteEnableNotSet);
+    }
+    spi.SpiSelect();
+    spi.SpiWriteByte(instruction);
+    spi.Spi25SendAddress(address);
+    for (uint32_t i = 0; i < state.BlockLength; ++i) spi.SpiWriteByte(state.BlockBuffer[i]);
+    spi.SpiDeselect();
+    error = spi.Spi25WaitReady(device.WriteTime);
+    state.CurrentAddress = address + (pageSize - address % pageSize);
+    ++page;
+    frame_.progress().ProgressStep();
+  } while (state.CurrentAddress < device.Size && error == 0 && !frame_.Aborted());
+  return Finish(error, page - 1);
+}
+
+int FlashPages::ProgramAt45Pages(uint32_t start) {
+  const DeviceDescriptor& device = frame_.device();
+  OperationState& state = frame_.state();
+  SpiBus& spi = protocols_.spi;
+  At45Flash& at45 = protocols_.at45;
+  uint32_t pageSize = PageSize();
+
+  if (!Begin()) return kResultProgramFailed;
+  if (at45.At45CheckStatus() != 0) {
+    frame_.ReportDensityMismatch();
+    frame_.bus().PowerOff();
+    return kResultProgramFailed;
+  }
+  state.CurrentAddress = start;
+  at45.At45WaitReady();
+  uint32_t page = 0;
+  int error = 0;
+  do {
+    if (data_.ReadNextBlock(pageSize) != 0) break;
+    std::fill(state.BlockBuffer.begin() + state.BlockLength, state.BlockBuffer.begin() + pageSize,
+              uint8_t{0xFF});
+    spi.SpiSelect();
+    spi.SpiWriteByte(kBufferWriteAndProgram);
+    at45.At45SendAddress(page, 0);
+    for (uint32_t i = 0; i < pageSize; ++i) spi.SpiWriteByte(state.BlockBuffer[i]);
+    spi.SpiDeselect();
+    error = at45.At45WaitReady();
+    if (error == 0) {
+      spi.SpiSelect();
+      spi.SpiWriteByte(kCompare);
+      at45.At45SendAddress(page, 0);
+      spi.SpiDeselect();
+      error = at45.At45WaitReady();
+    }
+    if (error == 0 && (at45.At45ReadStatus() & kCompareDiffers) != 0) error = kResultProgramFailed;
+    ++page;
+    frame_.progress().ProgressStep();
+  } while (page < device.PageCount && error == 0 && !frame_.Aborted());
+  return Finish(error, page - 1);
+}
+
+}  // namespace pellory

@@ -1,0 +1,46 @@
+// FlashPages: the page loops that program 25-series flash and AT45 DataFlash from the open
+// data file, one page of PageSize bytes per read. A 25-series chip has been erased just
+// before; each page gets WREN and page program (0x02, or 0x0A for parts with page erase
+// only), then a ready poll. An AT45 page is written through buffer 1 with 0x82 and
+// compared with 0x60; a compare that differs fails the page.
+//
+// Pages start at page boundaries, so no write crosses one. A last page the file does not
+// fill is sent as far as the file goes to a 25-series chip, and completed with 0xFF for an
+// AT45 chip, whose buffer would otherwise hold the previous page's rest.
+//
+// Results: kResultOk; kResultProgramFailed after the prompt was cancelled, a failed
+// identity or density check, a page error ("Fehler beim brennen von Page %ld" with the
+// failing page, from 0), or "Abbrechen" (only "Programmierung abgebrochen !" then);
+// kResultDataFile when the data file could not be read (reported by the read). Pages
+// written before a failure stay written.
+#pragma once
+
+#include "operations/chip_protocols.h"
+#include "operations/data_file.h"
+#include "operations/operation_frame.h"
+#include "settings/app_settings.h"
+
+namespace pellory {
+
+class FlashPages {
+ public:
+  FlashPages(OperationFrame& frame, const AppSettings& settings, DataFile& data,
+             ChipProtocols protocols)
+      : frame_(frame), settings_(settings), data_(data), protocols_(protocols) {}
+
+  int ProgramSpi25Pages(uint32_t start);
+  int ProgramAt45Pages(uint32_t start);
+
+ private:
+  uint32_t PageSize() const;
+  // The frame up to PowerOn: bar, prompt, "Abbrechen", status text. False on Cancel.
+  bool Begin();
+  int Finish(int error, uint32_t failedPage);
+
+  OperationFrame& frame_;
+  const AppSettings& settings_;
+  DataFile& data_;
+  ChipProtocols protocols_;
+};
+
+}  // namespace pellory

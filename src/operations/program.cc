@@ -1,0 +1,287 @@
+#include "operations/program.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "formats/data_format.h"
+#include "formats/file_error.h"
+#include "operations/messages.h"
+#include "operations/result_codes.h"
+#include "protocols/messages.h"
+#include "ui/text_format.h"
+
+namespace pellory {
+
+namespace {
+constexpr uint8_t kWriteEnable = 0x06;
+constexpr uint8_t kWriteDisable = 0x04;
+constexpr uint8_t kWriteStatus = 0x01;
+// The status an SPI EEPROM with block protection gets before writing: no block protected.
+constexpr uint8_t kUnprotectedStatus = 0xF3;
+constexpr uint8_t kMicrowireWriteEnable = 3;
+constexpr uint8_t kMicrowireProtectClear = 15;
+}  // namespace
+
+bool BinaryFits(const DeviceDescriptor& device, uint64_t length) {
+  if (device.ProgrammingMode == kModeMicrowire) return (length + 1) / 2 <= device.Size;
+  return length <= device.Size;
+}
+
+int ProgramOperation::ProgramFromFile() {
+  int kind = records_.DetectFileFormat();
+  if (kind == FormatUnknown) return kResultDataFile;
+  frame_.state().NoAckFlag = 0;
+  bool hex = IsHexFormat(kind);
+  if (int opened = hex ? OpenHexData(kind) : OpenBinaryData(); opened != kResultOk) return opened;
+
+  int result;
+  switch (frame_.device().ProgrammingMode) {
+    case kModeAt45:
+      result = pages_.ProgramAt45Pages(0);
+      break;
+    case kModeSpi25:
+      result = erase_.EraseSpi25();
+      if (result == kResultOk) result = pages_.ProgramSpi25Pages(0);
+      break;
+    default:
+      result = ProgramBlocks(0);
+      break;
+  }
+  data_.CloseDataFile();
+  if (hex && settings_.DeleteTempFile != 0 && std::remove(buffer_.Path().c_str()) != 0) {
+    ReportFileError(frame_.boxes(), buffer_.Path());
+    return kResultBufferDelete;
+  }
+  return result;
+}
+
+int ProgramOperation::OpenHexData(int kind) {
+  MessageBoxes& boxes = frame_.boxes();
+  if (!records_.OpenInput(settings_.DataFilePath)) {
+    ReportFileError(boxes, settings_);
+    return kResultDataFile;
+  }
+  if (buffer_.CreateBufferFile() != kResultOk) {
+    records_.CloseInput();
+    buffer_.CloseBufferFile();
+    return kResultBufferCreate;
+  }
+  int filled = buffer_.FillBufferFile(kind);
+  records_.CloseInput();
+  // An image that did not reach the disk whole would program stale bytes.
+  bool closed = buffer_.CloseBufferFile();
+  if (filled != kResultOk || !closed) return kResultDataFile;
+  if (!data_.Open(buffer_.Path())) {
+    ReportFileError(boxes, buffer_.Path());
+    return kResultDataFile;
+  }
+  return kResultOk;
+}
+
+int ProgramOperation::OpenBinaryData() {
+  MessageBoxes& boxes = frame_.boxes();
+  OperationState& state = frame_.state();
+  if (!data_.Open(settings_.DataFilePath)) {
+    ReportFileError(boxes, settings_);
+    return kResultDataFile;
+  }
+  uint64_t length = data_.Length();
+  if (length == 0) {
+    boxes.InfoBox(kFileEmpty);
+    data_.CloseDataFile();
+    return kResultDataFile;
+  }
+  if (!BinaryFits(frame_.device(), length)) {
+    boxes.InfoBox(kTooMuchData);
+    data_.CloseDataFile();
+    return kResultDataFile;
+  }
+  state.HighestAddress = static_cast<uint32_t>(length - 1);
+  state.DataByteCount = static_cast<uint32_t>(length);
+  return kResultOk;
+}
+
+int ProgramOperation::ProgramBlocks(uint32_t start) {
+  const DeviceDescriptor& device = frame_.device();
+  OperationState& state = frame_.state();
+  Progress& progress = frame_.progress();
+  DeviceBus& bus = frame_.bus();
+  uint64_t bytes = uint64_t{state.HighestAddress} + 1;
+
+  bool words = device.ProgrammingMode == kModeMicrowire;
+  progress.ProgressStart(static_cast<uint32_t>(words ? bytes / 2 : bytes));
+  bus.PowerReset();
+  int format = settings_.FileFormat;
+  if (IsHexFormat(format) || format == FormatBinary) {
+    if (frame_.ProgramPrompt(ProgramPromptLabel(format)) == kIdCancel) return kResultProgramFailed;
+  }
+  frame_.BeginWork(kProgramStatus);
+  bus.PowerOn();
+  state.CurrentAddress = start;
+  uint64_t blocks = (bytes + kBlockBufferSize - 1) / kBlockBufferSize;
+  if (words) PrepareMicrowire();
+
+  int result;
+  do {
+    result = data_.ReadNextBlock(kBlockBufferSize);
+    if (result == kResultOk) result = DoProgram();
+    if (result == kResultOk) {
+      --blocks;
+      if (state.BlockLength != kBlockBufferSize) break;
+    }
+  } while (blocks > 0 && result == kResultOk);
+
+  bus.PowerOff();
+  progress.ProgressReset();
+  if (result != kResultOk) {
+    frame_.boxes().InfoBox(kNotProgrammed);
+  } else if (settings_.VerifyAfterProgram == 0) {
+    frame_.boxes().InfoBox(kNoProgramErrors);
+  }
+  return result;
+}
+
+// Parts with a protect register (addressing 1) get it cleared first; every part needs
+// writing enabled.
+void ProgramOperation::PrepareMicrowire() {
+  MicrowireBus& microwire = protocols_.microwire;
+  ProgrammerLink& link = protocols_.link;
+  uint32_t wait = frame_.device().WriteTime;
+  if (frame_.device().AddressingMode == kAddrProtect) {
+    uint32_t value = microwire.MicrowireProtectRead();
+    if (settings_.ShowDiagnostics != 0) {
+      frame_.boxes().InfoBox(StrFormat(kProtectReadFormat, static_cast<unsigned>(value)));
+    }
+    microwire.SetProtectLine(true);
+    link.Wait100us(wait);
+    microwire.MicrowireCommand(kMicrowireWriteEnable);
+    link.Wait100us(wait);
+    microwire.MicrowireCommand(kMicrowireProtectClear);
+    link.Wait100us(wait);
+    microwire.SetProtectLine(false);
+  }
+  microwire.MicrowireCommand(kMicrowireWriteEnable);
+  link.Wait100us(wait);
+}
+
+int ProgramOperation::DoProgram() {
+  uint32_t pageSize = settings_.PageWriteEnabled != 0 ? frame_.device().PageSize : 1;
+  pageSize = std::max<uint32_t>(pageSize, 1);
+  int result;
+  switch (frame_.device().ProgrammingMode) {
+    case kModeI2c:
+      result = I2cBlockWrite(pageSize);
+      break;
+    case kModeSpi:
+      result = SpiBlockWrite(pageSize);
+      break;
+    case kModeMicrowire:
+      result = MicrowireBlockWrite();
+      break;
+    case kModeSda:
+      result = SdaBlockWrite();
+      break;
+    default:
+      frame_.boxes().InfoBox(kProgramUnknownMode);
+      result = kResultProgramFailed;
+      break;
+  }
+  if (frame_.Aborted()) frame_.boxes().InfoBox(kProgramAborted);
+  return result;
+}
+
+int ProgramOperation::EndOfBlock() const {
+  return frame_.Aborted() ? kResultAborted : kResultOk;
+}
+
+int ProgramOperation::I2cBlockWrite(uint32_t pageSize) {
+  OperationState& state = frame_.state();
+  int result = protocols_.i2c.I2cWriteCycle(state.BlockBuffer.data(), state.BlockLength, pageSize);
+  if (result == kResultWriteFailed) return kResultProgramFailed;
+  return EndOfBlock();
+}
+
+int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
+  OperationState& state = frame_.state();
+  SpiBus& spi = protocols_.spi;
+  MessageBoxes& boxes = frame_.boxes();
+  spi.SpiIdleLines();
+  if (frame_.device().BpFlag != 0) {
+    spi.SpiCommand(kWriteEnable);
+    spi.SpiSelect();
+    spi.SpiWriteByte(kWriteStatus);
+    spi.SpiWriteByte(kUnprotectedStatus);
+    spi.SpiDeselect();
+    if (spi.SpiWaitReady() != 0) {
+      boxes.InfoBox(kStatusRegisterFailed);
+      return kResultProgramFailed;
+    }
+  }
+  uint32_t sent = 0;
+  do {
+    uint32_t first = state.CurrentAddress;
+    uint32_t run = std::min(pageSize - first % pageSize, state.BlockLength - sent);
+    spi.SpiCommand(kWriteEnable);
+    spi.SpiSelect();
+    spi.SpiSendCommandAddress(first, false);
+    for (uint32_t i = 0; i < run; ++i) {
+      spi.SpiWriteByte(state.BlockBuffer[sent++]);
+      ++state.CurrentAddress;
+      frame_.progress().ProgressStep();
+    }
+    spi.SpiDeselect();
+    if (spi.SpiWaitReady() != 0) {
+      boxes.InfoBox(StrFormat(kPageNotWrittenFormat, static_cast<unsigned long>(first)));
+      return kResultProgramFailed;
+    }
+  } while (sent < state.BlockLength && !frame_.Aborted());
+  spi.SpiCommand(kWriteDisable);
+  return EndOfBlock();
+}
+
+// Words are low byte first in the file. A part that is still busy after the write time
+// would ignore the next word, so each word waits for its ready signal.
+int ProgramOperation::MicrowireBlockWrite() {
+  OperationState& state = frame_.state();
+  MicrowireBus& microwire = protocols_.microwire;
+  const uint8_t* data = state.BlockBuffer.data();
+  uint32_t length = state.BlockLength;
+  uint32_t i = 0;
+  do {
+    uint8_t high = i + 1 < length ? data[i + 1] : 0xFF;
+    uint16_t word = static_cast<uint16_t>(data[i] | (high << 8));
+    microwire.MicrowireWriteWord(state.CurrentAddress, word);
+    protocols_.link.Wait100us(frame_.device().WriteTime);
+    if (!microwire.MicrowireReady()) {
+      frame_.boxes().InfoBox(
+          StrFormat(kWordNotWrittenFormat, static_cast<unsigned long>(state.CurrentAddress)));
+      return kResultProgramFailed;
+    }
+    ++state.CurrentAddress;
+    frame_.progress().ProgressStep();
+    i += 2;
+  } while (i < length && !frame_.Aborted());
+  return EndOfBlock();
+}
+
+// The part tells nothing about its write phases; reading the byte back is the only way to
+// know that it took it.
+int ProgramOperation::SdaBlockWrite() {
+  OperationState& state = frame_.state();
+  SdaBus& sda = protocols_.sda;
+  uint32_t i = 0;
+  do {
+    uint32_t address = state.CurrentAddress;
+    sda.SdaWriteByte(address, state.BlockBuffer[i]);
+    if (sda.SdaReadByte(address) != state.BlockBuffer[i]) {
+      frame_.boxes().InfoBox(StrFormat(kPageNotWrittenFormat, static_cast<unsigned long>(address)));
+      return kResultProgramFailed;
+    }
+    ++state.CurrentAddress;
+    frame_.progress().ProgressStep();
+    ++i;
+  } while (i < state.BlockLength && !frame_.Aborted());
+  return EndOfBlock();
+}
+
+}  // namespace pellory
