@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "shell/busy_marker.h"
 #include "shell/messages.h"
 #include "shell/tool.h"
@@ -245,6 +247,135 @@ TEST_F(CommandsTest, ChangedSelectionReloadsTheDescriptor) {
   commands().OnCheckBox(kIdListSpi, false);
   commands().OnCheckBox(kIdSaveBlankCells, true);
   EXPECT_EQ(order, (std::vector<int>{1, 0, 2, 0, 3, 0}));
+}
+
+// The operations of "Brennen", "Prüfen" and "Löschen", recorded with the data file each saw.
+class WritingCommandsTest : public CommandsTest {
+ protected:
+  WritingCommandsTest() {
+    image_ = dir_.File("pelloryrom.tmp");
+    commands().SetProgramFromFile([this] {
+      calls_.push_back("program " + settings().DataFilePath);
+      return programResult_;
+    });
+    commands().SetVerifyFromFile([this](int prompted) {
+      calls_.push_back("verify " + std::to_string(prompted));
+      return 6;
+    });
+    Commands::EraseSteps erase;
+    erase.EraseAt45 = [this] { return Call("at45", 0); };
+    erase.EraseSpi25 = [this] { return Call("spi25", 7); };
+    erase.CreateImage = [this] {
+      dir_.Write("pelloryrom.tmp", "\xFF");
+      return Call("image", imageResult_);
+    };
+    erase.ImagePath = [this] { return image_; };
+    commands().SetErase(erase);
+    settings().DataFilePath = "/data/old.image.hex";
+  }
+  int Call(const std::string& name, int result) {
+    calls_.push_back(name);
+    return result;
+  }
+  void Open(const std::string& path) { ui_.OpenAnswers.push_back(FileDialogResult{path, 2}); }
+
+  std::vector<std::string> calls_;
+  std::string image_;
+  int programResult_ = 0;
+  int imageResult_ = 0;
+};
+
+TEST_F(WritingCommandsTest, BrennenVerifiesOnlyAfterASuccessWithTheOptionOn) {
+  struct Case {
+    int verifyOption;
+    int programResult;
+    Texts calls;
+    int last;
+  } cases[] = {
+      {1, 0, {"program /data/old.image.hex", "verify 0"}, 6},
+      {0, 0, {"program /data/old.image.hex"}, 0},
+      {1, 7, {"program /data/old.image.hex"}, 7},
+  };
+  for (const Case& c : cases) {
+    calls_.clear();
+    settings().VerifyAfterProgram = c.verifyOption;
+    programResult_ = c.programResult;
+    commands().OnCommand(kIdProgram);
+    EXPECT_EQ(calls_, c.calls);
+    EXPECT_EQ(commands().LastResult(), c.last);
+  }
+  commands().OnCommand(kIdVerify);
+  EXPECT_EQ(calls_.back(), "verify 1");
+  EXPECT_FALSE(tool_.shell().IsBusy());
+}
+
+TEST_F(WritingCommandsTest, WithoutADataFileTheOpenDialogComesFirst) {
+  settings().DataFileName.clear();
+  settings().OpenFilterIndex = 3;
+  commands().OnCommand(kIdProgram);  // cancelled: nothing runs, nothing is selected
+  ASSERT_EQ(ui_.DialogRequests.size(), 1u);
+  EXPECT_EQ(ui_.DialogRequests[0].Filter,
+            "*.* Alle Dateien|*.*|*.BIN Binär-Dateien|*.bin|*.HEX Hex-Dateien|*.hex||");
+  EXPECT_EQ(ui_.DialogRequests[0].FilterIndex, 3);
+  EXPECT_TRUE(ui_.DialogRequests[0].MustExist);
+  EXPECT_TRUE(calls_.empty());
+  EXPECT_EQ(selects_, 0);
+  EXPECT_FALSE(ui_.BusyVisible);
+
+  Open("/w/new.bin");
+  commands().OnCommand(kIdVerify);
+  EXPECT_EQ(calls_, Texts{"verify 1"});
+  EXPECT_EQ(settings().DataFileName, "new.bin");
+  EXPECT_EQ(settings().DataDirectory, "/w/");
+  EXPECT_EQ(settings().OpenFilterIndex, 2);
+
+  // In demo mode the dialog still comes before the refusal.
+  settings().DataFileName.clear();
+  tool_.shell().DemoMode() = 1;
+  Open("/w/other.hex");
+  commands().OnCommand(kIdProgram);
+  EXPECT_EQ(settings().DataFileName, "other.hex");
+  EXPECT_EQ(ui_.BoxTexts(), Texts{kDemoModeText});
+  EXPECT_EQ(calls_.size(), 1u);
+}
+
+TEST_F(WritingCommandsTest, ANameWithALineBreakIsRefused) {
+  Open("/w/two\nlines.bin");
+  EXPECT_EQ(commands().ChooseDataFile(), 3);
+  EXPECT_EQ(ui_.BoxTexts(), Texts{kLineBreakInFileName});
+  EXPECT_EQ(settings().DataFileName, "old.image.hex");
+}
+
+TEST_F(WritingCommandsTest, LoeschenByMode) {
+  struct Case {
+    uint8_t mode;
+    int deleteTemp;
+    int imageResult;
+    Texts calls;
+    int last;
+    bool imageLeft;
+  } cases[] = {
+      {kModeAt45, 1, 0, {"at45"}, 0, false},
+      {kModeSpi25, 1, 0, {"spi25"}, 7, false},
+      {kModeI2c, 1, 0, {"image", "program " + image_}, 0, false},
+      {kModeMicrowire, 0, 0, {"image", "program " + image_}, 0, true},
+      {kModeSda, 1, 19, {"image"}, 19, true},
+  };
+  for (const Case& c : cases) {
+    calls_.clear();
+    std::remove(image_.c_str());
+    device_.ProgrammingMode = c.mode;
+    settings().DeleteTempFile = c.deleteTemp;
+    imageResult_ = c.imageResult;
+    commands().OnCommand(kIdErase);
+    EXPECT_EQ(calls_, c.calls) << int{c.mode};
+    EXPECT_EQ(commands().LastResult(), c.last) << int{c.mode};
+    EXPECT_EQ(dir_.Exists("pelloryrom.tmp"), c.imageLeft) << int{c.mode};
+    EXPECT_EQ(settings().DataFilePath, "/data/old.image.hex");
+    EXPECT_FALSE(tool_.shell().IsBusy());
+    EXPECT_EQ(ui_.ProgressPos, 0);
+  }
+  EXPECT_EQ(selects_, 5);
 }
 
 }  // namespace

@@ -1,0 +1,178 @@
+#include "operations/program.h"
+
+#include <gtest/gtest.h>
+
+#include "operations/chip_bench.h"
+#include "operations/messages.h"
+#include "operations/result_codes.h"
+#include "protocols/messages.h"
+#include "sim/microwire_chip.h"
+#include "sim/spi_eeprom_chip.h"
+#include "ui/text_format.h"
+
+namespace pellory {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+DeviceDescriptor With(DeviceDescriptor d, void (*change)(DeviceDescriptor&)) {
+  change(d);
+  return d;
+}
+
+const DeviceDescriptor kI2c = TestPart(kModeI2c, 256, 8);
+const DeviceDescriptor kSpi = TestPart(kModeSpi, 512, 16, kAddrB8);
+const DeviceDescriptor kSpiBp = With(kSpi, [](DeviceDescriptor& d) { d.BpFlag = 1; });
+const DeviceDescriptor kFlash = TestPart(kModeSpi25, 65536, 256);
+const DeviceDescriptor kFlashPe =
+    With(kFlash, [](DeviceDescriptor& d) { d.EraseKind = kErasePage; });
+const DeviceDescriptor kAt45 = TestPart(kModeAt45, 135168, 264);
+const DeviceDescriptor kWords = TestPart(kModeMicrowire, 64, 2, kAddrNumeric);
+const DeviceDescriptor kSda = TestPart(kModeSda, 128);
+
+const std::string kDensity = StrFormat(kAt45DensityFormat, 0x0Cu, 0x08u);
+
+struct Failure {
+  const char* what;
+  DeviceDescriptor part;
+  ChipFaults faults;
+  int result;
+  Texts last;  // the last reports, in order
+};
+
+// A chip that never finishes, answers as another part or keeps a bit at 0: every family
+// ends with its own message and a failure, never with "Keine Fehler".
+TEST(ProgramTest, FailuresOfEveryFamilyEndAsFailures) {
+  const ChipFaults busy{true, false, -1};
+  const ChipFaults wrongId{false, true, -1};
+  const ChipFaults stuck{false, false, 3};
+  const Failure cases[] = {
+      {"I2C busy", kI2c, busy, kResultProgramFailed, {kI2cPollingTimeoutText, kNotProgrammed}},
+      {"SPI busy",
+       kSpi,
+       busy,
+       kResultProgramFailed,
+       {"Page/Byte an Adresse 0x0\nkonnte nicht geschrieben werden.", kNotProgrammed}},
+      {"SPI status busy",
+       kSpiBp,
+       busy,
+       kResultProgramFailed,
+       {kStatusRegisterFailed, kNotProgrammed}},
+      {"flash erase busy", kFlash, busy, kResultProgramFailed, {kEraseFailed}},
+      {"flash identity", kFlash, wrongId, kResultProgramFailed, {"ID 0xEF3011", kCheckIdFailed}},
+      {"page-erase flash busy",
+       kFlashPe,
+       busy,
+       kResultProgramFailed,
+       {"Fehler beim brennen von Page 0"}},
+      {"DataFlash busy", kAt45, busy, kResultProgramFailed, {"Fehler beim brennen von Page 0"}},
+      {"DataFlash compare", kAt45, stuck, kResultProgramFailed, {"Fehler beim brennen von Page 0"}},
+      {"DataFlash density", kAt45, wrongId, kResultProgramFailed, {kDensity}},
+      {"Microwire busy",
+       kWords,
+       busy,
+       kResultProgramFailed,
+       {"Wort an Adresse 0x0\nkonnte nicht geschrieben werden.", kNotProgrammed}},
+      {"SDA busy",
+       kSda,
+       busy,
+       kResultProgramFailed,
+       {"Page/Byte an Adresse 0x0\nkonnte nicht geschrieben werden.", kNotProgrammed}},
+      {"SDA stuck bit",
+       kSda,
+       stuck,
+       kResultProgramFailed,
+       {"Page/Byte an Adresse 0x0\nkonnte nicht geschrieben werden.", kNotProgrammed}},
+      {"unknown mode",
+       TestPart(0, 256),
+       {},
+       kResultProgramFailed,
+       {kProgramUnknownMode, kNotProgrammed}},
+  };
+  for (const Failure& c : cases) {
+    SCOPED_TRACE(c.what);
+    ChipBench b(c.part, c.faults);
+    b.UseFile("data.bin", std::string(100, '\x0F'));
+    EXPECT_EQ(b.ops.program.ProgramFromFile(), c.result);
+    Texts reports = b.Reports();
+    ASSERT_GE(reports.size(), c.last.size());
+    EXPECT_EQ(Texts(reports.end() - c.last.size(), reports.end()), c.last);
+    EXPECT_FALSE(b.programmer.SupplyOn());
+  }
+}
+
+// "Abbrechen" at the first bar step: the block loops end after the page they are in with
+// 5, the page loops with 7, and only "Programmierung abgebrochen !" tells of it.
+TEST(ProgramTest, AbbrechenEndsTheLoops) {
+  struct Case {
+    DeviceDescriptor part;
+    int result;
+    Texts reports;
+    uint32_t written;  // bytes of the file the chip took
+  } cases[] = {
+      {kI2c, kResultAborted, {kProgramAborted, kNotProgrammed}, 8},
+      {kFlash, kResultProgramFailed, {kProgramAborted}, 256},
+      {kAt45, kResultProgramFailed, {kProgramAborted}, 264},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.part.ProgrammingMode);
+    ChipBench b(c.part);
+    std::fill(b.Memory().begin(), b.Memory().end(), 0x00);
+    b.ui.PumpAction = [&b](int) { b.progress.AbortFlag() = 1; };
+    b.UseFile("data.bin", std::string(std::min<uint32_t>(c.part.Size, 4000), '\x5A'));
+    EXPECT_EQ(b.ops.program.ProgramFromFile(), c.result);
+    EXPECT_EQ(b.Reports(), c.reports);
+    std::vector<uint8_t> expected = b.Memory();
+    std::fill(expected.begin(), expected.begin() + c.written, 0x5A);
+    // The flash was erased before the first page.
+    if (c.part.ProgrammingMode == kModeSpi25)
+      std::fill(expected.begin() + 256, expected.end(), 0xFF);
+    EXPECT_EQ(b.Memory(), expected);
+  }
+}
+
+// The preamble lifts what an earlier programming left protected.
+TEST(ProgramTest, ProtectedPartsAreUnprotectedFirst) {
+  const DeviceDescriptor protectedWords = TestPart(kModeMicrowire, 64, 2, kAddrProtect);
+  for (const DeviceDescriptor& part : {kSpiBp, protectedWords}) {
+    ChipBench b(part);
+    b.settings.ShowDiagnostics = 1;
+    if (auto* chip = dynamic_cast<SpiEepromChip*>(b.programmer.socket().chip())) {
+      chip->SetStatusBits(0x0C);
+    } else {
+      dynamic_cast<MicrowireChip*>(b.programmer.socket().chip())->SetProtectRegister(0x10);
+    }
+    std::string data(part.ProgrammingMode == kModeMicrowire ? 128 : 512, '\x00');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+    b.UseFile("data.bin", data);
+    EXPECT_EQ(b.ops.program.ProgramFromFile(), kResultOk);
+    EXPECT_EQ(std::string(b.Memory().begin(), b.Memory().end()), data);
+    Texts expected = {kNoProgramErrors};
+    if (part.ProgrammingMode == kModeMicrowire)
+      expected.insert(expected.begin(), "PRREAD Ergebnis 0x0010");
+    EXPECT_EQ(b.Reports(), expected);
+  }
+}
+
+TEST(ProgramTest, FilesTheDeviceCannotTakeChangeNothing) {
+  struct Case {
+    DeviceDescriptor part;
+    size_t length;
+    const char* report;
+  } cases[] = {
+      {kI2c, 257, kTooMuchData},
+      {kWords, 129, kTooMuchData},  // the odd byte would need word 64
+      {kI2c, 0, kFileEmpty},
+  };
+  for (const Case& c : cases) {
+    ChipBench b(c.part);
+    b.UseFile("data.bin", std::string(c.length, '\x01'));
+    EXPECT_EQ(b.ops.program.ProgramFromFile(), kResultDataFile);
+    // Refused before the prompt, so before the socket was ever powered.
+    EXPECT_EQ(b.ui.BoxTexts(), Texts{c.report});
+    EXPECT_EQ(b.Memory(), std::vector<uint8_t>(b.Memory().size(), 0xFF));
+  }
+}
+
+}  // namespace
+}  // namespace pellory
