@@ -69,6 +69,7 @@ bool RecordReader::NextLine(LineRead& outcome) {
 
 int RecordReader::DetectFileFormat() {
   settings_.FileFormat = FormatUnknown;
+  scanned_.clear();
   if (!OpenInput(settings_.DataFilePath)) {
     ReportFileError(boxes_, settings_);
     return FormatUnknown;
@@ -128,6 +129,9 @@ void RecordReader::PreScan(int format) {
   operation_.DataByteCount = 0;
   for (;;) {
     int result = ReadRecord(format);
+    if (result == RecordData) {
+      scanned_.push_back({operation_.CurrentAddress, operation_.BlockLength});
+    }
     if (result == RecordEnd || result == RecordError) break;
   }
 }

@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/text_line.h"
 #include "link/operation_state.h"
@@ -37,6 +38,12 @@ inline constexpr int RecordData = 0;
 inline constexpr int RecordError = 3;
 inline constexpr int RecordEnd = 11;
 inline constexpr int RecordSkip = 12;
+
+// A data record as the pre-scan met it: the byte address of its first byte, its length.
+struct RecordSpan {
+  uint32_t Address = 0;
+  uint32_t Length = 0;
+};
 
 struct ReaderState {
   uint32_t ExtendedBase = 0;  // added to Intel record addresses (type 02 and 04 records)
@@ -59,6 +66,9 @@ class RecordReader {
   // the reader's messages have been shown. The format is returned even when the pre-scan
   // stopped at an error. The file is closed again.
   int DetectFileFormat();
+  // The data records the last pre-scan found, in file order, up to a record error (none
+  // for a binary file). 8 bytes a record.
+  const std::vector<RecordSpan>& ScannedRecords() const { return scanned_; }
 
   // Opens a file for a pass; false with errno set (a directory fails with EISDIR). Reports
   // nothing: the caller chooses between the two forms of ReportFileError.
@@ -101,6 +111,7 @@ class RecordReader {
   AppSettings& settings_;
   MessageBoxes& boxes_;
   ReaderState state_;
+  std::vector<RecordSpan> scanned_;
   std::FILE* input_ = nullptr;
 };
 

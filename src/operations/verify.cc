@@ -1,6 +1,8 @@
 #include "operations/verify.h"
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 
 #include "formats/data_format.h"
 #include "formats/file_error.h"
@@ -10,6 +12,43 @@
 #include "ui/text_format.h"
 
 namespace pellory {
+
+std::vector<RecordPart> LastingParts(const std::vector<RecordSpan>& records) {
+  std::vector<RecordPart> parts;
+  std::map<uint64_t, uint64_t> covered;  // disjoint [start, end) of the later records
+  for (size_t i = records.size(); i-- > 0;) {
+    uint64_t start = records[i].Address;
+    uint64_t end = start + records[i].Length;
+    auto part = [&](uint64_t from, uint64_t to) {
+      parts.push_back({static_cast<uint32_t>(i), static_cast<uint32_t>(from - start),
+                       static_cast<uint32_t>(to - from)});
+    };
+    uint64_t at = start;
+    auto next = covered.upper_bound(start);
+    if (next != covered.begin()) at = std::max(at, std::prev(next)->second);
+    while (at < end) {
+      if (next == covered.end() || next->first >= end) {
+        part(at, end);
+        break;
+      }
+      if (next->first > at) part(at, next->first);
+      at = std::max(at, next->second);
+      ++next;
+    }
+    // This record's range joins the covered ones, merged with those it touches.
+    auto merge = covered.upper_bound(start);
+    if (merge != covered.begin() && std::prev(merge)->second >= start) --merge;
+    while (merge != covered.end() && merge->first <= end) {
+      start = std::min(start, merge->first);
+      end = std::max(end, merge->second);
+      merge = covered.erase(merge);
+    }
+    covered[start] = end;
+  }
+  std::stable_sort(parts.begin(), parts.end(),
+                   [](const RecordPart& a, const RecordPart& b) { return a.Record < b.Record; });
+  return parts;
+}
 
 bool VerifyOperation::Streaming() const {
   uint8_t mode = frame_.device().ProgrammingMode;
@@ -71,10 +110,9 @@ bool VerifyOperation::HexFits() const {
   return size >= state.DataByteCount && size > state.HighestAddress;
 }
 
-int VerifyOperation::Begin(int prompted, const char* label) {
+int VerifyOperation::Begin(int prompted, const char* label, uint32_t bytes) {
   bool words = frame_.device().ProgrammingMode == kModeMicrowire;
-  uint32_t count = frame_.state().DataByteCount;
-  frame_.progress().ProgressStart(words ? count / 2 : count);
+  frame_.progress().ProgressStart(words ? bytes / 2 : bytes);
   frame_.bus().PowerReset();
   if (prompted != 0 && frame_.VerifyPrompt(label) == kIdCancel) return kCancelled;
   frame_.BeginWork(kVerifyStatus);
@@ -113,7 +151,7 @@ int VerifyOperation::Finish(int result) {
 
 int VerifyOperation::VerifyBinaryFile(uint32_t start, int prompted) {
   OperationState& state = frame_.state();
-  int begun = Begin(prompted, VerifyPromptLabel(FormatBinary));
+  int begun = Begin(prompted, VerifyPromptLabel(FormatBinary), state.DataByteCount);
   if (begun == kCancelled) return kResultOk;
   if (begun != kResultOk) return begun;
   state.CurrentAddress = start;
@@ -131,22 +169,44 @@ int VerifyOperation::VerifyBinaryFile(uint32_t start, int prompted) {
   return Finish(result);
 }
 
+// Where records overlap, the chip holds what the later one wrote: each record is compared
+// only where no later record overwrites it.
 int VerifyOperation::VerifyHexFile(int kind, int prompted) {
   OperationState& state = frame_.state();
-  int begun = Begin(prompted, VerifyPromptLabel(kind));
+  const std::vector<RecordSpan>& records = records_.ScannedRecords();
+  std::vector<RecordPart> parts = LastingParts(records);
+  uint64_t bytes = 0;
+  for (const RecordPart& part : parts) bytes += part.Length;
+  int begun = Begin(prompted, VerifyPromptLabel(kind),
+                    static_cast<uint32_t>(std::min<uint64_t>(bytes, UINT32_MAX)));
   if (begun == kCancelled) return kResultOk;
   if (begun != kResultOk) return begun;
   state.CurrentAddress = 0;
   records_.StartPass();
-  bool words = frame_.device().ProgrammingMode == kModeMicrowire;
   int record;
   int result = kResultOk;
+  size_t index = 0;
+  size_t next = 0;
   do {
     record = records_.ReadRecord(kind);
     if (record != RecordData) continue;
+    // A record the pre-scan did not see (the file changed since) is compared whole.
+    RecordPart whole{static_cast<uint32_t>(index), 0, state.BlockLength};
+    bool scanned = index < records.size();
     uint32_t address = state.CurrentAddress;
-    result = words ? VerifyData(address / 2, state.BlockLength, address % 2)
-                   : VerifyData(address, state.BlockLength);
+    std::vector<uint8_t> data(state.BlockBuffer.begin(),
+                              state.BlockBuffer.begin() + state.BlockLength);
+    while (result != kResultVerifyFailed) {
+      const RecordPart* part = scanned ? (next < parts.size() && parts[next].Record == index
+                                              ? &parts[next++]
+                                              : nullptr)
+                                       : &whole;
+      if (part == nullptr) break;
+      std::memmove(state.BlockBuffer.data(), data.data() + part->Offset, part->Length);
+      result = ComparePart(address + part->Offset, part->Length);
+      if (!scanned) break;
+    }
+    ++index;
   } while (record != RecordEnd && record != RecordError && result != kResultVerifyFailed);
   End();
   if (record == RecordError) {
@@ -154,6 +214,13 @@ int VerifyOperation::VerifyHexFile(int kind, int prompted) {
     return kResultDataFile;
   }
   return Finish(result);
+}
+
+int VerifyOperation::ComparePart(uint32_t address, uint32_t length) {
+  if (frame_.device().ProgrammingMode == kModeMicrowire) {
+    return VerifyData(address / 2, length, address % 2);
+  }
+  return VerifyData(address, length);
 }
 
 int VerifyOperation::VerifyData(uint32_t start, uint32_t length, uint32_t lead) {

@@ -1,7 +1,8 @@
 // Verify ("Prüfen"): compares the selected device with the data file DataFilePath. A
 // binary file is compared block by block from address 0; a hexadecimal file record by
 // record, each record with the cells at its own address (a continuous read of an AT45 or
-// 25-series chip is started anew where a record does not follow the one before). Microwire
+// 25-series chip is started anew where a record does not follow the one before) and only
+// where no later record overwrites it, as in the image the file programs. Microwire
 // records carry byte addresses: byte b is the low (b even) or high (b odd) byte of word
 // b / 2, and only the bytes a file gives are compared.
 //
@@ -14,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "formats/record_reader.h"
 #include "operations/data_file.h"
@@ -21,6 +23,15 @@
 #include "settings/app_settings.h"
 
 namespace pellory {
+
+// The bytes of record Record from Offset on, Length of them, that no later record writes.
+struct RecordPart {
+  uint32_t Record = 0;
+  uint32_t Offset = 0;
+  uint32_t Length = 0;
+};
+// The parts of RECORDS (in file order) that last in the image, ordered by record and offset.
+std::vector<RecordPart> LastingParts(const std::vector<RecordSpan>& records);
 
 class VerifyOperation {
  public:
@@ -43,11 +54,13 @@ class VerifyOperation {
 
  private:
   bool HexFits() const;
-  // The frame up to the work: bar, prompt (when PROMPTED), status, PowerOn and, for AT45
+  // The frame up to the work: bar (for BYTES of the file), prompt (when PROMPTED), status, PowerOn and, for AT45
   // and 25-series chips, the checked start of the continuous read. kResultOk to go on;
   // kCancelled after Cancel; kResultVerifyFailed (socket off, after the check's messages)
   // when the chip is not the selected one.
-  int Begin(int prompted, const char* label);
+  int Begin(int prompted, const char* label, uint32_t bytes);
+  // The BlockBuffer's LENGTH bytes against the chip from byte ADDRESS.
+  int ComparePart(uint32_t address, uint32_t length);
   void End();
   bool Streaming() const;
   int Finish(int result);

@@ -1,0 +1,453 @@
+// pellory-cli program, verify and erase against the simulated programmer, for a device of
+// every programming mode and I2C addressing scheme: the chip file in sim/ after a command
+// must be exactly the image the file asks for. The hexadecimal files are written here by
+// an encoder of this test's own, records out of order, overlapping and with gaps.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+
+namespace pellory {
+namespace {
+
+using Bytes = std::string;
+
+// Families in manufacturers of their own, so that filling the device list of the I2C and
+// SPI parts does not pass the options the flash lines force.
+constexpr char kLibrary[] =
+    ":I2C;Y\n"
+    "24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
+    "24C16;5000;0xA0;5000;2048;16;I;B8;0;0;0;0;0;0;0;0;Y\n"
+    "24C32;10000;0xA0;5000;4096;32;I;A16;0;0;0;0;0;0;0;0;Y\n"
+    "SDA2586;10000;0xA0;5000;1024;8;I;B9;0;0;SIE;0;0;0;0;0;Y\n"
+    "24C512;10000;0xA0;5000;65536;128;I;A16;0;0;0;0;0;0;0;0;Y\n"
+    "NULL;5000;0xA0;5000;0;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
+    ":SPI;Y\n"
+    "25LC040A;5000;0;5000;512;16;S;B8;0;0;0;0;0;0;0;0;Y\n"
+    "25LC160;5000;0;5000;2048;16;S;A16;0;0;0;0;0;0;0;0;Y\n"
+    ":Flash;Y\n"
+    "W25X05CL;3000;0xEF3010;3300;65536;256;SPI25;0;0;2000000;0;JEDEC;SE;0;0;0;Y\n"
+    "M25PE05;3000;0x208010;3300;65536;256;SPI25;0;0;0;0;JEDEC;PE;0;0;0;Y\n"
+    ":DataFlash;Y\n"
+    "AT45DB011;40000;0x0C;3300;512;264;A;9;0;0;0;0;0;0;0;0;Y\n"
+    ":Other;Y\n"
+    "AT93C46;10000;0;5000;64;2;M;0;0;0;0;0;0;0;0;0;Y\n"
+    "SDA2506;10000;10000;5000;128;1;D;0;0;0;0;0;0;0;0;0;Y\n";
+
+enum class Family { kI2c, kSpi, kFlash, kPageFlash, kDataFlash, kWords, kSda };
+
+struct Device {
+  const char* Manufacturer;
+  const char* Name;
+  uint32_t Bytes;  // image size (Microwire: two bytes per word)
+  Family Kind;
+};
+
+const Device kEveryMode[] = {
+    {"I2C", "24C02", 256, Family::kI2c},
+    {"I2C", "24C16", 2048, Family::kI2c},
+    {"I2C", "24C32", 4096, Family::kI2c},
+    {"I2C", "SDA2586", 1024, Family::kI2c},
+    {"SPI", "25LC040A", 512, Family::kSpi},
+    {"SPI", "25LC160", 2048, Family::kSpi},
+    {"Flash", "W25X05CL", 65536, Family::kFlash},
+    {"Flash", "M25PE05", 65536, Family::kPageFlash},
+    {"DataFlash", "AT45DB011", 135168, Family::kDataFlash},
+    {"Other", "AT93C46", 128, Family::kWords},
+    {"Other", "SDA2506", 128, Family::kSda},
+};
+
+const Device kExtra[] = {
+    {"I2C", "24C512", 65536, Family::kI2c},
+    {"I2C", "NULL", 0, Family::kI2c},
+};
+
+const Device& Find(const std::string& name) {
+  for (const Device& d : kEveryMode) {
+    if (name == d.Name) return d;
+  }
+  for (const Device& d : kExtra) {
+    if (name == d.Name) return d;
+  }
+  throw std::invalid_argument(name);
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+std::string Hex(uint32_t value, int digits) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*X", digits, value);
+  return text;
+}
+
+Bytes Pattern(uint32_t size, uint32_t seed) {
+  Bytes data(size, '\0');
+  for (uint32_t i = 0; i < size; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    data[i] = static_cast<char>(seed >> 16);
+  }
+  return data;
+}
+
+// ---- Records, written here independently of the tool's writers.
+
+struct Segment {
+  uint32_t Address;
+  Bytes Data;
+};
+
+std::string DataHex(const Bytes& data) {
+  std::string text;
+  for (char c : data) text += Hex(static_cast<uint8_t>(c), 2);
+  return text;
+}
+
+unsigned ByteSum(uint32_t value, int bytes, const Bytes& data) {
+  unsigned sum = 0;
+  for (int i = 0; i < bytes; ++i) sum += (value >> (8 * i)) & 0xFF;
+  for (char c : data) sum += static_cast<uint8_t>(c);
+  return sum;
+}
+
+std::string Intel(int type, uint32_t address, const Bytes& data) {
+  unsigned sum = ByteSum(address & 0xFFFF, 2, data) + data.size() + type;
+  return ":" + Hex(data.size(), 2) + Hex(address & 0xFFFF, 4) + Hex(type, 2) + DataHex(data) +
+         Hex((0x100 - sum % 256) % 256, 2) + "\n";
+}
+
+std::string Motorola(char type, int addressBytes, uint32_t address, const Bytes& data) {
+  unsigned count = addressBytes + data.size() + 1;
+  unsigned sum = count + ByteSum(address, addressBytes, data);
+  return std::string("S") + type + Hex(count, 2) + Hex(address, 2 * addressBytes) + DataHex(data) +
+         Hex(~sum & 0xFF, 2) + "\n";
+}
+
+// FORMAT as pellory-cli names it; records of at most 16 bytes in the order of SEGMENTS.
+std::string HexFile(const std::string& format, const std::vector<Segment>& segments) {
+  std::string text;
+  if (format[0] == 's') text += "S00600004844521B\n";
+  uint32_t base = UINT32_MAX;
+  for (const Segment& s : segments) {
+    for (size_t at = 0; at < s.Data.size(); at += 16) {
+      Bytes data = s.Data.substr(at, 16);
+      uint32_t address = s.Address + static_cast<uint32_t>(at);
+      if (format == "intel32" && address >> 16 != base) {
+        base = address >> 16;
+        text += Intel(4, 0, {static_cast<char>(base >> 8), static_cast<char>(base)});
+      } else if (format == "mcs86" && address >> 16 != base) {
+        base = address >> 16;
+        uint32_t segment = base << 12;
+        text += Intel(2, 0, {static_cast<char>(segment >> 8), static_cast<char>(segment)});
+      }
+      if (format.starts_with("intel") || format == "mcs86") {
+        text += Intel(0, address, data);
+      } else if (format[0] == 's') {
+        int bytes = format[1] - '0' + 1;
+        text += Motorola(format[1], bytes, address, data);
+      } else if (format == "mos") {
+        unsigned sum = data.size() + ByteSum(address, 2, data);
+        text += ";" + Hex(data.size(), 2) + Hex(address, 4) + DataHex(data) + Hex(sum & 0xFFFF, 4) +
+                "\n";
+      } else {
+        unsigned header = (data.size() + ByteSum(address, 2, {})) & 0xFF;
+        unsigned sum = header + ByteSum(address, 2, data) + data.size();
+        text += "/" + Hex(address, 4) + Hex(data.size(), 2) + Hex(header, 2) + DataHex(data) +
+                Hex(sum & 0xFF, 2) + "\n";
+      }
+    }
+  }
+  if (format.starts_with("intel") || format == "mcs86") text += ":00000001FF\n";
+  if (format == "s1") text += "S9030000FC\n";
+  if (format == "s2") text += "S804000000FB\n";
+  if (format == "s3") text += "S70500000000FA\n";
+  if (format == "mos") text += ";0000000000\n";
+  return text;
+}
+
+const char* const kHexFormats[] = {"intel8", "intel32", "mcs86", "s1", "s2", "s3", "mos", "tek"};
+
+// ---- The fixture
+
+class WriteTest : public testing::Test {
+ protected:
+  WriteTest() {
+    cli_.workdir().Write("SERLIST.CSV", kLibrary);
+    std::filesystem::create_directory(cli_.workdir().File("sim"));
+  }
+  CliRun Run(const Device& d, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--simulate", "-m", d.Manufacturer, "-d", d.Name});
+    return cli_.Run(args);
+  }
+  void SetChip(const Device& d, const Bytes& image) {
+    cli_.workdir().Write(std::string("sim/") + d.Name + ".bin", image);
+  }
+  Bytes Chip(const Device& d) { return cli_.workdir().Read(std::string("sim/") + d.Name + ".bin"); }
+  void Write(const std::string& name, const Bytes& content) { cli_.workdir().Write(name, content); }
+
+  CliRunner cli_;
+};
+
+// What a binary file of LENGTH bytes leaves in a chip that held OLD.
+Bytes AfterBinary(const Device& d, const Bytes& file, const Bytes& old) {
+  Bytes image = old;
+  image.replace(0, file.size(), file);
+  size_t end = file.size();
+  switch (d.Kind) {
+    case Family::kFlash:  // erased first
+      return file + Bytes(d.Bytes - end, '\xFF');
+    case Family::kDataFlash:  // whole pages, the last one completed with 0xFF
+      while (end % 264 != 0) image[end++] = '\xFF';
+      return image;
+    case Family::kWords:  // a word the file ends inside
+      if (end % 2 != 0) image[end] = '\xFF';
+      return image;
+    default:
+      return image;
+  }
+}
+
+class EveryModeWriteTest : public WriteTest, public testing::WithParamInterface<Device> {
+ protected:
+  // Programs FILE into a chip that held OLD with the verify after it (a separate run for
+  // DataFlash, whose library line switches that option off); the chip must hold EXPECTED.
+  void ProgramAndVerify(const std::string& label, const std::string& file, const Bytes& old,
+                        const Bytes& expected, const char* pageWrite) {
+    const Device& d = GetParam();
+    SetChip(d, old);
+    CliRun run = Run(d, {"-y", "--set", "Verify=1", "--set", pageWrite, "program", file});
+    ASSERT_EQ(run.status, 0) << label << run.out << run.err;
+    if (d.Kind == Family::kDataFlash) {
+      EXPECT_TRUE(run.out.ends_with("--- Info ---\nKeine Fehler beim Programmieren !\n")) << label;
+      run = Run(d, {"-y", "verify", file});
+      EXPECT_EQ(run.status, 0) << label << run.out;
+    }
+    EXPECT_TRUE(run.out.ends_with("--- Info ---\nKeine Fehler beim Prüfen !\n"))
+        << label << run.out;
+    EXPECT_EQ(Chip(d), expected) << label;
+  }
+};
+
+TEST_P(EveryModeWriteTest, ProgramFromEveryFormatAndVerify) {
+  const Device& d = GetParam();
+  bool pageWriteMatters = d.Kind == Family::kI2c || d.Kind == Family::kSpi;
+  Bytes old = Pattern(d.Bytes, 1);
+  // Odd, and ending inside a page.
+  Bytes file = Pattern(d.Bytes - d.Bytes / 4 - 3, 2);
+  Write("data.bin", file);
+  for (const char* pageWrite : {"PageWrite=1", "PageWrite=0"}) {
+    if (pageWrite[10] == '0' && !pageWriteMatters) continue;
+    ProgramAndVerify(std::string("bin ") + pageWrite, "data.bin", old, AfterBinary(d, file, old),
+                     pageWrite);
+    for (const char* format : kHexFormats) {
+      bool sixteenBit = format == std::string("intel8") || format == std::string("s1") ||
+                        format == std::string("mos") || format == std::string("tek");
+      uint32_t top = sixteenBit ? std::min<uint32_t>(d.Bytes, 0x10000) : d.Bytes;
+      std::vector<Segment> records = {{top / 2, Pattern(40, 3)},
+                                      {0, Pattern(50, 4)},
+                                      {20, Pattern(10, 5)},
+                                      {top - 7, Pattern(7, 6)}};
+      Bytes expected(d.Bytes, '\xFF');
+      for (const Segment& s : records) expected.replace(s.Address, s.Data.size(), s.Data);
+      Write("data.hex", HexFile(format, records));
+      ProgramAndVerify(std::string(format) + " " + pageWrite, "data.hex", old, expected, pageWrite);
+    }
+  }
+}
+
+TEST_P(EveryModeWriteTest, VerifyShowsDifferencesAndEraseLeavesTheChipBlank) {
+  const Device& d = GetParam();
+  Bytes image = Pattern(d.Bytes, 7);
+  SetChip(d, image);
+  Bytes changed = image;
+  std::vector<uint32_t> at = {2, d.Bytes / 2, d.Bytes - 2};
+  for (uint32_t a : at) changed[a] = static_cast<char>(~changed[a]);
+  Write("changed.bin", changed);
+
+  auto byte = [&](const Bytes& b, uint32_t a) { return static_cast<uint8_t>(b[a]); };
+  std::string first = d.Kind == Family::kWords
+                          ? "Verifyfehler an Adresse 0x00000001\nHEX-Zeile 00000000\nWort 0x" +
+                                Hex(byte(changed, 2) | byte(image, 3) << 8, 4) + "\nGelesen 0x" +
+                                Hex(byte(image, 2) | byte(image, 3) << 8, 4)
+                          : "Verifyfehler an Adresse 0x00000002\nHEX-Zeile 00000000\nByte 0x" +
+                                Hex(byte(changed, 2), 2) + "\nGelesen 0x" + Hex(byte(image, 2), 2);
+  CliRun run = Run(d, {"--answers", "ok,cancel", "verify", "changed.bin"});
+  EXPECT_EQ(run.status, 6) << run.out;
+  EXPECT_TRUE(run.out.ends_with("--- OK/Abbrechen ---\n" + first + "\n>>> Abbrechen\n")) << run.out;
+
+  run = Run(d, {"-y", "verify", "changed.bin"});
+  EXPECT_EQ(run.status, 6);
+  EXPECT_EQ(Count(run.out, "Verifyfehler an Adresse"), 3u);
+  EXPECT_TRUE(run.out.ends_with(
+      "--- Info ---\nBaustein und Datei sind verschieden !\n\nAnzahl der Unterschiede: 3\n"))
+      << run.out;
+  EXPECT_EQ(Chip(d), image);
+
+  run = Run(d, {"-y", "--set", "Verify=1", "erase"});
+  EXPECT_EQ(run.status, 0) << run.out;
+  if (d.Kind == Family::kPageFlash) {
+    // Its page write erases as it writes: "Löschen" asks nothing and changes nothing.
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Chip(d), image);
+    return;
+  }
+  // An erase by programming with the verify option on starts no verify and says nothing.
+  if (d.Kind == Family::kI2c) {
+    EXPECT_TRUE(run.out.ends_with(">>> OK\n")) << run.out;
+  }
+  run = Run(d, {"-y", "blank"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.out.ends_with("--- Info ---\nBaustein ist leer\n")) << run.out;
+  EXPECT_FALSE(cli_.workdir().Exists("pelloryrom.tmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, EveryModeWriteTest, testing::ValuesIn(kEveryMode),
+                         [](const testing::TestParamInfo<Device>& info) {
+                           return std::string(info.param.Name);
+                         });
+
+struct Edge {
+  const char* what;
+  const char* device;
+  std::vector<std::string> args;
+  Bytes file;  // written as f.bin, or f.hex when it starts with ':'
+  int status;
+  std::string out;  // what standard output ends with
+  int chip;         // afterwards: kUntouched, kHoldsTheFile or kAnything
+};
+constexpr int kUntouched = 0;
+constexpr int kHoldsTheFile = 1;
+constexpr int kAnything = 2;
+
+const std::string kTooMuch = "--- Info ---\nZuviele Daten für diesen Baustein !\n";
+const std::string kNotProgrammed = "--- Info ---\nBaustein wurde nicht programmiert !\n";
+const std::string kPage0 = "--- Info ---\nFehler beim brennen von Page 0\n";
+
+TEST_F(WriteTest, EdgesAndFaults) {
+  const std::string busy = "chip-busy";
+  const Edge cases[] = {
+      {"exactly the size",
+       "24C02",
+       {"--set", "Verify=0"},
+       Pattern(256, 9),
+       0,
+       "--- Info ---\nKeine Fehler beim Programmieren !\n",
+       kHoldsTheFile},
+      {"one byte more", "24C02", {}, Pattern(257, 9), 3, kTooMuch, kUntouched},
+      {"one block of 64 KiB, no read after it",
+       "24C512",
+       {"--set", "Verify=0"},
+       Pattern(65536, 9),
+       0,
+       "--- Info ---\nKeine Fehler beim Programmieren !\n",
+       kHoldsTheFile},
+      {"an Intel 32 base beyond the device",
+       "24C02",
+       {},
+       ":02000004000FEB\n:00000001FF\n",
+       3,
+       kTooMuch,
+       kUntouched},
+      {"a device of size 0", "NULL", {}, Bytes(1, 'x'), 3, kTooMuch, kUntouched},
+      {"DataFlash compare",
+       "AT45DB011",
+       {"--fault", "stuck-bit=3"},
+       Bytes(600, '\xFF'),
+       7,
+       kPage0,
+       kAnything},
+      {"I2C busy", "24C02", {"--fault", busy}, Pattern(20, 9), 7, kNotProgrammed, kUntouched},
+      {"SPI busy", "25LC040A", {"--fault", busy}, Pattern(20, 9), 7, kNotProgrammed, kUntouched},
+      {"flash busy",
+       "W25X05CL",
+       {"--fault", busy},
+       Pattern(20, 9),
+       7,
+       "--- Info ---\nLöschen fehlgeschlagen\n",
+       kUntouched},
+      {"page-erase flash busy",
+       "M25PE05",
+       {"--fault", busy},
+       Pattern(20, 9),
+       7,
+       kPage0,
+       kUntouched},
+      {"DataFlash busy", "AT45DB011", {"--fault", busy}, Pattern(20, 9), 7, kPage0, kUntouched},
+      {"Microwire busy",
+       "AT93C46",
+       {"--fault", busy},
+       Pattern(20, 9),
+       7,
+       kNotProgrammed,
+       kUntouched},
+      {"SDA busy", "SDA2506", {"--fault", busy}, Pattern(20, 9), 7, kNotProgrammed, kUntouched},
+  };
+  for (const Edge& c : cases) {
+    const Device& d = Find(c.device);
+    Bytes old = Pattern(d.Bytes, 8);
+    SetChip(d, old);
+    std::string name = c.file[0] == ':' ? "f.hex" : "f.bin";
+    Write(name, c.file);
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-y", "program", name});
+    CliRun run = Run(d, args);
+    EXPECT_EQ(run.status, c.status) << c.what << run.out;
+    EXPECT_TRUE(run.out.ends_with(c.out)) << c.what << run.out;
+    // A file refused for its size is refused before the prompt.
+    if (c.out == kTooMuch) {
+      EXPECT_EQ(run.out, kTooMuch) << c.what;
+    }
+    if (c.chip != kAnything) {
+      EXPECT_TRUE(Chip(d) == (c.chip == kHoldsTheFile ? c.file : old)) << c.what;
+    }
+  }
+  CliRun run = Run(Find("NULL"), {"-y", "erase"});
+  EXPECT_EQ(run.status, 3);
+}
+
+TEST_F(WriteTest, TheBufferFileBesideTheSettings) {
+  const Device& d = Find("24C02");
+  Write("f.hex", ":0400100001020304E2\n:00000001FF\n");
+  Bytes image(256, '\xFF');
+  image.replace(16, 4, "\x01\x02\x03\x04");
+  ASSERT_EQ(Run(d, {"-y", "--set", "DeleteTemp=0", "program", "f.hex"}).status, 0);
+  EXPECT_EQ(cli_.workdir().Read("pelloryrom.tmp"), image);
+  ASSERT_EQ(Run(d, {"-y", "program", "f.hex"}).status, 0);
+  EXPECT_FALSE(cli_.workdir().Exists("pelloryrom.tmp"));
+  EXPECT_EQ(Chip(d), image);
+
+  // A buffer file that cannot be made (here: a folder has its name) stops both the
+  // programming of a hexadecimal file and the erase by programming.
+  std::filesystem::create_directory(cli_.workdir().File("pelloryrom.tmp"));
+  const std::string report =
+      "--- Hinweis ---\nFehler beim Öffnen der Datei\n\n" + cli_.workdir().File("pelloryrom.tmp");
+  for (const char* command : {"program", "erase"}) {
+    std::vector<std::string> args = {"-y", command};
+    if (command[0] == 'p') args.push_back("f.hex");
+    CliRun run = Run(d, args);
+    EXPECT_EQ(run.status, 19) << command;
+    EXPECT_EQ(run.out.rfind(report, 0), 0u) << command << run.out;
+    EXPECT_EQ(Count(run.out, "---\n"), 1u) << command << run.out;
+  }
+  EXPECT_EQ(Chip(d), image);
+}
+
+TEST_F(WriteTest, ANameWithALineBreakIsRefused) {
+  Write("a\nb.bin", "x");
+  CliRun run = Run(Find("24C02"), {"-y", "program", "a\nb.bin"});
+  EXPECT_EQ(run.status, 64);
+  EXPECT_EQ(run.out,
+            "--- Info ---\nDer Dateiname enthält einen Zeilenumbruch !\n\nSolche Namen können "
+            "nicht gespeichert werden.\nBitte die Datei umbenennen oder eine andere wählen.\n");
+}
+
+}  // namespace
+}  // namespace pellory
