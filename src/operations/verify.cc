@@ -197,11 +197,11 @@ int VerifyOperation::VerifyHexFile(int kind, int prompted) {
     std::vector<uint8_t> data(state.BlockBuffer.begin(),
                               state.BlockBuffer.begin() + state.BlockLength);
     while (result != kResultVerifyFailed) {
-      const RecordPart* part = scanned ? (next < parts.size() && parts[next].Record == index
-                                              ? &parts[next++]
-                                              : nullptr)
-                                       : &whole;
-      if (part == nullptr) break;
+      const RecordPart* part = &whole;
+      if (scanned) {
+        if (next == parts.size() || parts[next].Record != index) break;
+        part = &parts[next++];
+      }
       std::memmove(state.BlockBuffer.data(), data.data() + part->Offset, part->Length);
       result = ComparePart(address + part->Offset, part->Length);
       if (!scanned) break;

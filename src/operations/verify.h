@@ -54,10 +54,10 @@ class VerifyOperation {
 
  private:
   bool HexFits() const;
-  // The frame up to the work: bar (for BYTES of the file), prompt (when PROMPTED), status, PowerOn and, for AT45
-  // and 25-series chips, the checked start of the continuous read. kResultOk to go on;
-  // kCancelled after Cancel; kResultVerifyFailed (socket off, after the check's messages)
-  // when the chip is not the selected one.
+  // The frame up to the work: bar (for BYTES of the file), prompt (when PROMPTED), status, PowerOn
+  // and, for AT45 and 25-series chips, the checked start of the continuous read. kResultOk to go
+  // on; kCancelled after Cancel; kResultVerifyFailed (socket off, after the check's messages) when
+  // the chip is not the selected one.
   int Begin(int prompted, const char* label, uint32_t bytes);
   // The BlockBuffer's LENGTH bytes against the chip from byte ADDRESS.
   int ComparePart(uint32_t address, uint32_t length);

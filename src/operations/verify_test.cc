@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "operations/chip_bench.h"
 #include "operations/messages.h"
 #include "operations/result_codes.h"
@@ -148,6 +150,27 @@ TEST(VerifyTest, FilesThatCannotFitAreRefusedWithTheirMessage) {
     b.UseFile("data", c.file);
     b.ops.verify.VerifyFromFile(0);
     EXPECT_EQ(b.Reports(), Texts{c.report});
+  }
+}
+
+// What the chip keeps of each record: later records win where they overlap.
+TEST(VerifyTest, LastingPartsOfOverlappingRecords) {
+  struct Case {
+    std::vector<RecordSpan> records;
+    std::vector<std::array<uint32_t, 3>> parts;  // record, offset, length
+  } cases[] = {
+      {{{0, 16}, {16, 16}}, {{0, 0, 16}, {1, 0, 16}}},
+      {{{0, 50}, {20, 10}}, {{0, 0, 20}, {0, 30, 20}, {1, 0, 10}}},
+      {{{20, 10}, {0, 50}}, {{1, 0, 50}}},
+      {{{10, 10}, {0, 12}, {18, 10}}, {{0, 2, 6}, {1, 0, 12}, {2, 0, 10}}},
+      {{{0, 8}, {100, 8}, {4, 100}}, {{0, 0, 4}, {1, 4, 4}, {2, 0, 100}}},
+      {{{0xFFFFFFF0, 16}, {0xFFFFFFF8, 4}}, {{0, 0, 8}, {0, 12, 4}, {1, 0, 4}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::array<uint32_t, 3>> parts;
+    for (const RecordPart& p : LastingParts(c.records))
+      parts.push_back({p.Record, p.Offset, p.Length});
+    EXPECT_EQ(parts, c.parts);
   }
 }
 

@@ -18,26 +18,27 @@ namespace {
 using Bytes = std::string;
 
 // Families in manufacturers of their own, so that filling the device list of the I2C and
-// SPI parts does not pass the options the flash lines force.
+// SPI parts does not pass the options the flash lines force. Write and erase times are
+// those of fast parts, which keeps the many runs short.
 constexpr char kLibrary[] =
     ":I2C;Y\n"
-    "24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
-    "24C16;5000;0xA0;5000;2048;16;I;B8;0;0;0;0;0;0;0;0;Y\n"
-    "24C32;10000;0xA0;5000;4096;32;I;A16;0;0;0;0;0;0;0;0;Y\n"
-    "SDA2586;10000;0xA0;5000;1024;8;I;B9;0;0;SIE;0;0;0;0;0;Y\n"
-    "24C512;10000;0xA0;5000;65536;128;I;A16;0;0;0;0;0;0;0;0;Y\n"
-    "NULL;5000;0xA0;5000;0;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
+    "24C02;1000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
+    "24C16;1000;0xA0;5000;2048;16;I;B8;0;0;0;0;0;0;0;0;Y\n"
+    "24C32;1000;0xA0;5000;4096;32;I;A16;0;0;0;0;0;0;0;0;Y\n"
+    "SDA2586;1000;0xA0;5000;1024;8;I;B9;0;0;SIE;0;0;0;0;0;Y\n"
+    "24C512;1000;0xA0;5000;65536;128;I;A16;0;0;0;0;0;0;0;0;Y\n"
+    "NULL;1000;0xA0;5000;0;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
     ":SPI;Y\n"
-    "25LC040A;5000;0;5000;512;16;S;B8;0;0;0;0;0;0;0;0;Y\n"
-    "25LC160;5000;0;5000;2048;16;S;A16;0;0;0;0;0;0;0;0;Y\n"
+    "25LC040A;1000;0;5000;512;16;S;B8;0;0;0;0;0;0;0;0;Y\n"
+    "25LC160;1000;0;5000;2048;16;S;A16;0;0;0;0;0;0;0;0;Y\n"
     ":Flash;Y\n"
-    "W25X05CL;3000;0xEF3010;3300;65536;256;SPI25;0;0;2000000;0;JEDEC;SE;0;0;0;Y\n"
-    "M25PE05;3000;0x208010;3300;65536;256;SPI25;0;0;0;0;JEDEC;PE;0;0;0;Y\n"
+    "W25X05CL;1000;0xEF3010;3300;65536;256;SPI25;0;0;200000;0;JEDEC;SE;0;0;0;Y\n"
+    "M25PE05;1000;0x208010;3300;65536;256;SPI25;0;0;0;0;JEDEC;PE;0;0;0;Y\n"
     ":DataFlash;Y\n"
-    "AT45DB011;40000;0x0C;3300;512;264;A;9;0;0;0;0;0;0;0;0;Y\n"
+    "AT45DB011;2000;0x0C;3300;512;264;A;9;0;0;0;0;0;0;0;0;Y\n"
     ":Other;Y\n"
-    "AT93C46;10000;0;5000;64;2;M;0;0;0;0;0;0;0;0;0;Y\n"
-    "SDA2506;10000;10000;5000;128;1;D;0;0;0;0;0;0;0;0;0;Y\n";
+    "AT93C46;1000;0;5000;64;2;M;0;0;0;0;0;0;0;0;0;Y\n"
+    "SDA2506;1000;1000;5000;128;1;D;0;0;0;0;0;0;0;0;0;Y\n";
 
 enum class Family { kI2c, kSpi, kFlash, kPageFlash, kDataFlash, kWords, kSda };
 

@@ -15,6 +15,8 @@
 #include "shell/qt/qt_test_support.h"
 #include "shell/qt/qt_ui.h"
 #include "shell/tool.h"
+#include "sim/chip_model.h"
+#include "sim/simulated_programmer.h"
 #include "ui/control_ids.h"
 #include "ui/temp_dir.h"
 
@@ -400,6 +402,66 @@ TEST_F(MainWindowTest, PrefsOpensTheSettingsDialogModally) {
   Find<QPushButton>(kIdPrefs)->click();
   EXPECT_TRUE(seen);
   EXPECT_EQ(tool_.settings().TimeoutCount, 20000u);
+}
+
+// The window's buttons on the simulated programmer: "Brennen" programs and verifies the
+// chosen file, "Löschen" leaves the chip blank, with every question answered OK.
+class WindowOnTheSimulatorTest : public testing::Test {
+ protected:
+  WindowOnTheSimulatorTest()
+      : cwd_(dir_.path()),
+        programmer_(SimOptions{}),
+        tool_(ui_, Options()),
+        window_(tool_.shell(), tool_.commands()) {
+    ui_.SetMainWindow(&window_);
+    ui_.hooks().AnswerBox = [this](BoxKind, const std::string& text) {
+      boxes_.push_back(text);
+      return kIdOk;
+    };
+    dir_.Write("SERLIST.CSV", ":Atmel;Y\nAT24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n");
+  }
+  ToolOptions Options() {
+    ToolOptions options;
+    options.MarkerDirectory = dir_.path();
+    options.KeepPriority = true;
+    options.Port = &programmer_;
+    return options;
+  }
+
+  TempDir dir_;
+  ScopedWorkingDirectory cwd_;
+  SimulatedProgrammer programmer_;
+  QtUi ui_;
+  Tool tool_;
+  MainWindow window_;
+  std::vector<std::string> boxes_;
+};
+
+TEST_F(WindowOnTheSimulatorTest, BrennenThenLoeschen) {
+  QRect outer = window_.frameGeometry();
+  tool_.Start(outer.width(), outer.height());
+  window_.show();
+  programmer_.socket().Insert(MakeChipModel(tool_.descriptor(), {}), programmer_.NowUs());
+  std::string data = "Pellory im Fenster";
+  dir_.Write("daten.bin", data);
+  tool_.settings().DataFilePath = dir_.File("daten.bin");
+  tool_.settings().DataFileName = "daten.bin";
+  tool_.settings().VerifyAfterProgram = 1;
+
+  window_.findChild<QPushButton*>(QString::number(kIdProgram))->click();
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_EQ(boxes_.back(), "Keine Fehler beim Prüfen !");
+  std::vector<uint8_t>& memory = programmer_.socket().chip()->Memory();
+  EXPECT_EQ(std::string(memory.begin(), memory.begin() + data.size()), data);
+  EXPECT_FALSE(window_.findChild<QPushButton*>(QString::number(kIdAbort))->isEnabled());
+  EXPECT_TRUE(window_.findChild<QPushButton*>(QString::number(kIdProgram))->isEnabled());
+  EXPECT_EQ(window_.findChild<QLabel*>(QString::number(kIdStatusLine))->text(),
+            "Warte auf Eingaben");
+
+  window_.findChild<QPushButton*>(QString::number(kIdErase))->click();
+  EXPECT_EQ(memory, std::vector<uint8_t>(256, 0xFF));
+  EXPECT_FALSE(dir_.Exists("pelloryrom.tmp"));
+  EXPECT_FALSE(tool_.shell().IsBusy());
 }
 
 }  // namespace
