@@ -11,6 +11,9 @@ namespace pellory {
 bool DataFile::Open(const std::string& path) {
   Close();
   readFailed_ = false;
+  ended_ = false;
+  read_ = 0;
+  length_ = 0;
   std::error_code ignored;
   if (std::filesystem::is_directory(path, ignored)) {
     errno = EISDIR;
@@ -19,14 +22,12 @@ bool DataFile::Open(const std::string& path) {
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) return false;
   path_ = path;
-  return true;
-}
-
-uint64_t DataFile::Length() {
-  if (file_ == nullptr || std::fseek(file_, 0, SEEK_END) != 0) return 0;
-  long length = std::ftell(file_);
+  if (std::fseek(file_, 0, SEEK_END) == 0) {
+    long length = std::ftell(file_);
+    length_ = length > 0 ? static_cast<uint64_t>(length) : 0;
+  }
   std::rewind(file_);
-  return length > 0 ? static_cast<uint64_t>(length) : 0;
+  return true;
 }
 
 int DataFile::ReadNextBlock(uint32_t n) {
@@ -36,6 +37,7 @@ int DataFile::ReadNextBlock(uint32_t n) {
   errno = 0;
   size_t got = std::fread(state_.BlockBuffer.data(), 1, n, file_);
   state_.BlockLength = static_cast<uint32_t>(got);
+  read_ += got;
   // A short block that ends in a read error is no last block: what follows it is missing.
   if (std::ferror(file_)) {
     int error = errno;
@@ -43,6 +45,7 @@ int DataFile::ReadNextBlock(uint32_t n) {
     if (error > 0) ReportFileError(boxes_, path_, error);
     return kResultDataFile;
   }
+  if (got == 0) ended_ = true;
   return got > 0 ? kResultOk : kResultDataFile;
 }
 

@@ -32,10 +32,13 @@ class DataFile {
   // Opens PATH for reading in binary mode, at its start; false with errno set (a
   // directory fails with EISDIR). Reports nothing.
   bool Open(const std::string& path);
-  // The length of the open file in bytes.
-  uint64_t Length();
+  // The length of the open file in bytes, as it was when opened.
+  uint64_t Length() const { return length_; }
   int ReadNextBlock(uint32_t n);
   bool ReadFailed() const { return readFailed_; }
+  // True when the file ended before the length it had when it was opened (it was cut
+  // while in use): what is missing was never programmed.
+  bool EndedEarly() const { return ended_ && read_ < length_; }
   void CloseDataFile();
 
  private:
@@ -48,6 +51,9 @@ class DataFile {
   std::FILE* file_ = nullptr;
   std::string path_;
   bool readFailed_ = false;
+  bool ended_ = false;
+  uint64_t read_ = 0;
+  uint64_t length_ = 0;
 };
 
 }  // namespace pellory

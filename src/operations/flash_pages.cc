@@ -45,7 +45,10 @@ int FlashPages::Finish(int error, uint32_t failedPage) {
     boxes.InfoBox(StrFormat(kPageFailedFormat, static_cast<long>(failedPage)));
     return kResultProgramFailed;
   }
-  if (data_.ReadFailed()) return kResultDataFile;
+  if (data_.ReadFailed() || data_.EndedEarly()) {
+    boxes.InfoBox(kNotProgrammed);
+    return kResultDataFile;
+  }
   // A cancelled run (or one a link timeout ended) is not a run without errors.
   if (frame_.Aborted()) {
     boxes.InfoBox(kProgramAborted);

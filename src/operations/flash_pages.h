@@ -11,8 +11,8 @@
 // Results: kResultOk; kResultProgramFailed after the prompt was cancelled, a failed
 // identity or density check, a page error ("Fehler beim brennen von Page %ld" with the
 // failing page, from 0), or "Abbrechen" (only "Programmierung abgebrochen !" then);
-// kResultDataFile when the data file could not be read (reported by the read). Pages
-// written before a failure stay written.
+// kResultDataFile, after "Baustein wurde nicht programmiert !", when the data file could
+// not be read or was cut short while in use. Pages written before a failure stay written.
 #pragma once
 
 #include "operations/chip_protocols.h"

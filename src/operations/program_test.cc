@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "operations/chip_bench.h"
 #include "operations/messages.h"
 #include "operations/result_codes.h"
@@ -172,6 +174,15 @@ TEST(ProgramTest, FilesTheDeviceCannotTakeChangeNothing) {
     EXPECT_EQ(b.ui.BoxTexts(), Texts{c.report});
     EXPECT_EQ(b.Memory(), std::vector<uint8_t>(b.Memory().size(), 0xFF));
   }
+}
+
+// A binary file cut while the page loop reads it: what is missing was never programmed.
+TEST(ProgramTest, AFileCutWhileInUseIsNoSuccess) {
+  ChipBench b(kAt45);
+  b.UseFile("data.bin", std::string(20000, '\x11'));
+  b.ui.PumpAction = [&b](int) { std::filesystem::resize_file(b.settings.DataFilePath, 300); };
+  EXPECT_EQ(b.ops.program.ProgramFromFile(), kResultDataFile);
+  EXPECT_EQ(b.Reports(), Texts{kNotProgrammed});
 }
 
 }  // namespace

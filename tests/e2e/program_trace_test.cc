@@ -22,6 +22,7 @@ constexpr char kLibrary[] =
     "24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
     ":Flash;Y\n"
     "W25X05CL;3000;0xEF3010;3300;65536;256;SPI25;0;0;20000;0;JEDEC;SE;0;0;0;Y\n"
+    "M25PE05;3000;0x208010;3300;65536;256;SPI25;0;0;0;0;JEDEC;PE;0;0;0;Y\n"
     "AT45DB011;40000;0x0C;3300;512;264;A;9;0;0;0;0;0;0;0;0;Y\n";
 
 // The start-up's self-test drives all socket lines at once (the socket is off), which a
@@ -148,6 +149,14 @@ TEST_F(ProgramTraceTest, FlashEraseThenPagePrograms) {
   EXPECT_EQ(transfers[3], "02 00 00 00 " + Hex(file.substr(0, 256)));
   EXPECT_EQ(transfers[4], "06");
   EXPECT_EQ(transfers[5], "02 00 01 00 " + Hex(file.substr(256)));
+}
+
+// A part with page erase only is not erased: its pages are written with 0x0A.
+TEST_F(ProgramTraceTest, PageEraseFlashWritesWith0A) {
+  std::string file(300, '\x69');
+  Lines transfers = SpiTransfers(Program("M25PE05", file, {}), {"9F", "05", "03"});
+  EXPECT_EQ(transfers, (Lines{"06", "0A 00 00 00 " + Hex(file.substr(0, 256)), "06",
+                              "0A 00 01 00 " + Hex(file.substr(256))}));
 }
 
 // Every page: 0x82 with the whole page (the last completed with 0xFF), then the 0x60

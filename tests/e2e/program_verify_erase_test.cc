@@ -34,6 +34,7 @@ constexpr char kLibrary[] =
     ":Flash;Y\n"
     "W25X05CL;1000;0xEF3010;3300;65536;256;SPI25;0;0;200000;0;JEDEC;SE;0;0;0;Y\n"
     "M25PE05;1000;0x208010;3300;65536;256;SPI25;0;0;0;0;JEDEC;PE;0;0;0;Y\n"
+    "W25X10CL;1000;0x10;3300;131072;256;SPI25;0;0;200000;0;DEV;SE;0;0;0;Y\n"
     ":DataFlash;Y\n"
     "AT45DB011;2000;0x0C;3300;512;264;A;9;0;0;0;0;0;0;0;0;Y\n"
     ":Other;Y\n"
@@ -66,6 +67,7 @@ const Device kEveryMode[] = {
 const Device kExtra[] = {
     {"I2C", "24C512", 65536, Family::kI2c},
     {"I2C", "NULL", 0, Family::kI2c},
+    {"Flash", "W25X10CL", 131072, Family::kFlash},
 };
 
 const Device& Find(const std::string& name) {
@@ -349,6 +351,13 @@ TEST_F(WriteTest, EdgesAndFaults) {
        Pattern(65536, 9),
        0,
        "--- Info ---\nKeine Fehler beim Programmieren !\n",
+       kHoldsTheFile},
+      {"two blocks of 64 KiB verified",
+       "W25X10CL",
+       {},
+       Pattern(131072, 9),
+       0,
+       "--- Info ---\nKeine Fehler beim Prüfen !\n",
        kHoldsTheFile},
       {"an Intel 32 base beyond the device",
        "24C02",
