@@ -48,49 +48,25 @@ TEST(ProgramTest, FailuresOfEveryFamilyEndAsFailures) {
   const ChipFaults busy{true, false, -1};
   const ChipFaults wrongId{false, true, -1};
   const ChipFaults stuck{false, false, 3};
+  const std::string spiPage = "Page/Byte an Adresse 0x0\nkonnte nicht geschrieben werden.";
+  // clang-format off
   const Failure cases[] = {
       {"I2C busy", kI2c, busy, kResultProgramFailed, {kI2cPollingTimeoutText, kNotProgrammed}},
-      {"SPI busy",
-       kSpi,
-       busy,
-       kResultProgramFailed,
-       {"Page/Byte an Adresse 0x0\nkonnte nicht geschrieben werden.", kNotProgrammed}},
-      {"SPI status busy",
-       kSpiBp,
-       busy,
-       kResultProgramFailed,
-       {kStatusRegisterFailed, kNotProgrammed}},
+      {"SPI busy", kSpi, busy, kResultProgramFailed, {spiPage, kNotProgrammed}},
+      {"SPI status busy", kSpiBp, busy, kResultProgramFailed, {kStatusRegisterFailed, kNotProgrammed}},
       {"flash erase busy", kFlash, busy, kResultProgramFailed, {kEraseFailed}},
       {"flash identity", kFlash, wrongId, kResultProgramFailed, {"ID 0xEF3011", kCheckIdFailed}},
-      {"page-erase flash busy",
-       kFlashPe,
-       busy,
-       kResultProgramFailed,
-       {"Fehler beim brennen von Page 0"}},
+      {"page-erase flash busy", kFlashPe, busy, kResultProgramFailed, {"Fehler beim brennen von Page 0"}},
       {"DataFlash busy", kAt45, busy, kResultProgramFailed, {"Fehler beim brennen von Page 0"}},
       {"DataFlash compare", kAt45, stuck, kResultProgramFailed, {"Fehler beim brennen von Page 0"}},
       {"DataFlash density", kAt45, wrongId, kResultProgramFailed, {kDensity}},
-      {"Microwire busy",
-       kWords,
-       busy,
-       kResultProgramFailed,
+      {"Microwire busy", kWords, busy, kResultProgramFailed,
        {"Wort an Adresse 0x0\nkonnte nicht geschrieben werden.", kNotProgrammed}},
-      {"SDA busy",
-       kSda,
-       busy,
-       kResultProgramFailed,
-       {"Page/Byte an Adresse 0x0\nkonnte nicht geschrieben werden.", kNotProgrammed}},
-      {"SDA stuck bit",
-       kSda,
-       stuck,
-       kResultProgramFailed,
-       {"Page/Byte an Adresse 0x0\nkonnte nicht geschrieben werden.", kNotProgrammed}},
-      {"unknown mode",
-       TestPart(0, 256),
-       {},
-       kResultProgramFailed,
-       {kProgramUnknownMode, kNotProgrammed}},
+      {"SDA busy", kSda, busy, kResultProgramFailed, {spiPage, kNotProgrammed}},
+      {"SDA stuck bit", kSda, stuck, kResultProgramFailed, {spiPage, kNotProgrammed}},
+      {"unknown mode", TestPart(0, 256), {}, kResultProgramFailed, {kProgramUnknownMode, kNotProgrammed}},
   };
+  // clang-format on
   for (const Failure& c : cases) {
     SCOPED_TRACE(c.what);
     ChipBench b(c.part, c.faults);
@@ -153,26 +129,6 @@ TEST(ProgramTest, ProtectedPartsAreUnprotectedFirst) {
     if (part.ProgrammingMode == kModeMicrowire)
       expected.insert(expected.begin(), "PRREAD Ergebnis 0x0010");
     EXPECT_EQ(b.Reports(), expected);
-  }
-}
-
-TEST(ProgramTest, FilesTheDeviceCannotTakeChangeNothing) {
-  struct Case {
-    DeviceDescriptor part;
-    size_t length;
-    const char* report;
-  } cases[] = {
-      {kI2c, 257, kTooMuchData},
-      {kWords, 129, kTooMuchData},  // the odd byte would need word 64
-      {kI2c, 0, kFileEmpty},
-  };
-  for (const Case& c : cases) {
-    ChipBench b(c.part);
-    b.UseFile("data.bin", std::string(c.length, '\x01'));
-    EXPECT_EQ(b.ops.program.ProgramFromFile(), kResultDataFile);
-    // Refused before the prompt, so before the socket was ever powered.
-    EXPECT_EQ(b.ui.BoxTexts(), Texts{c.report});
-    EXPECT_EQ(b.Memory(), std::vector<uint8_t>(b.Memory().size(), 0xFF));
   }
 }
 

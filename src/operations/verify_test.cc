@@ -132,27 +132,6 @@ TEST(VerifyTest, NoComparisonIsNoSuccess) {
   }
 }
 
-TEST(VerifyTest, FilesThatCannotFitAreRefusedWithTheirMessage) {
-  struct Case {
-    DeviceDescriptor part;
-    std::string file;
-    const char* report;
-  } cases[] = {
-      {kI2c, std::string(257, '\x01'), kTooMuchData},
-      {kI2c, Ihex(0, 0xFF, {1, 2}) + kEnd, kTooMuchHexData},
-      {kWords, Ihex(0, 0x7F, {1}) + kEnd, kNoVerifyErrors},  // byte 127 is word 63
-      {kWords, Ihex(0, 0x80, {1}) + kEnd, kTooMuchHexData},
-      {kI2c, "", kFileEmpty},
-  };
-  for (const Case& c : cases) {
-    ChipBench b(c.part);
-    b.Memory()[0x3F * 2 + 1] = 0x01;
-    b.UseFile("data", c.file);
-    b.ops.verify.VerifyFromFile(0);
-    EXPECT_EQ(b.Reports(), Texts{c.report});
-  }
-}
-
 // What the chip keeps of each record: later records win where they overlap.
 TEST(VerifyTest, LastingPartsOfOverlappingRecords) {
   struct Case {

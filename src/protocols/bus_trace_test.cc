@@ -12,35 +12,13 @@
 #include "protocols/i2c_bus.h"
 #include "protocols/microwire_bus.h"
 #include "protocols/spi_bus.h"
+#include "sim/sigrok_decode.h"
 #include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {
 
 using testing_protocols::DeviceBench;
-
-bool HaveSigrok() {
-  return std::system("sigrok-cli --version > /dev/null 2>&1") == 0;
-}
-
-// The annotation lines of DECODER for the trace in PATH, without the "name-1: " prefix.
-std::vector<std::string> Decode(const std::string& path, const std::string& decoder,
-                                const std::string& annotations) {
-  std::string command =
-      "sigrok-cli -i '" + path + "' -I vcd -P " + decoder + " -A " + annotations + " 2>/dev/null";
-  std::vector<std::string> lines;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return lines;
-  char buffer[512];
-  while (fgets(buffer, sizeof buffer, pipe)) {
-    std::string line(buffer);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    size_t colon = line.find(": ");
-    lines.push_back(colon == std::string::npos ? line : line.substr(colon + 2));
-  }
-  pclose(pipe);
-  return lines;
-}
 
 DeviceDescriptor Device(uint8_t mode, uint32_t size, uint32_t pageSize, uint8_t addressing) {
   DeviceDescriptor d;
@@ -85,11 +63,12 @@ TEST_F(BusTraceTest, I2cRandomRead) {
   std::string path = Trace(b, "i2c.vcd", [&] { EXPECT_EQ(bus.I2cReadAt(0x42), 0x5C); });
   // The decoder shows 7-bit addresses (device byte 0xA0/0xA1 is address 0x50) and the
   // read/write bit as "Write"/"Read". The repeated start is a stop and a start on the wire.
-  EXPECT_EQ(Decode(path, "i2c:scl=L4:sda=L3",
+  EXPECT_EQ(
+      SigrokDecode(path, "i2c:scl=L4:sda=L3",
                    "i2c=start:repeat-start:stop:ack:nack:address-read:address-write:data-read:"
                    "data-write"),
-            (Lines{"Start", "Write", "Address write: 50", "ACK", "Data write: 42", "ACK", "Stop",
-                   "Start", "Read", "Address read: 50", "ACK", "Data read: 5C", "NACK", "Stop"}));
+      (Lines{"Start", "Write", "Address write: 50", "ACK", "Data write: 42", "ACK", "Stop", "Start",
+             "Read", "Address read: 50", "ACK", "Data read: 5C", "NACK", "Stop"}));
 }
 
 TEST_F(BusTraceTest, I2cRandomReadOnTheIsPins) {
@@ -99,10 +78,10 @@ TEST_F(BusTraceTest, I2cRandomReadOnTheIsPins) {
   b.chip().Memory()[0x1234] = 0xA7;
   I2cBus bus(b.link, b.device, b.operation, b.boxes, b.progress);
   std::string path = Trace(b, "i2c_is.vcd", [&] { EXPECT_EQ(bus.I2cReadAt(0x1234), 0xA7); });
-  EXPECT_EQ(
-      Decode(path, "i2c:scl=L0:sda=L1", "i2c=address-read:address-write:data-read:data-write"),
-      (Lines{"Write", "Address write: 50", "Data write: 12", "Data write: 34", "Read",
-             "Address read: 50", "Data read: A7"}));
+  EXPECT_EQ(SigrokDecode(path, "i2c:scl=L0:sda=L1",
+                         "i2c=address-read:address-write:data-read:data-write"),
+            (Lines{"Write", "Address write: 50", "Data write: 12", "Data write: 34", "Read",
+                   "Address read: 50", "Data read: A7"}));
 }
 
 TEST_F(BusTraceTest, Spi25IdentityCheckAndRead) {
@@ -119,9 +98,9 @@ TEST_F(BusTraceTest, Spi25IdentityCheckAndRead) {
   });
   const std::string decoder = "spi:clk=L4:mosi=L3:miso=L1:cs=L0";
   // SI stays where the last bit written left it while the PC reads.
-  EXPECT_EQ(Decode(path, decoder, "spi=mosi-data"),
+  EXPECT_EQ(SigrokDecode(path, decoder, "spi=mosi-data"),
             (Lines{"9F", "FF", "FF", "FF", "03", "00", "00", "00", "00", "00", "00", "00"}));
-  Lines miso = Decode(path, decoder, "spi=miso-data");
+  Lines miso = SigrokDecode(path, decoder, "spi=miso-data");
   ASSERT_EQ(miso.size(), 12u);
   EXPECT_EQ(Lines(miso.begin() + 1, miso.begin() + 4), (Lines{"EF", "30", "10"}));
   EXPECT_EQ(Lines(miso.begin() + 8, miso.end()), (Lines{"11", "22", "33", "44"}));
@@ -141,9 +120,9 @@ TEST_F(BusTraceTest, MicrowireRead) {
   const std::string decoder =
       "spi:clk=L1:mosi=L2:miso=L3:cs=L0:cs_polarity=active-high:wordsize=26";
   // DI: 0, 1, 10, 100001, then sixteen clocks with DI left at the last address bit.
-  EXPECT_EQ(Decode(path, decoder, "spi=mosi-data"), Lines{"1A1FFFF"});
+  EXPECT_EQ(SigrokDecode(path, decoder, "spi=mosi-data"), Lines{"1A1FFFF"});
   // DO: released (1) until the dummy 0 at the last address bit, then the word.
-  EXPECT_EQ(Decode(path, decoder, "spi=miso-data"), Lines{"3FE9234"});
+  EXPECT_EQ(SigrokDecode(path, decoder, "spi=miso-data"), Lines{"3FE9234"});
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli_runner.h"
+#include "sim/sigrok_decode.h"
 
 namespace pellory {
 namespace {
@@ -43,23 +44,6 @@ void DropStartup(const std::string& path) {
   std::ofstream(path) << kept.str();
 }
 
-Lines Decode(const std::string& path, const std::string& decoder, const std::string& annotations) {
-  std::string command =
-      "sigrok-cli -i '" + path + "' -I vcd -P " + decoder + " -A " + annotations + " 2>/dev/null";
-  Lines lines;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return lines;
-  char buffer[4096];
-  while (fgets(buffer, sizeof buffer, pipe)) {
-    std::string text(buffer);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    size_t colon = text.find(": ");
-    lines.push_back(colon == std::string::npos ? "" : text.substr(colon + 2));
-  }
-  pclose(pipe);
-  return lines;
-}
-
 std::string Hex(const std::string& bytes) {
   std::string text;
   char two[4];
@@ -73,9 +57,7 @@ std::string Hex(const std::string& bytes) {
 class ProgramTraceTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("sigrok-cli --version > /dev/null 2>&1") != 0) {
-      GTEST_SKIP() << "sigrok-cli is not installed";
-    }
+    if (!HaveSigrok()) GTEST_SKIP() << "sigrok-cli is not installed";
     cli_.workdir().Write("SERLIST.CSV", kLibrary);
     std::filesystem::create_directory(cli_.workdir().File("sim"));
   }
@@ -97,7 +79,7 @@ class ProgramTraceTest : public testing::Test {
   Lines SpiTransfers(const std::string& path, const Lines& skip) {
     Lines kept;
     for (const std::string& t :
-         Decode(path, "spi:clk=L4:mosi=L3:miso=L1:cs=L0", "spi=mosi-transfer")) {
+         SigrokDecode(path, "spi:clk=L4:mosi=L3:miso=L1:cs=L0", "spi=mosi-transfer")) {
       bool skipped = t.empty();
       for (const std::string& s : skip) skipped = skipped || t.starts_with(s);
       if (!skipped) kept.push_back(t);
@@ -117,8 +99,8 @@ TEST_F(ProgramTraceTest, I2cPageWrites) {
   for (bool pages : {true, false}) {
     std::string path = Program("24C02", file, {"--set", pages ? "PageWrite=1" : "PageWrite=0"});
     Lines frames;
-    for (const std::string& a :
-         Decode(path, "i2c:scl=L4:sda=L3", "i2c=start:repeat-start:address-write:data-write")) {
+    for (const std::string& a : SigrokDecode(path, "i2c:scl=L4:sda=L3",
+                                             "i2c=start:repeat-start:address-write:data-write")) {
       if (a.starts_with("Start")) {
         frames.emplace_back();
       } else if (a.starts_with("Data write: ") && !frames.empty()) {
