@@ -37,13 +37,6 @@ TEST(BufferFileTest, RecordsLandAtTheirAddressesOrAreRefused) {
        kResultOk,
        {{126, 7}, {127, 8}}},
       {"Microwire byte 128", kModeMicrowire, 64, Ihex(0, 0x80, {7}) + kEnd, kResultDataFile, {}},
-      {"a base at the size, no data after it",
-       kModeI2c,
-       65536,
-       Ihex(0, 0, {1}) + Ihex(4, 0, {0x00, 0x01}) + kEnd,
-       kResultDataFile,
-       {}},
-      {"a device of size 0", kModeI2c, 0, Ihex(0, 0, {1}) + kEnd, kResultDataFile, {}},
       {"a bad checksum", kModeI2c, 256, ":0100000001FF\n" + kEnd, kResultDataFile, {}},
   };
   for (const Case& c : cases) {
@@ -64,18 +57,6 @@ TEST(BufferFileTest, RecordsLandAtTheirAddressesOrAreRefused) {
     for (auto [address, value] : c.image) expected[address] = static_cast<char>(value);
     EXPECT_EQ(b.dir.Read("pelloryrom.tmp"), expected);
   }
-}
-
-TEST(BufferFileTest, AFolderThatTakesNoFileIsReported) {
-  ChipBench b(TestPart(kModeI2c, 256, 8));
-  b.settings.IniPath = "/proc/ORVANE.INI";  // not even root creates files here
-  b.UseFile("data.hex", Ihex(0, 0, {1}) + kEnd);
-  EXPECT_EQ(b.ops.program.ProgramFromFile(), kResultBufferCreate);
-  ASSERT_EQ(b.ui.Boxes.size(), 1u);
-  EXPECT_EQ(b.ui.Boxes[0].Kind, BoxKind::kPlain);
-  EXPECT_EQ(b.ui.Boxes[0].Text.rfind("Fehler beim Öffnen der Datei\n\n/proc/pelloryrom.tmp\n\n", 0),
-            0u);
-  EXPECT_EQ(b.Memory(), std::vector<uint8_t>(256, 0xFF));
 }
 
 }  // namespace

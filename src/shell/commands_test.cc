@@ -339,13 +339,6 @@ TEST_F(WritingCommandsTest, WithoutADataFileTheOpenDialogComesFirst) {
   EXPECT_EQ(calls_.size(), 1u);
 }
 
-TEST_F(WritingCommandsTest, ANameWithALineBreakIsRefused) {
-  Open("/w/two\nlines.bin");
-  EXPECT_EQ(commands().ChooseDataFile(), 3);
-  EXPECT_EQ(ui_.BoxTexts(), Texts{kLineBreakInFileName});
-  EXPECT_EQ(settings().DataFileName, "old.image.hex");
-}
-
 TEST_F(WritingCommandsTest, LoeschenByMode) {
   struct Case {
     uint8_t mode;
