@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "formats/file_error.h"
+#include "operations/result_codes.h"
 #include "shell/messages.h"
 #include "ui/control_ids.h"
 
@@ -40,8 +41,6 @@ constexpr uint64_t kMcs86Limit = 0x100000;
 // What a read refused for its format reports to a caller that asks (the terminal's exit
 // status): the value of a failed read.
 constexpr int kReadRefusedResult = 4;
-// An erase whose all-0xFF image stayed on disk: the result a programming gives then.
-constexpr int kEraseImageNotDeleted = 20;
 
 }  // namespace
 
@@ -100,8 +99,8 @@ void Commands::OnCommand(int id) {
   }
 }
 
-// "In demo mode these commands still offer the file dialog before they refuse"; a
-// cancelled dialog shows the busy window and takes it away, and nothing runs.
+// Even in demo mode the file dialog comes before the refusal. A cancelled dialog shows the
+// busy window and takes it away again, and nothing runs.
 bool Commands::DataFileChecks() {
   if (shell_.IsBusy()) return false;
   bool chosen = !shell_.settings().DataFileName.empty() || ChooseDataFile() == 0;
@@ -185,7 +184,7 @@ int Commands::EraseByProgramming() {
   s.DataFilePath = dataFile;
   if (s.DeleteTempFile != 0 && std::remove(image.c_str()) != 0) {
     ReportFileError(shell_.boxes(), image);
-    if (result == 0) result = kEraseImageNotDeleted;
+    if (result == 0) result = kResultBufferDelete;
   }
   shell_.EnableControls();
   return result;
