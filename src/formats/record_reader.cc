@@ -200,6 +200,12 @@ void RecordReader::StoreDataBytes(std::string_view line, size_t position, uint32
   }
 }
 
+uint32_t RecordReader::FieldByteSum(std::string_view line, size_t position, uint32_t count) {
+  uint32_t sum = 0;
+  for (uint32_t i = 0; i < count; ++i) sum += ParseHexField(line, position + 2 * i, 2);
+  return sum;
+}
+
 void RecordReader::RaiseHighestAddress(uint32_t address, uint32_t length) {
   if (length == 0) return;
   uint64_t last = static_cast<uint64_t>(address) + length - 1;
@@ -223,20 +229,28 @@ int RecordReader::ReadIntelRecord() {
   uint32_t sum = count + type + HighLowSum(address);
   if (count == 0 || type == 1) return RecordError;
 
+  // Start address records (03 segment, 05 linear) say where a program starts; they hold
+  // no memory data and move nothing.
+  bool start = type == 3 || type == 5;
   if (type == 0) {
     StoreDataBytes(line, 9, count, sum);
   } else if (type == 2 || type == 4) {
     uint32_t base = ParseHexField(line, 9, 4);
     state_.ExtendedBase = type == 2 ? base << 4 : base << 16;
     sum += HighLowSum(base);
+  } else if (start) {
+    sum += FieldByteSum(line, 9, count);
   }
-  // Address records move the base, and count as reaching it, before any data follow.
-  operation_.CurrentAddress = address + state_.ExtendedBase;
-  RaiseHighestAddress(operation_.CurrentAddress, count);
+  if (!start) {
+    // Address records move the base, and count as reaching it, before any data follow.
+    operation_.CurrentAddress = address + state_.ExtendedBase;
+    RaiseHighestAddress(operation_.CurrentAddress, count);
+  }
 
   uint32_t checksum = ParseHexField(line, 9 + 2 * count, 2);
   if (!ChecksumMatches(checksum, (0x100 - (sum & 0xFF)) & 0xFF)) return RecordError;
   if (type == 2 || type == 4) return RecordSkip;
+  if (start) return count == 4 && address == 0 ? RecordSkip : RecordError;
   if (type != 0) return RecordError;
   return Finish();
 }
@@ -248,6 +262,7 @@ int RecordReader::ReadMotorolaRecord() {
   char kind = CharAt(line, 1);
   if (first == 'S' && kind == '0') return RecordSkip;
   if (first == 'S' && (kind == '7' || kind == '8' || kind == '9')) return RecordEnd;
+  if (first == 'S' && (kind == '5' || kind == '6')) return CountRecord();
   if (first != 'S' || kind < '1' || kind > '3') return StartMissing();
 
   uint32_t addressBytes = static_cast<uint32_t>(kind - '1') + 2;
@@ -273,6 +288,18 @@ int RecordReader::ReadMotorolaRecord() {
   uint32_t checksum = ParseHexField(line, 2 + 2 * count, 2);
   if (!ChecksumMatches(checksum, ~sum & 0xFF)) return RecordError;
   return Finish();
+}
+
+// S5 and S6 count the data records before them. Tools disagree on what they count, so the
+// count is not compared; the record is checked like any other and skipped.
+int RecordReader::CountRecord() {
+  std::string_view line = CutLineEnd(Line());
+  uint32_t count = ParseHexField(line, 2, 2);
+  if (!LengthMatches(line, 4 + 2 * count)) return RecordError;
+  uint32_t sum = count + (count > 0 ? FieldByteSum(line, 4, count - 1) : 0);
+  uint32_t checksum = ParseHexField(line, 2 + 2 * count, 2);
+  if (!ChecksumMatches(checksum, ~sum & 0xFF)) return RecordError;
+  return RecordSkip;
 }
 
 int RecordReader::ReadMosRecord() {

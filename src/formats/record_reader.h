@@ -12,7 +12,10 @@
 //
 // Every error is reported when it occurs, with one of the three reader messages (InfoBox),
 // or silently for the Intel record kinds the tool does not support; RecordError then ends
-// the pass. Data stored before a failed checksum test are the caller's to discard.
+// the pass. Records without memory data that toolchains write are skipped after the same
+// checks as any record: Intel start addresses (types 03 and 05: four bytes at address
+// 0000) and Motorola record counts (S5, S6). Data stored before a failed checksum test are the
+// caller's to discard.
 //
 // Lines are read as text (CR LF is one line end, Ctrl-Z ends the file), at most 2047
 // characters at a time: a longer line arrives in pieces, which fail the start or length
@@ -106,6 +109,9 @@ class RecordReader {
   bool ChecksumMatches(uint32_t read, uint32_t computed);
   void StoreDataBytes(std::string_view line, size_t position, uint32_t count, uint32_t& sum);
   void RaiseHighestAddress(uint32_t address, uint32_t length);
+  // The sum of COUNT bytes of hexadecimal digits from POSITION on.
+  static uint32_t FieldByteSum(std::string_view line, size_t position, uint32_t count);
+  int CountRecord();
 
   OperationState& operation_;
   AppSettings& settings_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -427,6 +428,49 @@ TEST_F(WriteTest, ANameWithALineBreakIsRefused) {
   EXPECT_EQ(run.out,
             "--- Info ---\nDer Dateiname enthält einen Zeilenumbruch !\n\nSolche Namen können "
             "nicht gespeichert werden.\nBitte die Datei umbenennen oder eine andere wählen.\n");
+}
+
+// Files as toolchains write them, with start addresses (Intel 03, 05) and record counts
+// (S5): each programs and verifies, and the chip holds what srec_cat reads from the file.
+TEST_F(WriteTest, FilesOfRealToolchains) {
+  auto shell = [this](const std::string& command) {
+    std::string line = "cd '" + cli_.workdir().path() + "' && " + command + " > /dev/null 2>&1";
+    EXPECT_EQ(std::system(line.c_str()), 0) << command;
+  };
+  Write("payload.bin", Pattern(1000, 11));
+  const std::string srec =
+      "srec_cat payload.bin -binary -offset 0x123 "
+      "-execution-start-address=0x123 -o ";
+  Write("fw.c",
+        "const unsigned char table[300] = {1, 2, 3, 4, 5, 6, 7, 8, 9};\n"
+        "void _start(void) { for (;;) { } }\n");
+  shell(
+      "gcc -Os -nostdlib -static -fno-asynchronous-unwind-tables -Wl,--build-id=none "
+      "-Wl,-N -Wl,-Ttext=0x200 -Wl,--no-warn-rwx-segments -o fw.elf fw.c");
+  struct File {
+    const char* name;
+    std::string make;
+    const char* format;  // srec_cat's name of it
+  } files[] = {
+      {"s19.hex", srec + "s19.hex -motorola -address-length=2", "-motorola"},
+      {"s28.hex", srec + "s28.hex -motorola -address-length=3", "-motorola"},
+      {"s37.hex", srec + "s37.hex -motorola -address-length=4", "-motorola"},
+      {"intel.hex", srec + "intel.hex -intel", "-intel"},
+      {"intel16.hex", srec + "intel16.hex -intel -address-length=2", "-intel"},
+      {"fw.ihex", "objcopy -O ihex fw.elf fw.ihex", "-intel"},
+      {"fw.srec", "objcopy -O srec fw.elf fw.srec", "-motorola"},
+  };
+  const Device& d = Find("24C32");
+  for (const File& f : files) {
+    shell(f.make);
+    shell(std::string("srec_cat ") + f.name + " " + f.format +
+          " -fill 0xFF 0 4096 -o image.bin -binary");
+    SetChip(d, Pattern(d.Bytes, 12));
+    CliRun run = Run(d, {"-y", "--set", "Verify=1", "program", f.name});
+    EXPECT_EQ(run.status, 0) << f.name << run.out;
+    EXPECT_TRUE(run.out.ends_with(kVerified)) << f.name << run.out;
+    EXPECT_TRUE(Chip(d) == cli_.workdir().Read("image.bin")) << f.name;
+  }
 }
 
 }  // namespace
