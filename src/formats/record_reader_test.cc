@@ -239,6 +239,7 @@ TEST(RecordReaderTest, UnknownFormatCountsAsEnd) {
 TEST(RecordReaderTest, RecordDataAddressesAndCounts) {
   Harness h(
       ":02001000AABB89\n"
+      ":0400000500000100F6\n"
       ":020000040001F9\n"
       ":03010000010203F6\n");
   h.Open();
@@ -246,6 +247,12 @@ TEST(RecordReaderTest, RecordDataAddressesAndCounts) {
   EXPECT_EQ(h.Block(), (std::vector<uint8_t>{0xAA, 0xBB}));
   EXPECT_EQ(h.op->CurrentAddress, 0x10u);
   EXPECT_EQ(h.op->HighestAddress, 0x11u);
+  // A start address moves nothing.
+  ASSERT_EQ(h.reader.ReadIntelRecord(), RecordSkip);
+  EXPECT_EQ(h.op->CurrentAddress, 0x10u);
+  EXPECT_EQ(h.op->HighestAddress, 0x11u);
+  EXPECT_EQ(h.op->DataByteCount, 2u);
+  EXPECT_EQ(h.reader.state().ExtendedBase, 0u);
   ASSERT_EQ(h.reader.ReadIntelRecord(), RecordSkip);
   EXPECT_EQ(h.op->BlockLength, 0u);
   ASSERT_EQ(h.reader.ReadIntelRecord(), RecordData);
@@ -253,7 +260,7 @@ TEST(RecordReaderTest, RecordDataAddressesAndCounts) {
   EXPECT_EQ(h.op->CurrentAddress, 0x10100u);
   EXPECT_EQ(h.op->HighestAddress, 0x10102u);
   EXPECT_EQ(h.op->DataByteCount, 5u);
-  EXPECT_EQ(h.reader.state().LineNumber, 3u);
+  EXPECT_EQ(h.reader.state().LineNumber, 4u);
   EXPECT_EQ(h.reader.state().ExtendedBase, 0x10000u);
 
   // A new pass starts the line count and the base again; the counts are the caller's.
