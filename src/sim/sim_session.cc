@@ -118,27 +118,40 @@ void SimSession::SeatChip() {
 }
 
 void SimSession::LoadChip(ChipModel& chip) {
-  std::ifstream file(chipFile_, std::ios::binary);
-  if (!file) return;  // a new chip: erased
   std::vector<uint8_t>& memory = chip.Memory();
-  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  for (size_t i = 0; i < memory.size() && i < bytes.size(); ++i) {
-    memory[i] = static_cast<uint8_t>(bytes[i]);
+  std::ifstream file(chipFile_, std::ios::binary);
+  chipFileExists_ = static_cast<bool>(file);
+  if (file) {
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    for (size_t i = 0; i < memory.size() && i < bytes.size(); ++i) {
+      memory[i] = static_cast<uint8_t>(bytes[i]);
+    }
   }
+  saved_ = memory;
 }
 
 void SimSession::SaveChip() {
   ChipModel* chip = programmer_.socket().chip();
   if (!chip || chipFile_.empty()) return;
+  const std::vector<uint8_t>& memory = chip->Memory();
+  // A user's image may be a whole dump of which the chip is only the start, or the
+  // master copy of a part: what was only read must leave it untouched, and a write
+  // changes the chip's cells in place and never cuts what follows them.
+  if (chipFileExists_ && memory == saved_) return;
   std::error_code ignored;
   std::filesystem::path path(chipFile_);
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ignored);
-  std::ofstream file(chipFile_, std::ios::binary | std::ios::trunc);
-  const std::vector<uint8_t>& memory = chip->Memory();
+  std::fstream file;
+  if (chipFileExists_) file.open(chipFile_, std::ios::binary | std::ios::in | std::ios::out);
+  if (!file.is_open()) file.open(chipFile_, std::ios::binary | std::ios::out | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(memory.data()),
              static_cast<std::streamsize>(memory.size()));
   file.close();
-  if (!file) {
+  if (file) {
+    chipFileExists_ = true;
+    saved_ = memory;
+  } else {
     std::string warning = StrFormat(kCannotWriteChip, chipFile_.c_str());
     if (warnings_.empty() || warnings_.back() != warning) warnings_.push_back(warning);
   }

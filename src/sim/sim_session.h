@@ -2,8 +2,8 @@
 // its output files (trace, handshake log) and keeps the socket holding the chip of the
 // device in use: whenever the socket supply comes on, the chip for the followed device
 // (or for the ChipType of the options) is seated, made by the chip factory, its content
-// loaded from the chip file; the content is written back whenever the supply goes off,
-// when another chip is seated, and at Finish. The chip file is the ChipPath of the
+// loaded from the chip file; a changed content is written back in place whenever the
+// supply goes off, when another chip is seated, and at Finish. The chip file is the ChipPath of the
 // options, else <workdir>/sim/<device name>.bin; a missing file means an erased chip.
 //
 // Problems with the files are German texts in Warnings(), never fatal: a front end shows
@@ -74,6 +74,8 @@ class SimSession {
   std::unique_ptr<DeviceDescriptor> chipType_;
   std::string seatedName_;
   std::string chipFile_;
+  bool chipFileExists_ = false;
+  std::vector<uint8_t> saved_;  // the chip's content as its file holds it
   std::vector<std::string> warnings_;
   bool finished_ = false;
 };

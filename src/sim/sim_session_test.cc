@@ -68,6 +68,37 @@ TEST_F(SimSessionTest, ChipOfTheDeviceIsSeatedAtPowerOnAndKeptInItsFile) {
   EXPECT_EQ(session_->ChipFile(), dir_.File("sim/24C02.bin"));
 }
 
+// The image file is the user's: reading leaves it as it was, writing changes only the
+// chip's cells, whatever the file's length.
+TEST_F(SimSessionTest, ChipFileChangesOnlyWhereTheChipWasWritten) {
+  struct Case {
+    const char* name;
+    std::string before;
+    int write;  // cell written with 0x44, or -1
+    std::string after;
+  } const cases[] = {
+      {"longer, read", std::string("\x01\x02\x03\x04\x05\x06", 6), -1,
+       std::string("\x01\x02\x03\x04\x05\x06", 6)},
+      {"longer, written", std::string("\x01\x02\x03\x04\x05\x06", 6), 1,
+       std::string("\x01\x44\x03\x04\x05\x06", 6)},
+      {"shorter, read", std::string("\x01", 1), -1, std::string("\x01", 1)},
+      {"shorter, written", std::string("\x01", 1), 0, std::string("\x44\xFF\xFF\xFF", 4)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    chips_.clear();
+    Device("24C02", 4);
+    Build();
+    std::filesystem::create_directories(dir_.File("sim"));
+    dir_.Write("sim/24C02.bin", c.before);
+    power_->PowerOn();
+    if (c.write >= 0) chips_[0]->Memory()[c.write] = 0x44;
+    power_->PowerOff();
+    session_->Finish();
+    EXPECT_EQ(dir_.Read("sim/24C02.bin"), c.after);
+  }
+}
+
 TEST_F(SimSessionTest, AnotherDeviceSwapsTheChip) {
   Device("25/320", 3);  // a name with a slash still makes one file
   Build();
