@@ -77,6 +77,7 @@ void Power::PowerReset() {
 }
 
 void Power::PowerOff() {
+  ProgrammerLink::QuietRetry retry(link_);
   LinkRecord& s = link_.state();
   state_.VppLevel = 0;
   SetVoltages();
@@ -173,7 +174,18 @@ void Power::IdleLevels() {
   }
 }
 
+// One search attempt shows at most one timeout message, and a transfer that timed out
+// fails it: the read-back compared afterwards would be stale.
 int Power::FindProgrammer() {
+  link_.BeginSearchAttempt();
+  uint64_t timeouts = link_.Timeouts();
+  int result = ProbeProgrammer();
+  link_.EndSearchAttempt();
+  if (result == 0 && link_.Timeouts() != timeouts) result = kResultIdentityFailed;
+  return result;
+}
+
+int Power::ProbeProgrammer() {
   const AppSettings& settings = link_.settings();
   LinkRecord& s = link_.state();
   // Register 0 with the strobe set, without a data write: a programmer takes it and

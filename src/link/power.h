@@ -8,9 +8,10 @@
 // 100 mV steps; the device's VccCode becomes VccLevel at PowerOn.
 //
 // Failure: timeouts inside the sequences are reported by the link and the sequences go
-// on. FindProgrammer returns 0 (found), kResultIdentityFailed (8: a failed handshake after
-// the first wait, or the loop-back self-test failed, no message of its own) or
-// kResultTimeout (10: no handshake at all, after the timeout message).
+// on; PowerOff still tries its transfers after the link fell silent in an action. FindProgrammer
+// returns 0 (found), kResultIdentityFailed (8: a failed handshake after the first wait, or the
+// loop-back self-test failed or had a transfer time out, no message of its own) or kResultTimeout
+// (10: no handshake at all, after the timeout message).
 #pragma once
 
 #include <cstdint>
@@ -57,6 +58,7 @@ class Power {
   uint8_t VppLevel() const { return state_.VppLevel; }
 
  private:
+  int ProbeProgrammer();
   void WriteAux();
   // BusLatch = (BusLatch | SET) & ~CLEAR, then written.
   void ChangeBus(uint8_t set, uint8_t clear);

@@ -238,9 +238,10 @@ TEST_F(PowerTest, FindProgrammerOutcomes) {
       {"no loop-back", "no-readback", 0x378, kResultIdentityFailed, 0},
       {"dies at register 12", "fail-after=1", 0x378, kResultIdentityFailed, 1},
       {"dies at register 14", "fail-after=2", 0x378, kResultIdentityFailed, 1},
-      // Later results are not checked: every further transaction reports its timeout,
-      // and the stale status reads back 0x00, which passes the first check.
-      {"dies before the first read-back", "fail-after=8", 0x378, kResultIdentityFailed, 7},
+      // The stale status would read back 0x00 and pass the first check: a timeout
+      // anywhere fails the attempt, with one message.
+      {"dies before the first read-back", "fail-after=8", 0x378, kResultIdentityFailed, 1},
+      {"dies at the last transfer", "fail-after=18", 0x378, kResultIdentityFailed, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

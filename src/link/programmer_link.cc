@@ -44,8 +44,10 @@ bool ProgrammerLink::Poll(uint8_t& status, bool ready) {
 }
 
 int ProgrammerLink::Timeout() {
+  ++timeouts_;
   if (inAction_) {
-    progress_.AbortFlag() = 1;
+    if (abortsOnTimeout_ && progress_.AbortFlag() == 0) progress_.AbortFlag() = kAbortByTimeout;
+    retrying_ = false;
     if (timedOutInAction_) return kResultTimeout;
     timedOutInAction_ = true;
   }
@@ -56,7 +58,7 @@ int ProgrammerLink::Timeout() {
 int ProgrammerLink::LinkTransfer(uint8_t code, uint8_t value) {
   // After the first timeout of a hardware action the programmer is gone: answer at once
   // instead of polling (and reporting) millions of times more.
-  if (Silenced()) return Timeout();
+  if (Silenced() && !retrying_) return Timeout();
 
   // Ports are read from the settings each time: a base changed in the settings dialog
   // applies from the next transaction on.
@@ -113,12 +115,23 @@ int ProgrammerLink::Wait1ms(uint32_t ms) {
 
 void ProgrammerLink::BeginHardwareAction() {
   inAction_ = true;
+  abortsOnTimeout_ = true;
   timedOutInAction_ = false;
 }
 
 void ProgrammerLink::EndHardwareAction() {
   inAction_ = false;
   timedOutInAction_ = false;
+  retrying_ = false;
+}
+
+void ProgrammerLink::BeginSearchAttempt() {
+  BeginHardwareAction();
+  abortsOnTimeout_ = false;
+}
+
+void ProgrammerLink::EndSearchAttempt() {
+  EndHardwareAction();
 }
 
 }  // namespace pellory

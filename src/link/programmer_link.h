@@ -12,8 +12,12 @@
 // action (BeginHardwareAction .. EndHardwareAction) only the first timeout shows it: a
 // programmer that stopped answering would otherwise raise one modal box per remaining
 // transaction. From then until the action ends every transaction returns 10 at once,
-// without touching the port, and sets AbortFlag so that the running loop ends at its next
-// check. Outside hardware actions (the start-up search) every timeout shows the message.
+// without touching the port, and sets AbortFlag (kAbortByTimeout) so that the running loop
+// ends at its next check. One attempt of the start-up search is silenced the same way, but
+// sets no AbortFlag: no operation runs. Outside both every timeout shows the message.
+//
+// The power-off at the end of a silenced action is still sent (RetryQuietly): a programmer
+// that answers again must switch the socket off.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +74,26 @@ class ProgrammerLink {
 
   void BeginHardwareAction();
   void EndHardwareAction();
+  void BeginSearchAttempt();
+  void EndSearchAttempt();
+
+  // While silenced, the transfers from here on reach the port again, each tried once and
+  // without a message, until one times out again (then the programmer is still gone and
+  // every further try would only wait out its timeout) or the guard ends.
+  class QuietRetry {
+   public:
+    explicit QuietRetry(ProgrammerLink& link) : link_(link) { link_.retrying_ = link_.Silenced(); }
+    ~QuietRetry() { link_.retrying_ = false; }
+    QuietRetry(const QuietRetry&) = delete;
+    QuietRetry& operator=(const QuietRetry&) = delete;
+
+   private:
+    ProgrammerLink& link_;
+  };
+
+  // Every timeout since construction, silenced ones included: whoever must know whether
+  // the programmer failed during some stretch compares two readings.
+  uint64_t Timeouts() const { return timeouts_; }
 
   LinkRecord& state() { return state_; }
   const LinkRecord& state() const { return state_; }
@@ -89,7 +113,10 @@ class ProgrammerLink {
   Progress& progress_;
   LinkRecord state_;
   bool inAction_ = false;
+  bool abortsOnTimeout_ = false;
   bool timedOutInAction_ = false;
+  bool retrying_ = false;
+  uint64_t timeouts_ = 0;
 };
 
 }  // namespace pellory

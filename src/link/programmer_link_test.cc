@@ -248,7 +248,7 @@ TEST_F(LinkTest, TimeoutStormIsReportedOnceInAHardwareAction) {
   for (int i = 0; i < 10000; ++i) ASSERT_EQ(link_.LinkTransfer(kRegBus, 2), kResultTimeout);
   EXPECT_EQ(link_.Wait1ms(200), kResultWaitTimeout);
   EXPECT_EQ(TimeoutBoxes(), 1u);
-  EXPECT_EQ(progress_.AbortFlag(), 1);
+  EXPECT_EQ(progress_.AbortFlag(), kAbortByTimeout);
   EXPECT_EQ(port_.Reads(), 30u);  // only the first failing transfer polled
   EXPECT_TRUE(link_.Silenced());
 

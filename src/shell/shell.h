@@ -71,7 +71,8 @@ class Shell {
   void RestorePriority();
   // Busy window, SelectDevice, locked controls and raised priority around OPERATION, then
   // the clean-up, always.
-  void RunHardwareFrame(const std::function<void()>& operation);
+  // False when the device could not be selected and OPERATION did not run.
+  bool RunHardwareFrame(const std::function<void()>& operation);
   // The frame's start alone, for a command that locks the controls and raises the
   // priority itself: the busy window, then SelectDevice. True when the device is valid.
   // FrameCleanUp ends it, always.
@@ -91,7 +92,7 @@ class Shell {
   // Replaces the process priority calls (tests, the simulated programmer).
   void SetPriorityFunctions(std::function<void(int)> raise, std::function<void()> restore);
   // The "Abbrechen" button.
-  void OnAbort() { progress_.AbortFlag() = 1; }
+  void OnAbort() { progress_.AbortFlag() = kAbortByUser; }
 
   // Saves the settings (start-up's demo mode, the close request).
   void SaveSettings() { settingsFile_.SaveSettings(); }

@@ -13,6 +13,11 @@
 
 namespace pellory {
 
+// Who set AbortFlag: the user's "Abbrechen", or a programmer that stopped answering. Both
+// end the running loop; only the user's cancel is reported as a cancel.
+inline constexpr int kAbortByUser = 1;
+inline constexpr int kAbortByTimeout = 2;
+
 struct ProgressRecord {
   int AbortFlag = 0;
   uint32_t ProgressDivisor = 1;
