@@ -27,6 +27,8 @@ int BlankCheckOperation::BlankCheck() {
   progress.ProgressReset();
 
   if (result == kResultCancelled) return kResultAborted;
+  // The timeout box has told what happened; the check is neither cancelled nor done.
+  if (frame_.TimedOut()) return kResultTimeout;
   if (frame_.Aborted()) {
     frame_.boxes().InfoBox(kBlankCheckAborted);
     return kResultAborted;
@@ -75,6 +77,7 @@ int BlankCheckOperation::BlankCheckBytes() {
   int answer = kResultOk;
   while (state.CurrentAddress < size) {
     uint8_t value = frame_.ReadByteCell();
+    if (frame_.TimedOut()) break;
     if (state.NoAckFlag) return kResultNoAck;
     if (value != 0xFF) {
       answer = frame_.boxes().RetryCancelBox(StrFormat(
@@ -93,6 +96,7 @@ int BlankCheckOperation::BlankCheckWords() {
   int answer = kResultOk;
   while (state.CurrentAddress < size) {
     uint16_t value = frame_.bus().MicrowireReadWord(state.CurrentAddress);
+    if (frame_.TimedOut()) break;
     if (value != 0xFFFF) {
       answer = frame_.boxes().RetryCancelBox(StrFormat(
           kBlankWordFormat, static_cast<unsigned long>(state.CurrentAddress), unsigned{value}));

@@ -64,10 +64,7 @@ DeviceBus ChipImageBus::Bind() {
   };
   bus.Spi25BeginRead = [begin] { return begin("Spi25BeginRead"); };
   bus.At45BeginRead = [begin] { return begin("At45BeginRead"); };
-  bus.At45ReadStatus = [this]() -> uint8_t {
-    Calls.push_back("At45ReadStatus");
-    return static_cast<uint8_t>(0x80 | DensityRead);
-  };
+  bus.At45LastDensity = [this]() -> uint8_t { return DensityRead; };
   bus.Deselect = [this] {
     Calls.push_back("Deselect");
     streaming_ = false;

@@ -23,7 +23,7 @@ DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols) {
   bus.Spi25CheckId = [spi] { return spi->Spi25CheckId(); };
   bus.Spi25BeginRead = [spi] { return spi->Spi25BeginRead(); };
   bus.At45BeginRead = [at45] { return at45->At45BeginRead(); };
-  bus.At45ReadStatus = [at45] { return at45->At45ReadStatus(); };
+  bus.At45LastDensity = [at45] { return at45->LastDensity(); };
   bus.Deselect = [spi] { spi->SpiDeselect(); };
   bus.Spi25StartRead = [spi](uint32_t address) { spi->Spi25StartRead(address); };
   bus.At45StartRead = [at45](uint32_t address) { at45->At45StartRead(address); };

@@ -35,7 +35,8 @@ struct DeviceBus {
   std::function<int()> Spi25CheckId;
   std::function<int()> Spi25BeginRead;
   std::function<int()> At45BeginRead;
-  std::function<uint8_t()> At45ReadStatus;
+  // The density bits the last density check read (no further status read).
+  std::function<uint8_t()> At45LastDensity;
   std::function<void()> Deselect;
   // A continuous read opened again at a byte address, without the identity or density
   // check (which the Begin call at the start made).

@@ -51,7 +51,7 @@ int FlashPages::Finish(int error, uint32_t failedPage) {
   }
   // A cancelled run (or one a link timeout ended) is not a run without errors.
   if (frame_.Aborted()) {
-    boxes.InfoBox(kProgramAborted);
+    if (frame_.Cancelled()) boxes.InfoBox(kProgramAborted);
     return kResultProgramFailed;
   }
   if (settings_.VerifyAfterProgram == 0) boxes.InfoBox(kNoProgramErrors);

@@ -106,8 +106,9 @@ uint8_t OperationFrame::ReadByteCell() {
 }
 
 void OperationFrame::ReportDensityMismatch() {
+  if (TimedOut()) return;
   unsigned expected = device_.DeviceCode;
-  unsigned read = bus_.At45ReadStatus() & 0x3C;
+  unsigned read = bus_.At45LastDensity();
   boxes_.InfoBox(StrFormat(kAt45DensityFormat, expected, read));
 }
 

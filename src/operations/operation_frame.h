@@ -48,7 +48,8 @@ class OperationFrame {
   // AT45 and SPI25 modes). Not for Microwire.
   uint8_t ReadByteCell();
 
-  // Shows the AT45 density mismatch with the code expected and the one the chip reports.
+  // Shows the AT45 density mismatch with the code expected and the last one the check
+  // read; nothing after a timeout, whose box already told why.
   void ReportDensityMismatch();
 
   MessageBoxes& boxes() { return boxes_; }
@@ -57,6 +58,10 @@ class OperationFrame {
   OperationState& state() { return state_; }
   DeviceBus& bus() { return bus_; }
   bool Aborted() const { return progress_.state().AbortFlag != 0; }
+  // The user pressed "Abbrechen"; only then is the end reported as a cancel.
+  bool Cancelled() const { return progress_.state().AbortFlag == kAbortByUser; }
+  // The programmer stopped answering: what the unit in progress read is void.
+  bool TimedOut() const { return progress_.state().AbortFlag == kAbortByTimeout; }
 
  private:
   int Prompt(PromptKind kind, const std::string& label, uint32_t count, uint32_t highest);

@@ -186,7 +186,7 @@ int ProgramOperation::DoProgram() {
       result = kResultProgramFailed;
       break;
   }
-  if (frame_.Aborted()) frame_.boxes().InfoBox(kProgramAborted);
+  if (frame_.Cancelled()) frame_.boxes().InfoBox(kProgramAborted);
   return result;
 }
 

@@ -8,6 +8,7 @@
 #include "formats/hex_records.h"
 #include "operations/messages.h"
 #include "operations/result_codes.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 
@@ -49,7 +50,14 @@ int DeviceReader::ReadDeviceToFile(uint32_t start, uint32_t count) {
   if (IsStreamMode(device.ProgrammingMode)) bus.Deselect();
   bus.PowerOff();
   progress.ProgressReset();
-  if (frame_.Aborted()) frame_.boxes().InfoBox(kSaveAborted);
+  if (frame_.Cancelled()) frame_.boxes().InfoBox(kSaveAborted);
+  if (result != kResultOk) {
+    std::string partial = output_.KeepPartial();
+    if (!partial.empty()) {
+      frame_.boxes().InfoBox(
+          StrFormat(kPartialKept, settings_.DataFilePath.c_str(), partial.c_str()));
+    }
+  }
   return result;
 }
 
@@ -61,7 +69,10 @@ bool DeviceReader::BeginStream(bool separateIdCheck) {
       frame_.ReportDensityMismatch();
       return false;
     case kModeSpi25:
-      if (separateIdCheck && bus.Spi25CheckId() != kResultOk) return false;
+      if (separateIdCheck && bus.Spi25CheckId() != kResultOk) {
+        bus.PowerOff();
+        return false;
+      }
       return bus.Spi25BeginRead() == kResultOk;
     default:
       return true;
@@ -152,7 +163,7 @@ int DeviceReader::SaveBin(uint32_t start, uint32_t count) {
   boxes.ui().SetStatusText(kSavingStatus);
   frame_.progress().ProgressStart(end);
 
-  std::FILE* file = std::fopen(settings_.DataFilePath.c_str(), "wb");
+  std::FILE* file = output_.Open(settings_.DataFilePath, "wb");
   if (!file) {
     ReportFileError(boxes, settings_);
     return kResultReadFailed;
@@ -173,6 +184,10 @@ int DeviceReader::SaveBin(uint32_t start, uint32_t count) {
     complete = false;
   }
   if (!complete || Stopped()) return kResultReadFailed;
+  if (!output_.Commit()) {
+    ReportFileError(boxes, settings_.DataFilePath, errno);
+    return kResultReadFailed;
+  }
   boxes.InfoBox(kDeviceRead);
   return kResultOk;
 }
@@ -189,7 +204,7 @@ int DeviceReader::SaveHex(uint32_t start, uint32_t count) {
   state.NoAckFlag = 0;
   if (!BeginStream(false)) return kResultReadFailed;
 
-  std::FILE* file = std::fopen(settings_.DataFilePath.c_str(), "w");
+  std::FILE* file = output_.Open(settings_.DataFilePath, "w");
   if (!file) {
     ReportFileError(boxes, settings_);
     return kResultReadFailed;
@@ -198,6 +213,10 @@ int DeviceReader::SaveHex(uint32_t start, uint32_t count) {
   int result = WriteHexFile(start, count);
   if (std::fclose(file) != 0 && result == kResultOk) {
     ReportFileError(boxes, settings_);
+    result = kResultReadFailed;
+  }
+  if (result == kResultOk && !output_.Commit()) {
+    ReportFileError(boxes, settings_.DataFilePath, errno);
     result = kResultReadFailed;
   }
   if (result == kResultOk) boxes.InfoBox(kDeviceRead);

@@ -7,7 +7,8 @@
 // where it happened. The output file is created only after the prompt was answered with OK
 // and the chip passed its identity (SPI25) or density (AT45) check, so an existing file
 // survives a cancelled or refused read. Once writing has begun, a failure leaves what was
-// written so far.
+// written so far: under the file's name when it is new, else as "<file>.partial" beside
+// the existing file, which stays as it was (OutputFile); the last message names it.
 //
 // A binary file ends at the last non-blank cell unless SaveBlankCells is on (AT45 and SPI25
 // chips are always read whole); a device with nothing but blank cells gives no file.
@@ -18,6 +19,7 @@
 
 #include "formats/hex_line_writer.h"
 #include "operations/operation_frame.h"
+#include "operations/output_file.h"
 #include "settings/app_settings.h"
 
 namespace pellory {
@@ -51,6 +53,7 @@ class DeviceReader {
   OperationFrame& frame_;
   const AppSettings& settings_;
   HexLineWriter& writer_;
+  OutputFile output_;
 };
 
 }  // namespace pellory

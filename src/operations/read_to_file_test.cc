@@ -186,9 +186,14 @@ TEST_F(ReadToFileTest, NoAcknowledge) {
   EXPECT_EQ(Reports(), Texts{kTestNoAckMessage});
   EXPECT_EQ(Output(), std::string(chip_.Image.begin(), chip_.Image.begin() + 100));
 
-  // Hexadecimal: the records before the chunk in progress (none here), no end record.
+  // Hexadecimal over that file: it stays as it was; the records before the chunk in
+  // progress (none here) are kept beside it, and the last message says where.
   EXPECT_EQ(Read(2), kResultReadFailed);
-  EXPECT_EQ(Output(), "");
+  EXPECT_EQ(Output().size(), 100u);
+  EXPECT_EQ(dir_.Read("out.dat.partial"), "");
+  EXPECT_EQ(Reports().back(), "Die vorhandene Datei\n" + settings_.DataFilePath +
+                                  "\nbleibt unverändert.\n\nDas bis dahin Gelesene steht in\n" +
+                                  dir_.File("out.dat.partial"));
 }
 
 TEST_F(ReadToFileTest, UnknownFormatIsRefused) {
@@ -283,7 +288,8 @@ TEST_F(ReadToFileTest, AbbrechenDuringAHexReadLeavesNoEndRecord) {
   };
   progress_.AbortFlag() = 0;
   EXPECT_EQ(Read(6), kResultReadFailed);
-  std::vector<std::string> lines = Lines(Output());
+  EXPECT_EQ(Output(), "");  // the earlier file stays
+  std::vector<std::string> lines = Lines(dir_.Read("out.dat.partial"));
   ASSERT_EQ(lines.size(), 2u + 0x10000 / 32);
   EXPECT_EQ(lines.back().substr(0, 8), "S123FFE0");
   EXPECT_EQ(chip_.CellsRead, 0x18000u);

@@ -242,7 +242,7 @@ int VerifyOperation::VerifyData(uint32_t start, uint32_t length, uint32_t lead) 
       break;
   }
   if (frame_.Aborted()) {
-    frame_.boxes().InfoBox(kVerifyAborted);
+    if (frame_.Cancelled()) frame_.boxes().InfoBox(kVerifyAborted);
     return kResultVerifyFailed;
   }
   return c != 0 ? kResultVerifyFailed : kResultOk;
@@ -270,7 +270,7 @@ int VerifyOperation::Verify8(uint32_t start, uint32_t length) {
   for (uint32_t i = 0; i < length;) {
     uint8_t value = frame_.ReadByteCell();
     if (Streaming()) ++streamAt_;
-    if (state.NoAckFlag) return kResultVerifyFailed;
+    if (state.NoAckFlag || frame_.TimedOut()) return kResultVerifyFailed;
     uint8_t expected = state.BlockBuffer[i];
     if (value != expected) {
       ++differences_;
@@ -303,6 +303,7 @@ int VerifyOperation::VerifyWords(uint32_t start, uint32_t length, uint32_t lead)
       mask = static_cast<uint16_t>(mask | 0xFF << (8 * half));
     }
     uint16_t read = frame_.bus().MicrowireReadWord(state.CurrentAddress);
+    if (frame_.TimedOut()) return kResultVerifyFailed;
     if ((read & mask) != expected) {
       ++differences_;
       // Bytes the file does not give are shown as read.

@@ -29,6 +29,7 @@ int At45Flash::At45CheckStatus() {
   uint8_t density = 0;
   do {
     density = At45ReadStatus() & kDensityBits;
+    lastDensity_ = density;
     ++counter;
     if (density != device_.DeviceCode) ++counter;
   } while (counter < kCheckLimit && density != device_.DeviceCode);

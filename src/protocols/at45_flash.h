@@ -20,6 +20,8 @@ class At45Flash {
 
   uint8_t At45ReadStatus();
   int At45CheckStatus();
+  // The density bits of the last status At45CheckStatus read.
+  uint8_t LastDensity() const { return lastDensity_; }
   int At45WaitReady();
   void At45SendAddress(uint32_t page, uint32_t offset);
   // Checks the density and opens a continuous read at 0; CS stays low for the caller.
@@ -32,6 +34,7 @@ class At45Flash {
   SpiBus& spi_;
   const DeviceDescriptor& device_;
   ProgrammerLink& link_;
+  uint8_t lastDensity_ = 0;
 };
 
 }  // namespace pellory

@@ -1,0 +1,55 @@
+#include "operations/output_file.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+namespace pellory {
+
+std::FILE* OutputFile::Open(const std::string& path, const char* mode) {
+  target_.clear();
+  temporary_.clear();
+  struct stat old;
+  char resolved[PATH_MAX];
+  // A link to the file is kept: the file it points to is the one replaced.
+  if (stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode) ||
+      realpath(path.c_str(), resolved) == nullptr) {
+    return std::fopen(path.c_str(), mode);
+  }
+  std::string name = std::string(resolved) + ".XXXXXX";
+  int fd = mkstemp(name.data());
+  // A folder we may not create files in: the file itself is still writable, as before.
+  if (fd < 0) return std::fopen(path.c_str(), mode);
+  fchmod(fd, old.st_mode & 07777);
+  std::FILE* file = fdopen(fd, mode);
+  if (file == nullptr) {
+    int error = errno;
+    close(fd);
+    unlink(name.c_str());
+    errno = error;
+    return nullptr;
+  }
+  target_ = resolved;
+  temporary_ = name;
+  return file;
+}
+
+bool OutputFile::Commit() {
+  if (temporary_.empty()) return true;
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
+  temporary_.clear();
+  return true;
+}
+
+std::string OutputFile::KeepPartial() {
+  if (temporary_.empty()) return "";
+  std::string partial = target_ + ".partial";
+  std::string kept = std::rename(temporary_.c_str(), partial.c_str()) == 0 ? partial : temporary_;
+  temporary_.clear();
+  return kept;
+}
+
+}  // namespace pellory
