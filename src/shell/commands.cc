@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "formats/file_error.h"
+#include "library/device_library.h"
 #include "operations/result_codes.h"
 #include "shell/messages.h"
 #include "ui/control_ids.h"
@@ -163,6 +164,8 @@ void Commands::EraseCommand() {
     } else {
       lastResult_ = EraseByProgramming();
     }
+  } else {
+    lastResult_ = kLibraryFailed;
   }
   shell_.progress().ProgressReset();
   shell_.FrameCleanUp();
@@ -192,7 +195,10 @@ int Commands::EraseByProgramming() {
 
 void Commands::RunOperation(const std::function<int()>& operation) {
   lastResult_ = 0;
-  shell_.RunHardwareFrame([this, &operation] { lastResult_ = operation(); });
+  // A device that cannot be selected has had its message; the command did nothing.
+  if (!shell_.RunHardwareFrame([this, &operation] { lastResult_ = operation(); })) {
+    lastResult_ = kLibraryFailed;
+  }
 }
 
 void Commands::BlankCheckCommand() {

@@ -44,7 +44,8 @@ class Commands {
   void EraseCommand();
   // The result of the last device operation a command ran (after "Brennen" the verify's
   // when one ran); 0 when none ran or the command stopped silently, 4 when "Auslesen"
-  // refused the chosen format for the device's size.
+  // refused the chosen format for the device's size, 13 (kLibraryFailed) when the device
+  // could not be selected.
   int LastResult() const { return lastResult_; }
 
   // The device operations of "Leertest" and "Auslesen" (the latter reads the whole device,

@@ -135,8 +135,9 @@ bool Shell::OpenHardwareFrame() {
   return SelectDevice() == 0;
 }
 
-void Shell::RunHardwareFrame(const std::function<void()>& operation) {
-  if (OpenHardwareFrame()) {
+bool Shell::RunHardwareFrame(const std::function<void()>& operation) {
+  bool opened = OpenHardwareFrame();
+  if (opened) {
     DisableControls();
     RaisePriority();
     operation();
@@ -144,6 +145,7 @@ void Shell::RunHardwareFrame(const std::function<void()>& operation) {
     EnableControls();
   }
   FrameCleanUp();
+  return opened;
 }
 
 void Shell::FrameCleanUp() {

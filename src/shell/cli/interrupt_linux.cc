@@ -5,11 +5,19 @@
 namespace pellory {
 
 namespace {
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 // A signal handler can reach nothing but a flag of static storage.
 volatile sig_atomic_t interrupted = 0;
 
 void OnInterrupt(int) {
   interrupted = 1;
+  // The handler is good for one signal of any of them; the next one takes the default
+  // action. sigaction is safe to call here.
+  struct sigaction fallback = {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  for (int signal : kSignals) sigaction(signal, &fallback, nullptr);
 }
 }  // namespace
 
@@ -17,9 +25,9 @@ void InstallInterruptHandler() {
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  // The handler is good for one interrupt; the next one takes the default action.
-  action.sa_flags = SA_RESETHAND | SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
+  for (int signal : kSignals) sigaddset(&action.sa_mask, signal);
+  action.sa_flags = SA_RESTART;
+  for (int signal : kSignals) sigaction(signal, &action, nullptr);
 }
 
 bool TakeInterrupt() {

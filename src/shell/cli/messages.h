@@ -15,6 +15,7 @@ inline constexpr int kExitMaxResult = 63;
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitDemoMode = 69;
 inline constexpr int kExitInternal = 70;
+inline constexpr int kExitBusy = 75;
 
 // --- Usage errors --------------------------------------------------------------------
 inline constexpr char kUnknownOption[] = "Unbekannte Option „%s“";
@@ -46,6 +47,9 @@ inline constexpr char kUsageHint[] =
     "Aufruf: pellory-cli [OPTIONEN] BEFEHL [DATEI]\n"
     "Hilfe:  pellory-cli --help\n";
 inline constexpr char kInternalError[] = "Interner Fehler: %s";
+inline constexpr char kAnotherInstanceBusy[] =
+    "Eine andere Pellory-Instanz arbeitet gerade mit dem Brenner; es wurde nichts an den Port "
+    "gesendet.\nBitte warten, bis sie fertig ist, und den Befehl dann wiederholen.";
 
 // --- Command output on standard output -----------------------------------------------
 inline constexpr char kProgrammerFound[] = "Brenner gefunden an 0x%X";

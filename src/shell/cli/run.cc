@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 
+#include "shell/busy_marker.h"
 #include "shell/cli/command_table.h"
 #include "shell/cli/device_choice.h"
 #include "shell/cli/interrupt.h"
@@ -66,6 +67,12 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
   const CliCommandRow* row = FindCliCommandRow(options.Command);
   if (row == nullptr)
     return UsageError(io.err, StrFormat(kUnknownCommand, options.Command.c_str()));
+  // Even the programmer search would send handshakes into the other instance's operation.
+  if (row->Programmer && BusyMarker(DefaultMarkerDirectory(), kBusyMarkerName).IsHeld()) {
+    io.err << kCliProgramName << ": " << kAnotherInstanceBusy << '\n';
+    io.err.flush();
+    return kExitBusy;
+  }
   // Port access and the programmer search are the start-up stages of the commands that
   // use the programmer; the lists get by without them.
   std::unique_ptr<SimSession> sim;
@@ -110,7 +117,10 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
   tool.Start(0, 0);
   if (!choiceError.empty()) return UsageError(io.err, choiceError);
   CliContext context{options, tool, ui, io.out, io.err};
+  uint64_t timeouts = tool.link().Timeouts();
   int status = row->Run(context);
+  // A programmer that stopped answering failed the command, whatever its result says.
+  if (status == kExitOk && tool.link().Timeouts() != timeouts) status = kResultTimeout;
   if (row->Hardware && status != kExitUsage && tool.shell().DemoMode() != 0) {
     status = kExitDemoMode;
   }
