@@ -1,10 +1,25 @@
 #include "library/text_line_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace pellory {
 
 bool TextLineReader::Open(const std::string& path) {
   Close();
-  file_ = std::fopen(path.c_str(), "rb");
+  // A FIFO or a device would never end (or block the open itself, for a FIFO without a
+  // writer), and a directory reads as nothing: only a regular file is a library.
+  // O_NONBLOCK keeps the open of a FIFO from waiting; on a regular file it changes nothing.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return false;
+  }
+  file_ = fdopen(fd, "rb");
+  if (file_ == nullptr) close(fd);
   return file_ != nullptr;
 }
 

@@ -4,8 +4,9 @@
 // it stands. A line holds at most kMaxLineLength characters including its "\n"; a longer
 // line comes back in pieces of that length, each one a line of its own.
 //
-// The reader owns its file from Open to Close (or destruction). Failure to open is the
-// caller's to report; a read error ends the file like its end does.
+// The reader owns its file from Open to Close (or destruction). Failure to open, a path
+// that is no regular file included, is the caller's to report; a read error ends the file
+// like its end does.
 #pragma once
 
 #include <cstdio>
@@ -22,7 +23,8 @@ class TextLineReader {
   TextLineReader(const TextLineReader&) = delete;
   TextLineReader& operator=(const TextLineReader&) = delete;
 
-  // False when the file cannot be opened. An open file is closed first.
+  // False when the file cannot be opened or is not a regular file. An open file is closed
+  // first.
   bool Open(const std::string& path);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
