@@ -56,6 +56,11 @@ std::string ParseFaults(const std::string& list, SimOptions& options) {
     } else if (hasValue && name == "fail-after") {
       if (!AllDigits(value) || value.size() > 18) return StrFormat(kBadFailAfter, value.c_str());
       parsed.FailAfter = std::strtoll(value.c_str(), nullptr, 10);
+    } else if (hasValue && name == "fail-for") {
+      if (!AllDigits(value) || value.size() > 18 || std::strtoll(value.c_str(), nullptr, 10) < 1) {
+        return StrFormat(kBadFailFor, value.c_str());
+      }
+      parsed.FailFor = std::strtoll(value.c_str(), nullptr, 10);
     } else {
       return StrFormat(kBadFault, item.c_str());
     }

@@ -27,6 +27,7 @@ struct SimOptions {
   bool HandshakeStuck = false;  // the handshake line stays low
   bool NoReadback = false;      // the read-back status bits stay 0
   int64_t FailAfter = -1;       // answers this many handshakes, then no more; -1: always
+  int64_t FailFor = -1;         // after FailAfter: misses this many, then answers again
 
   // Faults of the chip.
   bool NoChip = false;  // the socket stays empty
@@ -41,9 +42,10 @@ struct SimOptions {
 // Usage errors of the fault list (front ends print them as their own usage errors).
 inline constexpr char kBadFault[] =
     "Unbekannter Simulatorfehler „%s“ (erlaubt: no-programmer, handshake-stuck, "
-    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N)";
+    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N, fail-for=N)";
 inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";
 inline constexpr char kBadFailAfter[] = "Ungültige Anzahl „%s“ für fail-after";
+inline constexpr char kBadFailFor[] = "Ungültige Anzahl „%s“ für fail-for (erlaubt: ab 1)";
 
 // Applies a comma-separated fault list ("no-readback,fail-after=100"; names in any case)
 // to OPTIONS. Returns "" or the usage error for the first bad item (an empty item is

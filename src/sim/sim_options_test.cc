@@ -42,6 +42,8 @@ TEST(SimOptionsTest, FaultItemsAndTheirErrors) {
       {"stuck-bit", StrFormat(kBadFault, "stuck-bit")},
       {"fail-after=1e3", StrFormat(kBadFailAfter, "1e3")},
       {"fail-after=-1", StrFormat(kBadFailAfter, "-1")},
+      {"fail-for=0", StrFormat(kBadFailFor, "0")},
+      {"fail-for=x", StrFormat(kBadFailFor, "x")},
       {"fail-after=9999999999999999999", StrFormat(kBadFailAfter, "9999999999999999999")},
       {"no-chip=1", StrFormat(kBadFault, "no-chip=1")},
       {"melt", StrFormat(kBadFault, "melt")},

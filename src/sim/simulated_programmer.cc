@@ -70,10 +70,20 @@ void SimulatedProgrammer::Out(uint16_t port, uint8_t value) {
   } else if (port == options_.Port + 2) {
     uint8_t before = control_;
     control_ = value;
-    if (!Rising(before, control_, kStrobe) || !Answering() || options_.HandshakeStuck) return;
-    if (options_.FailAfter >= 0 &&
+    if (!Rising(before, control_, kStrobe) || options_.HandshakeStuck) return;
+    if (stopped_) {
+      // A loose cable: the strobes that do not arrive are counted, then it answers again.
+      if (options_.FailFor < 0 || missed_ < options_.FailFor) {
+        ++missed_;
+        return;
+      }
+      stopped_ = false;
+    }
+    if (!failed_ && options_.FailAfter >= 0 &&
         counters_.Transactions >= static_cast<uint64_t>(options_.FailAfter)) {
+      failed_ = true;
       stopped_ = true;  // from now on as if switched off
+      missed_ = 1;
       return;
     }
     Latch();

@@ -76,7 +76,9 @@ class SimulatedProgrammer : public PortIo {
   uint8_t vccCode_ = 0;
   uint8_t vppCode_ = 0;
   uint64_t timerRiseUs_ = 0;
-  bool stopped_ = false;  // fail-after used up
+  bool stopped_ = false;  // fail-after used up, and fail-for not yet
+  bool failed_ = false;   // fail-after has struck
+  int64_t missed_ = 0;    // strobes missed since
 
   // What the PC waits for after its last write: status bit 7 of the port below it.
   uint16_t lastWritePort_ = 0;

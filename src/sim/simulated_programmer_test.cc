@@ -218,6 +218,17 @@ TEST_F(SimTest, ProgrammerFaults) {
   }
 }
 
+// A loose cable: the programmer misses fail-for handshakes, then answers again.
+TEST_F(SimTest, FailForEndsTheFailure) {
+  SimOptions options;
+  ASSERT_EQ(ParseFaults("fail-after=1,fail-for=2", options), "");
+  Build(options);
+  std::vector<int> results;
+  for (int i = 0; i < 5; ++i) results.push_back(link_->LinkTransfer(kRegBus, 0x11));
+  EXPECT_EQ(results, (std::vector<int>{0, kResultTimeout, kResultTimeout, 0, 0}));
+  EXPECT_EQ(link_->ReadBack(), 0x11);
+}
+
 TEST_F(SimTest, LogRecordsHandshakesAndAbandonedWaits) {
   SimOptions options;
   options.FailAfter = 2;
