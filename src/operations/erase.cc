@@ -27,7 +27,7 @@ int EraseOperation::EraseSpi25() {
   bus.PowerOn();
   if (spi.Spi25CheckId() != 0) {
     bus.PowerOff();
-    frame_.boxes().InfoBox(kCheckIdFailed);
+    frame_.ReportFromChip(kCheckIdFailed);
     return kResultProgramFailed;
   }
   spi.SpiCommand(kWriteEnable);
@@ -39,7 +39,7 @@ int EraseOperation::EraseSpi25() {
   }
   int result = kResultOk;
   if (!ready) {
-    frame_.boxes().InfoBox(kEraseFailed);
+    frame_.ReportFromChip(kEraseFailed);
     result = kResultProgramFailed;
   }
   bus.PowerOff();
@@ -80,7 +80,7 @@ int EraseOperation::EraseAt45() {
   }
   int result = kResultOk;
   if (!ready) {
-    frame_.boxes().InfoBox(StrFormat(kEraseFailedPageFormat, static_cast<long>(page)));
+    frame_.ReportFromChip(StrFormat(kEraseFailedPageFormat, static_cast<long>(page)));
     result = kResultProgramFailed;
   }
   bus.PowerOff();

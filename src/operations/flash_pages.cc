@@ -42,7 +42,7 @@ int FlashPages::Finish(int error, uint32_t failedPage) {
   frame_.progress().ProgressReset();
   MessageBoxes& boxes = frame_.boxes();
   if (error != 0) {
-    boxes.InfoBox(StrFormat(kPageFailedFormat, static_cast<long>(failedPage)));
+    frame_.ReportFromChip(StrFormat(kPageFailedFormat, static_cast<long>(failedPage)));
     return kResultProgramFailed;
   }
   if (data_.ReadFailed() || data_.EndedEarly()) {
@@ -79,7 +79,7 @@ int FlashPages::ProgramSpi25Pages(uint32_t start) {
     if (data_.ReadNextBlock(pageSize - address % pageSize) != 0) break;
     spi.SpiCommand(kWriteEnable);
     if ((spi.Spi25ReadStatus() & kWriteEnableLatch) == 0 && page == 0) {
-      frame_.boxes().InfoBox(kWriteEnableNotSet);
+      frame_.ReportFromChip(kWriteEnableNotSet);
     }
     spi.SpiSelect();
     spi.SpiWriteByte(instruction);

@@ -48,6 +48,13 @@ class OperationFrame {
   // AT45 and SPI25 modes). Not for Microwire.
   uint8_t ReadByteCell();
 
+  // Shows a finding about the chip (not written, not erased, wrong identity), unless the
+  // programmer stopped answering: then the finding rests on stale read-back, and the
+  // timeout box has already told what happened.
+  void ReportFromChip(const std::string& text) {
+    if (!TimedOut()) boxes_.InfoBox(text);
+  }
+
   // Shows the AT45 density mismatch with the code expected and the last one the check
   // read; nothing after a timeout, whose box already told why.
   void ReportDensityMismatch();

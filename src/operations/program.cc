@@ -204,7 +204,6 @@ int ProgramOperation::I2cBlockWrite(uint32_t pageSize) {
 int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
   OperationState& state = frame_.state();
   SpiBus& spi = protocols_.spi;
-  MessageBoxes& boxes = frame_.boxes();
   spi.SpiIdleLines();
   if (frame_.device().BpFlag != 0) {
     spi.SpiCommand(kWriteEnable);
@@ -213,7 +212,7 @@ int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
     spi.SpiWriteByte(kUnprotectedStatus);
     spi.SpiDeselect();
     if (spi.SpiWaitReady() != 0) {
-      boxes.InfoBox(kStatusRegisterFailed);
+      frame_.ReportFromChip(kStatusRegisterFailed);
       return kResultProgramFailed;
     }
   }
@@ -231,7 +230,7 @@ int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
     }
     spi.SpiDeselect();
     if (spi.SpiWaitReady() != 0) {
-      boxes.InfoBox(StrFormat(kPageNotWrittenFormat, static_cast<unsigned long>(first)));
+      frame_.ReportFromChip(StrFormat(kPageNotWrittenFormat, static_cast<unsigned long>(first)));
       return kResultProgramFailed;
     }
   } while (sent < state.BlockLength && !frame_.Aborted());
@@ -253,7 +252,7 @@ int ProgramOperation::MicrowireBlockWrite() {
     microwire.MicrowireWriteWord(state.CurrentAddress, word);
     protocols_.link.Wait100us(frame_.device().WriteTime);
     if (!microwire.MicrowireReady()) {
-      frame_.boxes().InfoBox(
+      frame_.ReportFromChip(
           StrFormat(kWordNotWrittenFormat, static_cast<unsigned long>(state.CurrentAddress)));
       return kResultProgramFailed;
     }
@@ -274,7 +273,7 @@ int ProgramOperation::SdaBlockWrite() {
     uint32_t address = state.CurrentAddress;
     sda.SdaWriteByte(address, state.BlockBuffer[i]);
     if (sda.SdaReadByte(address) != state.BlockBuffer[i]) {
-      frame_.boxes().InfoBox(StrFormat(kPageNotWrittenFormat, static_cast<unsigned long>(address)));
+      frame_.ReportFromChip(StrFormat(kPageNotWrittenFormat, static_cast<unsigned long>(address)));
       return kResultProgramFailed;
     }
     ++state.CurrentAddress;

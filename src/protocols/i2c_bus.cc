@@ -139,7 +139,8 @@ uint8_t I2cBus::I2cReadAt(uint32_t address) {
 }
 
 void I2cBus::ReportNoAck() {
-  boxes_.InfoBox(kI2cNoAckText);
+  // After a timeout the acknowledge bit is stale read-back, not the chip's answer.
+  if (!link_.Silenced()) boxes_.InfoBox(kI2cNoAckText);
 }
 
 void I2cBus::SieDummyRead() {
@@ -172,14 +173,14 @@ int I2cBus::I2cWriteCycle(const uint8_t* data, uint32_t length, uint32_t pageSiz
   I2cSendAddress(address);
   for (;;) {
     if (operation_.NoAckFlag) {
-      boxes_.InfoBox(kI2cNoAckAddressText);
+      if (!link_.Silenced()) boxes_.InfoBox(kI2cNoAckAddressText);
       return kResultWriteFailed;
     }
     uint32_t run = std::min(pageSize - address % pageSize, length - sent);
     for (uint32_t i = 0; i < run; ++i) {
       I2cWriteByte(data[sent]);
       if (operation_.NoAckFlag) {
-        boxes_.InfoBox(kI2cNoAckDataText);
+        if (!link_.Silenced()) boxes_.InfoBox(kI2cNoAckDataText);
         return kResultWriteFailed;
       }
       ++sent;
@@ -201,7 +202,7 @@ int I2cBus::I2cWriteCycle(const uint8_t* data, uint32_t length, uint32_t pageSiz
     }
     I2cStop();
     if (!acknowledged) {
-      boxes_.InfoBox(kI2cPollingTimeoutText);
+      if (!link_.Silenced()) boxes_.InfoBox(kI2cPollingTimeoutText);
       return kResultWriteFailed;
     }
     return progress_.AbortFlag() ? kResultWriteAborted : 0;

@@ -181,6 +181,11 @@ int SpiBus::Spi25CheckId() {
   do {
     SpiSelect();
     id = ReadIdentity();
+    // A programmer that stopped answering read nothing: no identity to show, no retry.
+    if (link_.Silenced()) {
+      SpiDeselect();
+      return kResultWrongIdentity;
+    }
     if (id != device_.ExpectedId) {
       boxes_.InfoBox(StrFormat(kSpi25IdFormat, id));
       ++mismatches;

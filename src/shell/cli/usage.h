@@ -40,7 +40,9 @@ inline constexpr char kUsageText[] =
     "                           sim/<Bausteinname>.bin im Arbeitsverzeichnis)\n"
     "      --chip-type NAME     der simulierte Sockel hält diesen Baustein der Bibliothek\n"
     "      --fault LIST         Simulatorfehler: no-programmer, handshake-stuck, no-readback,\n"
-    "                           no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N\n"
+    "                           no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N,\n"
+    "                           fail-for=N (mit fail-after: N Handshakes fehlen, dann\n"
+    "                           antwortet der Brenner wieder)\n"
     "      --trace FILE         die Sockelleitungen als VCD-Datei schreiben\n"
     "      --log FILE           jeden Handshake als Zeile schreiben (\"0A 18\", \"TIMEOUT\")\n"
     "      --stats              am Ende transactions=N timeouts=N sim_us=N ausgeben\n"
@@ -54,11 +56,17 @@ inline constexpr char kUsageText[] =
     "eine Frage zeigt danach die Antwort (>>> OK, >>> Abbrechen, >>> Wiederholen).\n"
     "\n"
     "Rückgabewert:\n"
-    "  0      der Befehl endete mit Ergebnis 0\n"
-    "  1..63  das Ergebnis des Befehls\n"
+    "  0      der Befehl endete mit Ergebnis 0, und keine Übertragung lief in die\n"
+    "         Zeitüberschreitung\n"
+    "  1..63  das Ergebnis des Befehls, darunter:\n"
+    "  10     der Brenner antwortete nicht mehr (Zeitüberschreitung), obwohl der\n"
+    "         Befehl sonst mit Ergebnis 0 geendet hätte\n"
+    "  13     kein Baustein wählbar (keine brauchbare Bibliothek, kein Baustein gelistet)\n"
     "  64     Aufruffehler (unbekannte Option, Hersteller oder Baustein nicht gelistet,\n"
     "         DATEI fehlt)\n"
     "  69     abgelehnt: Demomodus\n"
-    "  70     interner Fehler\n";
+    "  70     interner Fehler\n"
+    "  75     abgelehnt: eine andere Instanz arbeitet gerade mit dem Brenner (nichts\n"
+    "         wurde an den Port gesendet; später wiederholen)\n";
 
 }  // namespace pellory
