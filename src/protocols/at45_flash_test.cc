@@ -48,12 +48,15 @@ TEST(At45FlashTest, DensityCheckReadsAtMostFiveTimes) {
     std::vector<uint8_t> statuses;  // per status read, the last one repeats
     int result;
     size_t reads;
+    uint8_t last;  // the density the mismatch message tells: the last one read
   };
   const Case cases[] = {
-      {"matches at once (ready and compare bits ignored)", {0xDC}, 0, 1},
-      {"matches on the third read", {0x00, 0xA4, 0x9C}, 0, 3},
-      {"never", {0xA4}, kResultWrongIdentity, 5},
-      {"no chip", {0xFF}, kResultWrongIdentity, 5},
+      {"matches at once (ready and compare bits ignored)", {0xDC}, 0, 1, 0x1C},
+      {"matches on the third read", {0x00, 0xA4, 0x9C}, 0, 3, 0x1C},
+      {"never", {0xA4}, kResultWrongIdentity, 5, 0x24},
+      {"no chip", {0xFF}, kResultWrongIdentity, 5, 0x3C},
+      {"a different code each time", {0x04, 0x08, 0x0C, 0x10, 0x14, 0x18}, kResultWrongIdentity, 5,
+       0x14},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -63,6 +66,7 @@ TEST(At45FlashTest, DensityCheckReadsAtMostFiveTimes) {
     };
     EXPECT_EQ(r.at45.At45CheckStatus(), c.result);
     EXPECT_EQ(r.slave.Sessions.size(), c.reads);
+    EXPECT_EQ(r.at45.LastDensity(), c.last);
     for (const Bytes& s : r.slave.Sessions) EXPECT_EQ(s, (Bytes{0xD7, 0xFF}));
     EXPECT_TRUE(r.ui.Boxes.empty());
   }

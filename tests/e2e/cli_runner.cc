@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 extern char** environ;
@@ -37,7 +38,9 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
-int WaitWithLimit(pid_t pid) {
+// WATCH runs between the polls until it returns true.
+int WaitWithLimit(pid_t pid, const std::function<bool()>& watch) {
+  bool watching = static_cast<bool>(watch);
   auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(CliRunner::kTimeLimitSeconds);
   for (;;) {
@@ -49,18 +52,19 @@ int WaitWithLimit(pid_t pid) {
       return -1;
     }
     if (done < 0) return -1;
+    if (watching && watch()) watching = false;
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
       return CliRunner::kTimedOut;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(watching ? 1 : 5));
   }
 }
 
 }  // namespace
 
-CliRun CliRunner::Run(const std::vector<std::string>& args) const {
+CliRun CliRunner::Run(const std::vector<std::string>& args, const CliSignal& signal) const {
   std::vector<std::string> argv = {PELLORY_CLI_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<std::string> env = ChildEnvironment(runtime_.path());
@@ -69,6 +73,9 @@ CliRun CliRunner::Run(const std::vector<std::string>& args) const {
   std::string outPath = capture_.File("stdout");
   std::string errPath = capture_.File("stderr");
 
+  // A run watched for its output must not see the last run's.
+  capture_.Write("stdout", "");
+  capture_.Write("stderr", "");
   pid_t pid = fork();
   if (pid == 0) {
     // Only async-signal-safe calls between fork and exec.
@@ -84,7 +91,15 @@ CliRun CliRunner::Run(const std::vector<std::string>& args) const {
   }
   CliRun run;
   if (pid < 0) return run;
-  run.status = WaitWithLimit(pid);
+  std::function<bool()> watch;
+  if (!signal.Signals.empty()) {
+    watch = [&] {
+      if (capture_.Read("stderr").find(signal.After) == std::string::npos) return false;
+      for (int number : signal.Signals) kill(pid, number);
+      return true;
+    };
+  }
+  run.status = WaitWithLimit(pid, watch);
   run.out = capture_.Read("stdout");
   run.err = capture_.Read("stderr");
   return run;

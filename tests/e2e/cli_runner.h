@@ -20,6 +20,12 @@ struct CliRun {
   std::string err;
 };
 
+// Signals sent to a run, back to back, once its standard error holds a text.
+struct CliSignal {
+  std::vector<int> Signals;
+  std::string After;
+};
+
 class CliRunner {
  public:
   static constexpr int kTimedOut = -2;
@@ -33,7 +39,7 @@ class CliRunner {
   const TempDir& workdir() const { return workdir_; }
   const TempDir& runtimeDir() const { return runtime_; }
 
-  CliRun Run(const std::vector<std::string>& args) const;
+  CliRun Run(const std::vector<std::string>& args, const CliSignal& signal = {}) const;
 
  private:
   TempDir workdir_;

@@ -1,0 +1,341 @@
+// Failures told as failures: a programmer lost before, inside and after the work of each
+// command, a second instance at work, a library that gives no device, signals, and the
+// files a failure must leave alone (the earlier output file, the simulated chip's image).
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+
+namespace pellory {
+namespace {
+
+// Small parts of every programming mode. The flash parts have a manufacturer of their own:
+// filling their list switches verifying on, which would change the other parts' runs.
+constexpr char kLibrary[] =
+    ":Test;Y\n"
+    "24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
+    "25LC040A;5000;0;5000;512;16;S;B8;0;0;0;0;0;0;0;0;Y\n"
+    "AT93C46;10000;0;5000;64;2;M;0;0;0;0;0;0;0;0;0;Y\n"
+    "SDA2506;10000;10000;5000;128;1;D;0;0;0;0;0;0;0;0;0;Y\n"
+    ":Flash;Y\n"
+    "FLASH4K;3000;0xEF3010;3300;4096;256;SPI25;0;0;20000;0;JEDEC;SE;0;0;0;Y\n"
+    "AT45DB011;40000;0x0C;3300;512;264;A;9;0;0;0;0;0;0;0;0;Y\n"
+    "W25Q16;3000;0xEF4015;3300;2097152;256;SPI25;0;0;20000;0;JEDEC;SE;0;0;0;Y\n";
+
+constexpr char kTimeoutBox[] = "--- Info ---\n\nTimeout-Fehler bei Datenübertragung !!";
+constexpr char kOld[] = "the earlier read\n";
+constexpr char kTail[] = "bytes beyond the chip";
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+uint64_t Transactions(const std::string& err) {
+  size_t at = err.find("transactions=");
+  return at == std::string::npos ? 0 : std::stoull(err.substr(at + 13));
+}
+
+std::string Tail(const std::string& text, size_t lines) {
+  size_t at = text.size();
+  for (size_t n = 0; n <= lines && at > 0; ++n) at = text.rfind('\n', at - 1);
+  return at == std::string::npos ? text : text.substr(at + 1);
+}
+
+class FailureTest : public testing::Test {
+ protected:
+  FailureTest() {
+    cli_.workdir().Write("SERLIST.CSV", kLibrary);
+    std::filesystem::create_directory(cli_.workdir().File("sim"));
+  }
+
+  static const char* Maker(const std::string& device) {
+    return device == "FLASH4K" || device == "AT45DB011" || device == "W25Q16" ? "Flash" : "Test";
+  }
+
+  CliRun Run(const std::string& device, const std::vector<std::string>& args,
+             const CliSignal& signal = {}) {
+    std::vector<std::string> all = {"--simulate", "-y", "-m", Maker(device), "-d", device};
+    all.insert(all.end(), args.begin(), args.end());
+    return cli_.Run(all, signal);
+  }
+
+  std::string Read(const std::string& name) const { return cli_.workdir().Read(name); }
+  bool Exists(const std::string& name) const { return cli_.workdir().Exists(name); }
+  void Write(const std::string& name, const std::string& text) { cli_.workdir().Write(name, text); }
+
+  CliRunner cli_;
+};
+
+// --- A programmer lost at a point of each command -------------------------------------
+
+enum class Point { kBefore, kInside, kAfter };
+
+struct Command {
+  const char* name;
+  std::vector<std::string> args;
+  int before, inside;   // exit statuses (-1: any failure but 10); after the work it is 10
+  const char* success;  // the message of a run that worked, shown only when lost after it
+  bool writesChip;
+};
+
+const Command kCommands[] = {
+    {"blank", {"blank"}, 10, 10, nullptr, false},
+    {"read", {"-f", "intel32", "read", "out.hex"}, 4, 4, "Baustein gelesen", false},
+    {"program",
+     {"--set", "Verify=0", "program", "img.bin"},
+     -1,
+     -1,
+     // Flash parts verify afterwards whatever the setting says.
+     "Keine Fehler beim",
+     true},
+    {"verify", {"verify", "img.bin"}, 6, 6, "Keine Fehler beim Prüfen !", false},
+};
+
+// Findings that a lost programmer must not produce: cancels, cells, identities.
+const char* const kMadeUp[] = {"abgebrochen", "Blank Check Fehler",  "Verifyfehler",     "ID 0x",
+                               "Check ID",    "Fehler beim brennen", "nicht geschrieben"};
+
+struct LostCase {
+  const char* device;
+  bool wholeDevice;  // blank and read too (whole reads of the big parts are left out)
+};
+
+class LostProgrammerTest : public FailureTest, public testing::WithParamInterface<LostCase> {};
+
+TEST_P(LostProgrammerTest, OneStoryAndNoFileLost) {
+  const std::string device = GetParam().device;
+  const std::string chipFile = "sim/" + device + ".bin";
+  uint64_t startup = Transactions(Run(device, {"--stats", "detect"}).err);
+  ASSERT_GT(startup, 0u);
+  std::string image(128, '\0');
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7 + 1);
+  Write("img.bin", image);
+
+  for (const Command& command : kCommands) {
+    if (!GetParam().wholeDevice && !command.writesChip && command.args[0] != "verify") continue;
+    // The chip holds the image (or nothing, for the blank check), followed by bytes its
+    // file has beyond the chip.
+    Run(device, {"--set", "Verify=0", "program", "img.bin"});
+    std::string chip = Read(chipFile);
+    if (command.args[0] == "blank") chip.assign(chip.size(), '\xFF');
+    chip += kTail;
+    Write(chipFile, chip);
+    Write("out.hex", kOld);
+    std::vector<std::string> args = {"--stats"};
+    args.insert(args.end(), command.args.begin(), command.args.end());
+    CliRun good = Run(device, args);
+    ASSERT_EQ(good.status, 0) << command.name << good.out;
+    uint64_t total = Transactions(good.err);
+    std::string goodRead = Exists("out.hex") ? Read("out.hex") : "";
+
+    for (Point point : {Point::kBefore, Point::kInside, Point::kAfter}) {
+      uint64_t n = point == Point::kBefore   ? startup + 5
+                   : point == Point::kInside ? (startup + total) / 2
+                                             : total - 3;
+      SCOPED_TRACE(std::string(command.name) + " fail-after=" + std::to_string(n));
+      Write(chipFile, chip);
+      Write("out.hex", kOld);
+      std::filesystem::remove(cli_.workdir().File("out.hex.partial"));
+      std::vector<std::string> faulty = {"--fault", "fail-after=" + std::to_string(n)};
+      faulty.insert(faulty.end(), command.args.begin(), command.args.end());
+      CliRun run = Run(device, faulty);
+
+      int expected = point == Point::kBefore   ? command.before
+                     : point == Point::kInside ? command.inside
+                                               : 10;
+      if (expected == -1) {
+        EXPECT_NE(run.status, 0);
+        EXPECT_NE(run.status, 10);
+      } else {
+        EXPECT_EQ(run.status, expected) << run.out;
+      }
+      EXPECT_EQ(Count(run.out, kTimeoutBox), 1u) << run.out;
+      for (const char* text : kMadeUp) EXPECT_EQ(Count(run.out, text), 0u) << text << run.out;
+      if (command.success) {
+        EXPECT_EQ(Count(run.out, command.success), point == Point::kAfter ? 1u : 0u) << run.out;
+      }
+      if (!command.writesChip) {
+        EXPECT_EQ(Read(chipFile), chip);
+      }
+      if (command.args[0] == "read") {
+        // A complete read replaces the file; else it stays, and what was read is beside it.
+        EXPECT_EQ(Read("out.hex"), point == Point::kAfter ? goodRead : kOld);
+        EXPECT_EQ(Exists("out.hex.partial"), Count(run.out, "bleibt unverändert") == 1);
+        if (point == Point::kInside) {
+          EXPECT_TRUE(Exists("out.hex.partial"));
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMode, LostProgrammerTest,
+                         testing::Values(LostCase{"24C02", true}, LostCase{"25LC040A", true},
+                                         LostCase{"FLASH4K", true}, LostCase{"AT45DB011", false},
+                                         LostCase{"AT93C46", false}, LostCase{"SDA2506", true}),
+                         [](const testing::TestParamInfo<LostCase>& info) {
+                           return std::string(info.param.device);
+                         });
+
+// A programmer that answers again (a loose cable) still gets the socket switched off: the
+// power-off at the end is the one of a run without fault.
+TEST_F(FailureTest, PowerOffIsSentWhenTheProgrammerAnswersAgain) {
+  CliRun good = Run("24C02", {"--stats", "--log", "good.log", "blank"});
+  ASSERT_EQ(good.status, 0);
+  std::string fault = "fail-after=" + std::to_string(Transactions(good.err) / 2) + ",fail-for=1";
+  CliRun run = Run("24C02", {"--fault", fault, "--log", "lost.log", "blank"});
+  EXPECT_EQ(run.status, 10);
+  EXPECT_EQ(Count(run.out, kTimeoutBox), 1u);
+  EXPECT_EQ(Count(Read("lost.log"), "TIMEOUT"), 1u);
+  // Two voltage settings, eight register writes and the settle wait.
+  constexpr size_t kPowerOffHandshakes = 2 * 51 + 8 + 2353;
+  EXPECT_EQ(Tail(Read("lost.log"), kPowerOffHandshakes),
+            Tail(Read("good.log"), kPowerOffHandshakes));
+}
+
+// --- Busy instance, no device, a library that is no file ------------------------------
+
+TEST_F(FailureTest, AnotherInstanceAtWorkIsWaitedFor) {
+  int fd = open(cli_.runtimeDir().File("Tarnwick").c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX), 0);
+  for (const char* command : {"detect", "blank"}) {
+    CliRun run = Run("24C02", {"--log", "h.log", command});
+    EXPECT_EQ(run.status, 75) << command;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("andere Pellory-Instanz arbeitet gerade mit dem Brenner"),
+              std::string::npos);
+    EXPECT_FALSE(Exists("h.log"));  // not one handshake
+  }
+  EXPECT_EQ(cli_.Run({"list"}).status, 0);  // the lists need no programmer
+  close(fd);
+  EXPECT_EQ(Run("24C02", {"blank"}).status, 0);
+}
+
+TEST_F(FailureTest, NoDeviceToSelectIs13) {
+  struct Case {
+    const char* name;
+    const char* library;  // nullptr: none
+    std::vector<std::string> args;
+    const char* message;
+  } const cases[] = {
+      {"no library", nullptr, {}, "Kann Bauteilbibliothek nicht öffnen !"},
+      {"empty library", "", {}, "Hersteller in Bibliothek nicht gefunden !"},
+      {"maker without devices",
+       ":None;Y\n:Test;Y\n24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n",
+       {},
+       "Keine Bausteine für diesen"},
+      {"every family off",
+       kLibrary,
+       {"--set", "ShowI2C=0", "--set", "ShowSPI=0", "--set", "ShowMIC=0"},
+       "Mindestens einer der Bausteintypen"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(cli_.workdir().File("SERLIST.CSV"));
+    if (c.library) Write("SERLIST.CSV", c.library);
+    for (const char* command : {"blank", "erase"}) {
+      std::vector<std::string> args = {"--simulate", "-y"};
+      args.insert(args.end(), c.args.begin(), c.args.end());
+      args.push_back(command);
+      CliRun run = cli_.Run(args);
+      EXPECT_EQ(run.status, 13) << command << run.out << run.err;
+      EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
+    }
+  }
+}
+
+TEST_F(FailureTest, ALibraryThatIsNoFileIsRefused) {
+  std::string library = cli_.workdir().File("SERLIST.CSV");
+  std::filesystem::remove(library);
+  ASSERT_EQ(mkfifo(library.c_str(), 0600), 0);
+  CliRun run = cli_.Run({"list"});
+  EXPECT_EQ(run.status, 13);
+  EXPECT_NE(run.out.find("Kann Bauteilbibliothek nicht öffnen !"), std::string::npos);
+  std::filesystem::remove(library);
+  std::filesystem::create_symlink("/dev/zero", library);
+  EXPECT_EQ(cli_.Run({"list"}).status, 13);
+}
+
+// --- Reads that fail keep the earlier file --------------------------------------------
+
+TEST_F(FailureTest, AFailedReadKeepsTheEarlierFile) {
+  struct Case {
+    const char* name;
+    bool existed;
+    std::vector<std::string> args;
+    int status;
+    std::string partial;  // what the read left, under the file's own name when it is new
+  } const cases[] = {
+      {"missing chip, over a file",
+       true,
+       {"--fault", "no-chip", "read", "out.hex"},
+       4,
+       ":020000040000FA\n"},
+      {"missing chip, new file",
+       false,
+       {"--fault", "no-chip", "read", "out.hex"},
+       4,
+       ":020000040000FA\n"},
+      {"cancelled at the prompt", true, {"--answers", "cancel", "read", "out.hex"}, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(cli_.workdir().File("out.hex"));
+    std::filesystem::remove(cli_.workdir().File("out.hex.partial"));
+    if (c.existed) Write("out.hex", kOld);
+    std::vector<std::string> args = {"--simulate", "-y",    "-m", "Test",
+                                     "-d",         "24C02", "-f", "intel32"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    CliRun run = cli_.Run(args);
+    EXPECT_EQ(run.status, c.status) << run.out;
+    if (!c.existed) {
+      EXPECT_EQ(Read("out.hex"), c.partial);
+      EXPECT_FALSE(Exists("out.hex.partial"));
+      continue;
+    }
+    EXPECT_EQ(Read("out.hex"), kOld);
+    EXPECT_EQ(Exists("out.hex.partial"), !c.partial.empty());
+    if (c.partial.empty()) continue;
+    EXPECT_EQ(Read("out.hex.partial"), c.partial);
+    EXPECT_TRUE(run.out.ends_with("bleibt unverändert.\n\nDas bis dahin Gelesene steht in\n" +
+                                  cli_.workdir().File("out.hex.partial") + "\n"))
+        << run.out;
+  }
+}
+
+// SIGTERM and SIGHUP press "Abbrechen" as Ctrl-C does; a second signal ends the process.
+TEST_F(FailureTest, TerminationSignalsCancelTheRead) {
+  for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    SCOPED_TRACE(signal);
+    Write("out.hex", kOld);
+    CliRun run = Run("W25Q16", {"--progress", "-f", "intel32", "read", "out.hex"},
+                     CliSignal{{signal}, "Speichere Bausteindaten"});
+    EXPECT_EQ(run.status, 4) << run.out << run.err;
+    EXPECT_NE(run.out.find("--- Info ---\nSpeichern abgebrochen !\n"), std::string::npos);
+    EXPECT_EQ(Read("out.hex"), kOld);
+    // Whole records only, and no end record.
+    std::string partial = Read("out.hex.partial");
+    ASSERT_TRUE(partial.ends_with("\n"));
+    EXPECT_EQ(partial.find(":00000001FF"), std::string::npos);
+    EXPECT_LT(partial.size(), 2097152u);
+  }
+  // Two different ones: the same signal twice in a row may arrive as one.
+  CliRun twice = Run("W25Q16", {"--progress", "-f", "intel32", "read", "out.hex"},
+                     CliSignal{{SIGTERM, SIGHUP}, "Speichere Bausteindaten"});
+  EXPECT_TRUE(twice.status == 128 + SIGTERM || twice.status == 128 + SIGHUP) << twice.status;
+}
+
+}  // namespace
+}  // namespace pellory
