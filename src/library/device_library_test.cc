@@ -1,8 +1,6 @@
 #include "library/device_library.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
@@ -359,52 +357,6 @@ TEST_F(DeviceLibraryTest, MissingLibraryIsReported) {
   EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{kLibraryOpenMessage});
   EXPECT_EQ(library_.NextDevice(), kLibraryEnd);
   EXPECT_EQ(library_.CloseLibrary(), kLibraryOk);
-}
-
-// A FIFO or a device would be read forever, a directory reads as nothing: each is refused
-// as a library that cannot be opened, and a FIFO without a writer must not block the open.
-TEST_F(DeviceLibraryTest, OnlyARegularFileIsALibrary) {
-  // Puts something at PATH; 0 when done. REGULAR names a regular library file.
-  using Make = int (*)(const std::string& path, const std::string& regular);
-  struct Case {
-    const char* what;
-    Make make;
-    int result;
-  } cases[] = {
-      {"directory", [](const std::string& p, const std::string&) { return mkdir(p.c_str(), 0700); },
-       kLibraryFailed},
-      {"FIFO", [](const std::string& p, const std::string&) { return mkfifo(p.c_str(), 0600); },
-       kLibraryFailed},
-      {"/dev/zero",
-       [](const std::string& p, const std::string&) { return symlink("/dev/zero", p.c_str()); },
-       kLibraryFailed},
-      {"link to a regular file",
-       [](const std::string& p, const std::string& r) { return symlink(r.c_str(), p.c_str()); },
-       kLibraryOk},
-  };
-  dir_.Write("regular.csv", ":A;Y\n" + Device("one"));
-  // An open that blocks would stall the whole run; the alarm ends the binary instead.
-  struct Alarm {
-    Alarm() { alarm(60); }
-    ~Alarm() { alarm(0); }
-  } guard;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    TempDir place;
-    settings_.IniPath = place.File("ORVANE.INI");
-    ASSERT_EQ(c.make(place.File("SERLIST.CSV"), dir_.File("regular.csv")), 0);
-    ui_.Boxes.clear();
-    ASSERT_EQ(library_.OpenLibrary(), c.result);
-    if (c.result == kLibraryOk) {
-      EXPECT_TRUE(ui_.Boxes.empty());
-      ASSERT_EQ(library_.SeekManufacturer(), kLibraryOk);
-      EXPECT_EQ(library_.NextDevice(), kLibraryOk);
-    } else {
-      EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{kLibraryOpenMessage});
-      EXPECT_EQ(library_.NextDevice(), kLibraryEnd);
-    }
-    library_.CloseLibrary();
-  }
 }
 
 TEST_F(DeviceLibraryTest, LibraryLiesBesideTheSettingsFile) {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -256,16 +257,22 @@ TEST_F(FailureTest, NoDeviceToSelectIs13) {
   }
 }
 
+// A FIFO or a device would be read forever (a FIFO without a writer would block the open
+// itself), a directory reads as nothing: each is refused like a library that is missing.
 TEST_F(FailureTest, ALibraryThatIsNoFileIsRefused) {
   std::string library = cli_.workdir().File("SERLIST.CSV");
-  std::filesystem::remove(library);
-  ASSERT_EQ(mkfifo(library.c_str(), 0600), 0);
-  CliRun run = cli_.Run({"list"});
-  EXPECT_EQ(run.status, 13);
-  EXPECT_NE(run.out.find("Kann Bauteilbibliothek nicht öffnen !"), std::string::npos);
-  std::filesystem::remove(library);
-  std::filesystem::create_symlink("/dev/zero", library);
-  EXPECT_EQ(cli_.Run({"list"}).status, 13);
+  const std::function<int()> makers[] = {
+      [&] { return mkfifo(library.c_str(), 0600); },
+      [&] { return symlink("/dev/zero", library.c_str()); },
+      [&] { return mkdir(library.c_str(), 0700); },
+  };
+  for (const auto& make : makers) {
+    std::filesystem::remove(library);
+    ASSERT_EQ(make(), 0);
+    CliRun run = cli_.Run({"list"});
+    EXPECT_EQ(run.status, 13);
+    EXPECT_NE(run.out.find("Kann Bauteilbibliothek nicht öffnen !"), std::string::npos);
+  }
 }
 
 // --- Reads that fail keep the earlier file --------------------------------------------
