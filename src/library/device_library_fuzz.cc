@@ -18,6 +18,7 @@
 #include "library/messages.h"
 #include "ui/control_ids.h"
 #include "ui/scripted_ui.h"
+#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -28,36 +29,6 @@ constexpr int kDevicesTried = 6;
 
 void Require(bool condition) {
   if (!condition) std::abort();
-}
-
-// The library lies beside the settings file, so the target keeps both names in a folder of
-// its own, memory-backed when possible (the file is rewritten on every run).
-class Folder {
- public:
-  Folder() {
-    for (const char* parent : {"/dev/shm", "/tmp"}) {
-      std::string name = std::string(parent) + "/pellory-fuzz-XXXXXX";
-      if (mkdtemp(name.data()) == nullptr) continue;
-      path_ = name;
-      break;
-    }
-    Require(!path_.empty());
-  }
-  ~Folder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const char* name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  Require(file != nullptr);
-  if (size > 0) Require(std::fwrite(data, 1, size, file) == size);
-  Require(std::fclose(file) == 0);
 }
 
 bool WritesPages(uint8_t mode) {
@@ -129,8 +100,9 @@ void Explore(const std::string& iniPath, int families) {
 }  // namespace pellory
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static pellory::Folder folder;
-  pellory::WriteFile(folder.File(pellory::kLibraryFileName), data, size);
+  // The library lies beside the settings file.
+  static pellory::TempDir folder;
+  folder.Write(pellory::kLibraryFileName, std::string(reinterpret_cast<const char*>(data), size));
   std::string iniPath = folder.File("ORVANE.INI");
   pellory::Explore(iniPath, 7);
   // A family choice of its own for each input, from its length and first byte.

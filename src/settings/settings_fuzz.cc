@@ -12,6 +12,7 @@
 
 #include "settings/settings_file.h"
 #include "ui/scripted_ui.h"
+#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -20,42 +21,12 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-// LoadSettings reads ORVANE.INI from the working directory, so the target keeps it in a
-// folder of its own, memory-backed when possible (the file is rewritten on every run). The
-// working directory changes only for the loads: libFuzzer's own paths may be relative.
-class Folder {
- public:
-  Folder() {
-    for (const char* parent : {"/dev/shm", "/tmp"}) {
-      std::string name = std::string(parent) + "/pellory-fuzz-XXXXXX";
-      if (mkdtemp(name.data()) == nullptr) continue;
-      path_ = name;
-      break;
-    }
-    Require(!path_.empty());
-  }
-  ~Folder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-
-  void WriteIni(const uint8_t* data, size_t size) const {
-    std::FILE* file = std::fopen((path_ + "/" + kIniFileName).c_str(), "wb");
-    Require(file != nullptr);
-    if (size > 0) Require(std::fwrite(data, 1, size, file) == size);
-    Require(std::fclose(file) == 0);
-  }
-
-  void Load(SettingsFile& file) const {
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(path_);
-    file.LoadSettings();
-    std::filesystem::current_path(previous);
-  }
-
- private:
-  std::string path_;
-};
+// LoadSettings reads ORVANE.INI from the working directory, which changes only for the
+// loads: libFuzzer's own paths may be relative.
+void Load(const TempDir& folder, SettingsFile& file) {
+  ScopedWorkingDirectory inside(folder.path());
+  file.LoadSettings();
+}
 
 bool Flag(int value) {
   return value == 0 || value == 1;
@@ -99,13 +70,13 @@ void RequireSameNumbers(const AppSettings& a, const AppSettings& b) {
   Require(a.OpenFilterIndex == b.OpenFilterIndex);
 }
 
-void LoadSaveLoad(const Folder& folder, const uint8_t* data, size_t size) {
-  folder.WriteIni(data, size);
+void LoadSaveLoad(const TempDir& folder, const uint8_t* data, size_t size) {
+  folder.Write(kIniFileName, std::string(reinterpret_cast<const char*>(data), size));
   ScriptedUi ui;
   AppSettings first;
   MessageBoxes boxes{ui, first};
   SettingsFile file{first, boxes};
-  folder.Load(file);
+  Load(folder, file);
   RequireInRange(first);
   // At most the port and the line length are worth a message.
   Require(ui.Boxes.size() <= 2);
@@ -115,7 +86,7 @@ void LoadSaveLoad(const Folder& folder, const uint8_t* data, size_t size) {
   AppSettings second;
   MessageBoxes quietBoxes{quiet, second};
   SettingsFile again{second, quietBoxes};
-  folder.Load(again);
+  Load(folder, again);
   RequireInRange(second);
   Require(quiet.Boxes.empty());
   RequireSameNumbers(first, second);
@@ -125,7 +96,7 @@ void LoadSaveLoad(const Folder& folder, const uint8_t* data, size_t size) {
 }  // namespace pellory
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static pellory::Folder folder;
+  static pellory::TempDir folder;
   pellory::LoadSaveLoad(folder, data, size);
   return 0;
 }
