@@ -139,11 +139,17 @@ TEST_F(ReadToFileTest, AChipThatIsNotTheSelectedOneWritesNothing) {
   for (int format : {1, 3}) {
     dir_.Write("out.dat", "kept");
     Select(kModeSpi25, 4096);
+    chip_.Calls.clear();
     chip_.IdentityResult = kResultIdentityFailed;
     EXPECT_EQ(Read(format), kResultReadFailed);
     EXPECT_TRUE(Reports().empty());  // the identity check shows its own messages
     EXPECT_EQ(Output(), "kept");
     EXPECT_FALSE(chip_.Powered);
+    // The binary read checks the identity on its own and powers off at once.
+    const Texts binary = {"PowerReset", "PowerOn",  "Spi25CheckId",
+                          "PowerOff",   "Deselect", "PowerOff"};
+    const Texts hex = {"PowerReset", "PowerOn", "Spi25BeginRead", "Deselect", "PowerOff"};
+    EXPECT_EQ(chip_.Calls, format == 1 ? binary : hex);
 
     Select(kModeAt45, 1056);
     device_.DeviceCode = 0x0C;

@@ -205,6 +205,18 @@ TEST_F(FailureTest, PowerOffIsSentWhenTheProgrammerAnswersAgain) {
             Tail(Read("good.log"), kPowerOffHandshakes));
 }
 
+// A programmer lost in the search: one message per attempt (two by default), and a
+// self-test whose read-back went stale is no programmer found.
+TEST_F(FailureTest, ProgrammerLostInTheSearch) {
+  for (const char* fault : {"fail-after=8", "fail-after=18"}) {
+    SCOPED_TRACE(fault);
+    CliRun run = Run("24C02", {"--fault", fault, "detect"});
+    EXPECT_EQ(run.status, 69);
+    EXPECT_EQ(Count(run.out, kTimeoutBox), 2u) << run.out;
+    EXPECT_EQ(run.out.find("Brenner gefunden"), std::string::npos);
+  }
+}
+
 // --- Busy instance, no device, a library that is no file ------------------------------
 
 TEST_F(FailureTest, AnotherInstanceAtWorkIsWaitedFor) {
