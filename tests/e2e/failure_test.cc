@@ -169,6 +169,7 @@ TEST_P(LostProgrammerTest, OneStoryAndNoFileLost) {
       if (!command.writesChip) {
         EXPECT_EQ(Read(chipFile), chip);
       }
+      EXPECT_TRUE(Read(chipFile).ends_with(kTail));
       if (command.args[0] == "read") {
         // A complete read replaces the file; else it stays, and what was read is beside it.
         EXPECT_EQ(Read("out.hex"), point == Point::kAfter ? goodRead : kOld);
@@ -215,6 +216,18 @@ TEST_F(FailureTest, ProgrammerLostInTheSearch) {
     EXPECT_EQ(Count(run.out, kTimeoutBox), 2u) << run.out;
     EXPECT_EQ(run.out.find("Brenner gefunden"), std::string::npos);
   }
+}
+
+// A chip of another kind: the density told is the last one read, and a binary read of an
+// SPI25 part writes no file.
+TEST_F(FailureTest, AChipOfAnotherKindIsNotRead) {
+  CliRun blank = Run("AT45DB011", {"--fault", "wrong-id", "blank"});
+  EXPECT_EQ(blank.status, 8);
+  EXPECT_NE(blank.out.find("erwartet: 0x0C\nDichte-Code gelesen: 0x08\n"), std::string::npos);
+  CliRun read = Run("FLASH4K", {"--fault", "wrong-id", "-f", "bin", "read", "new.bin"});
+  EXPECT_EQ(read.status, 4);
+  EXPECT_EQ(Count(read.out, "ID 0xEF3011"), 5u);
+  EXPECT_FALSE(Exists("new.bin"));
 }
 
 // --- Busy instance, no device, a library that is no file ------------------------------
