@@ -26,8 +26,29 @@ namespace {
 
 constexpr char kParportProc[] = "/proc/sys/dev/parport";
 
+// The reasons port access meets, in German like every other text; the number for the rest.
 std::string Reason(int error) {
-  return std::strerror(error);
+  switch (error) {
+    case EACCES:
+      return "keine Berechtigung";
+    case EPERM:
+      return "nicht erlaubt";
+    case ENOENT:
+      return "nicht vorhanden";
+    case ENODEV:
+    case ENXIO:
+      return "kein solches Gerät";
+    case EBUSY:
+      return "belegt";
+    case EIO:
+      return "Ein-/Ausgabefehler";
+    case EINVAL:
+      return "ungültiges Argument";
+    case ENOTTY:
+      return "kein Parallelport-Gerät";
+    default:
+      return StrFormat("Systemfehler %d", error);
+  }
 }
 
 // The N of the parportN whose first base address is BASE, or -1.

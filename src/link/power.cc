@@ -1,6 +1,9 @@
 #include "link/power.h"
 
+#include <algorithm>
+
 #include "link/messages.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 
@@ -229,18 +232,31 @@ int Power::ProbeProgrammer() {
 void Power::SearchProgrammer(int& demoMode, const std::function<void()>& settingsDialog,
                              const std::function<void()>& saveSettings) {
   int attempts = 0;
+  Ui& ui = boxes_.ui();
+  const AppSettings& settings = link_.settings();
+  int total = std::max(settings.SearchAttempts, 1);
+  ui.SetProgressRange(total);
   while (demoMode == 0) {
-    if (FindProgrammer() == 0) return;
+    // The search takes seconds when nothing answers: the window says what it is doing.
+    ui.SetStatusText(StrFormat(kSearchStatus, settings.PortBase, attempts + 1, total));
+    ui.SetProgressPosition(attempts);
+    ui.Repaint();
+    boxes_.SetTimeoutContext(
+        StrFormat(kSearchTimeoutContext, settings.PortBase, attempts + 1, total));
+    int found = FindProgrammer();
+    boxes_.SetTimeoutContext("");
+    if (found == 0) break;
     ++attempts;
     // ">=" rather than "==": a count below 1 must not search forever.
     if (attempts >= link_.settings().SearchAttempts) {
       boxes_.InfoBox(kNoHardwareMessage);
       if (saveSettings) saveSettings();
       demoMode = 1;
-      return;
+      break;
     }
     if (settingsDialog) settingsDialog();
   }
+  ui.SetProgressPosition(0);
 }
 
 }  // namespace pellory

@@ -8,6 +8,7 @@
 #include "link/recording_port_io.h"
 #include "sim/simulated_programmer.h"
 #include "ui/scripted_ui.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 namespace {
@@ -343,7 +344,11 @@ TEST_F(SearchTest, GivesUpAfterTheAttemptsWithOneDemoMessage) {
     EXPECT_EQ(dialogs_, attempts - 1);
     EXPECT_EQ(saves_, 1);
     EXPECT_EQ(demoMode_, 1);
-    std::vector<std::string> expected(attempts, kTimeoutErrorText);
+    // Each attempt's one timeout box says which port and which attempt it was.
+    std::vector<std::string> expected;
+    for (int n = 1; n <= attempts; ++n) {
+      expected.push_back(kTimeoutErrorText + StrFormat(kSearchTimeoutContext, 0x378, n, attempts));
+    }
     expected.push_back(kNoHardwareMessage);
     EXPECT_EQ(ui_.BoxTexts(), expected);
   }
@@ -359,7 +364,9 @@ TEST_F(SearchTest, TheSettingsDialogCanMendThePort) {
   EXPECT_EQ(dialogs_, 1);
   EXPECT_EQ(saves_, 0);
   EXPECT_EQ(demoMode_, 0);
-  EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{kTimeoutErrorText});
+  EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{
+                                kTimeoutErrorText + StrFormat(kSearchTimeoutContext, 0x378, 1, 5)});
+  EXPECT_EQ(ui_.Status, StrFormat(kSearchStatus, 0x278, 2, 5));
 }
 
 TEST_F(SearchTest, FoundAtOnceOpensNothing) {

@@ -295,6 +295,7 @@ void Commands::OnCheckBox(int id, bool checked) {
   if (plugged != checkBoxes_.end()) {
     plugged->second(checked);
     if (followSelection_) followSelection_();
+    shell_.ShowForcedOptions();
     return;
   }
   if (id == kIdListI2c) s.ListI2C = value;
@@ -308,6 +309,7 @@ void Commands::OnListSelection(int id, int index) {
     plugged->second(index);
     // The list fills parse other lines into the descriptor; bring back the chosen one.
     if (followSelection_) followSelection_();
+    shell_.ShowForcedOptions();
     return;
   }
   if (id == kIdManufacturerList) shell_.settings().ManufacturerIndex = index;

@@ -6,6 +6,8 @@
 namespace pellory {
 
 inline constexpr char kIdleStatus[] = "Warte auf Eingaben";
+// The idle status line in demo mode: why nothing works, and how to try the tool anyway.
+inline constexpr char kDemoStatus[] = "Demomodus: kein Brenner (Simulator: pellory --simulate)";
 inline constexpr char kRemoveChipMessage[] = "Baustein jetzt unbedingt\naus dem Sockel nehmen !!!";
 inline constexpr char kNotAvailableMessage[] =
     "Diese Funktion ist in dieser Version noch nicht verfügbar.";

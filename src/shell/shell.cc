@@ -9,8 +9,11 @@ namespace pellory {
 
 namespace {
 constexpr int kStageCount = 12;
-// Where the busy window appears, relative to the main window's stored position.
+// Where the busy window appears: just right of the main window, so that it covers none of
+// its controls (inside, at 313 from the left, it would hide the options); 313 only while
+// the window's width is not known.
 constexpr int kBusyOffsetX = 313;
+constexpr int kBusyGap = 8;
 constexpr int kBusyOffsetY = 100;
 }  // namespace
 
@@ -58,12 +61,20 @@ void Shell::RunStartup(int windowWidth, int windowHeight) {
   // 9, 10
   if (stages_[9]) stages_[9]();
   if (stages_[10]) stages_[10]();
+  ShowForcedOptions();
   // 11
   if (stages_[11]) stages_[11]();
   ui_.SetControlEnabled(kIdAbort, false);
   progress_.AbortFlag() = 0;
   // 12: the front end puts the focus on the first control.
-  ui_.SetStatusText(kIdleStatus);
+  ui_.SetStatusText(state_.DemoMode != 0 ? kDemoStatus : kIdleStatus);
+}
+
+// Reading an AT45 or SPI25 line of the library switches page writing and verifying; the
+// boxes must show what is in force, or the user sees (and saves) what is not.
+void Shell::ShowForcedOptions() {
+  ui_.SetChecked(kIdVerifyAfterProgram, settings_.VerifyAfterProgram != 0);
+  ui_.SetChecked(kIdPageWrite, settings_.PageWriteEnabled != 0);
 }
 
 void Shell::OnMove(int x, int y) {
@@ -100,7 +111,8 @@ bool Shell::IsBusy() const {
 
 void Shell::ShowBusyWindow() {
   busyMarker_.Acquire();
-  ui_.ShowBusyWindow(settings_.WindowX + kBusyOffsetX, settings_.WindowY + kBusyOffsetY);
+  int offsetX = state_.WindowWidth > 0 ? state_.WindowWidth + kBusyGap : kBusyOffsetX;
+  ui_.ShowBusyWindow(settings_.WindowX + offsetX, settings_.WindowY + kBusyOffsetY);
 }
 
 void Shell::HideBusyWindow() {
@@ -150,9 +162,10 @@ bool Shell::RunHardwareFrame(const std::function<void()>& operation) {
 
 void Shell::FrameCleanUp() {
   ui_.SetControlEnabled(kIdAbort, false);
+  ShowForcedOptions();
   for (auto& listener : frameListeners_) listener(false);
   progress_.AbortFlag() = 0;
-  ui_.SetStatusText(kIdleStatus);
+  ui_.SetStatusText(state_.DemoMode != 0 ? kDemoStatus : kIdleStatus);
   HideBusyWindow();
 }
 

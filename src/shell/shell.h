@@ -77,6 +77,8 @@ class Shell {
   // priority itself: the busy window, then SelectDevice. True when the device is valid.
   // FrameCleanUp ends it, always.
   bool OpenHardwareFrame();
+  // Sets the "Baustein prüfen" and page-write boxes from the settings in force.
+  void ShowForcedOptions();
   // The clean-up of the frame alone (for a command that stops after showing the window).
   void FrameCleanUp();
   // Loads the descriptor of the selected device; 0 when valid. Until a device library is

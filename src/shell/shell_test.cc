@@ -75,7 +75,7 @@ TEST_F(ShellTest, BusyWindowSitsBesideTheStoredPosition) {
   tool_.settings().WindowY = 700;
   tool_.shell().ShowBusyWindow();
   EXPECT_TRUE(ui_.BusyVisible);
-  EXPECT_EQ(ui_.BusyX, 1313);
+  EXPECT_EQ(ui_.BusyX, 1408);  // right of the 400 pixels of the window
   EXPECT_EQ(ui_.BusyY, 800);
   EXPECT_TRUE(tool_.shell().IsBusy());
   tool_.shell().HideBusyWindow();
@@ -88,7 +88,7 @@ TEST_F(ShellTest, StartupPlacesTheWindowAsTheSettingsFileSays) {
   EXPECT_EQ(ui_.WindowX, 1000);
   EXPECT_EQ(ui_.WindowY, 700);
   tool_.shell().ShowBusyWindow();
-  EXPECT_EQ(ui_.BusyX, 1313);
+  EXPECT_EQ(ui_.BusyX, 1408);  // right of the 400 pixels of the window
   EXPECT_EQ(ui_.BusyY, 800);
   tool_.shell().HideBusyWindow();
 }
@@ -219,6 +219,8 @@ TEST_F(ShellTest, DemoModeRefusesHardwareCommands) {
   tool_.commands().OnCommand(kIdBlankCheck);
   ASSERT_EQ(ui_.Boxes.size(), 1u);
   EXPECT_EQ(ui_.Boxes[0].Text, kDemoModeText);
+  // The status line keeps saying why, and how to try the tool without hardware.
+  EXPECT_EQ(ui_.Status, "Demomodus: kein Brenner (Simulator: pellory --simulate)");
 }
 
 TEST_F(ShellTest, StartupFillsTheListsAndSelectsTheStoredDevice) {

@@ -46,7 +46,8 @@ class ToolLinkTest : public testing::Test {
 
   size_t Count(const std::string& text) const {
     size_t n = 0;
-    for (const auto& t : ui_.BoxTexts()) n += t == text ? 1 : 0;
+    // The search's timeout boxes end with the port and attempt they belong to.
+    for (const auto& t : ui_.BoxTexts()) n += t.starts_with(text) ? 1 : 0;
     return n;
   }
 
@@ -99,7 +100,8 @@ TEST_F(ToolLinkTest, SettingsDialogBetweenAttemptsCanFindIt) {
   tool_->Start(400, 300);
   EXPECT_EQ(tool_->shell().DemoMode(), 0);
   EXPECT_EQ(ui_.SettingsDialogRuns, 1);
-  EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{kTimeoutErrorText});
+  EXPECT_EQ(Count(kTimeoutErrorText), 1u);
+  EXPECT_EQ(ui_.Boxes.size(), 1u);
 }
 
 TEST_F(ToolLinkTest, DebugShowsWhatPortAccessChose) {

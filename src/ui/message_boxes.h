@@ -12,8 +12,11 @@
 
 namespace pellory {
 
+// The demo texts end with how to try the tool without hardware.
 inline constexpr char kDemoModeText[] =
-    "Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus.";
+    "Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus."
+    "\n\nOhne Brenner ausprobieren: mit dem simulierten Brenner starten\n(pellory --simulate oder "
+    "pellory-cli --simulate).";
 inline constexpr char kTimeoutErrorText[] =
     "\nTimeout-Fehler bei Datenübertragung !!\n\nMögliche Fehler:\n\nBrenner nicht "
     "eingeschaltet.\nBrenner an der falschen Schnittstelle oder\ngar nicht angeschlossen.\n"
@@ -31,7 +34,10 @@ class MessageBoxes {
   void PlainBox(const std::string& text) { ui_.ShowMessageBox(BoxKind::kPlain, text); }
 
   void DemoModeBox() { InfoBox(kDemoModeText); }
-  void TimeoutErrorBox() { InfoBox(kTimeoutErrorText); }
+  void TimeoutErrorBox() { InfoBox(kTimeoutErrorText + timeoutContext_); }
+  // Appended to the timeout message while set: what was being tried (the start-up search
+  // names the port and the attempt).
+  void SetTimeoutContext(std::string context) { timeoutContext_ = std::move(context); }
   void HexReadErrorBox() { InfoBox(kHexReadErrorText); }
 
   Ui& ui() { return ui_; }
@@ -44,6 +50,7 @@ class MessageBoxes {
 
   Ui& ui_;
   const AppSettings& settings_;
+  std::string timeoutContext_;
 };
 
 }  // namespace pellory

@@ -18,12 +18,6 @@ std::string InfoBox(const std::string& text) {
   return std::string(kHeaderInfo) + "\n" + text + "\n";
 }
 
-std::string Repeat(const std::string& text, int times) {
-  std::string all;
-  for (int i = 0; i < times; ++i) all += text;
-  return all;
-}
-
 // A runner whose working directory holds the shipped device library, as a user's would.
 class LibraryRunner : public CliRunner {
  public:
@@ -55,7 +49,10 @@ TEST(CliDetectTest, FoundWhereTheSettingsPointToIt) {
 }
 
 TEST(CliDetectTest, DemoModeOutcomes) {
-  const std::string timeout = InfoBox(kTimeoutErrorText);
+  // The timeout box of search attempt N of COUNT at the default port.
+  auto timeout = [](int n, int count = 2) {
+    return InfoBox(kTimeoutErrorText + StrFormat(kSearchTimeoutContext, 0x378, n, count));
+  };
   const std::string demo = InfoBox(kNoHardwareMessage);
   struct Case {
     std::vector<std::string> args;
@@ -63,18 +60,20 @@ TEST(CliDetectTest, DemoModeOutcomes) {
     std::string stats;
   } const cases[] = {
       // Wrong port: nothing answers the first wait, twice (SearchHardware defaults to 2).
-      {{"--sim-port", "0x278"}, timeout + timeout + demo, "transactions=0 timeouts=2 sim_us=0"},
+      {{"--sim-port", "0x278"},
+       timeout(1) + timeout(2) + demo,
+       "transactions=0 timeouts=2 sim_us=0"},
       {{"--fault", "no-programmer"},
-       timeout + timeout + demo,
+       timeout(1) + timeout(2) + demo,
        "transactions=0 timeouts=2 sim_us=0"},
       // Handshakes but no loop-back: no message of the search's own until it gives up.
       {{"--fault", "no-readback"}, demo, "transactions=29 timeouts=0 sim_us=29"},
       // The programmer takes the bare strobe but never becomes ready again.
       {{"--fault", "handshake-stuck"},
-       timeout + timeout + demo,
+       timeout(1) + timeout(2) + demo,
        "transactions=0 timeouts=2 sim_us=0"},
       {{"--sim-port", "0x278", "--set", "SearchHardware=5"},
-       Repeat(timeout, 5) + demo,
+       timeout(1, 5) + timeout(2, 5) + timeout(3, 5) + timeout(4, 5) + timeout(5, 5) + demo,
        "transactions=0 timeouts=5 sim_us=0"},
   };
   for (const Case& c : cases) {

@@ -2,8 +2,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 
 namespace pellory {
+
+namespace {
+constexpr int kFileDialogWidth = 860;
+constexpr int kFileDialogHeight = 520;
+}  // namespace
 
 QStringList NameFiltersFromPipeList(const std::string& filter) {
   QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
@@ -48,6 +55,17 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, 
   }
   if (!request.InitialName.empty())
     dialog.selectFile(QFile::decodeName(request.InitialName.c_str()));
+
+  // Names, sizes and dates readable at once: a roomy dialog, the detail view, and columns
+  // as wide as their contents ("256 Bytes", not "256…tes").
+  dialog.setViewMode(QFileDialog::Detail);
+  dialog.resize(kFileDialogWidth, kFileDialogHeight);
+  for (QTreeView* view : dialog.findChildren<QTreeView*>()) {
+    QHeaderView* header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
 }
 
 FileDialogResult FileDialogResultOf(const QFileDialog& dialog) {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -18,6 +20,15 @@ namespace pellory {
 namespace {
 
 constexpr char kAnswerProperty[] = "pelloryAnswer";
+// Room beside a title for the window frame's icon and buttons.
+constexpr int kTitleRoom = 160;
+
+// Boxes and dialogs open over the main window once it is on screen; before that (the
+// start-up's messages) a parent that is not shown would put them at the screen's corner,
+// so they have none and open centred on the screen.
+QWidget* ShownOrNone(QWidget* window) {
+  return window != nullptr && window->isVisible() ? window : nullptr;
+}
 
 QPushButton* AddAnswerButton(QMessageBox& box, const char* text, QMessageBox::ButtonRole role,
                              int answer) {
@@ -54,6 +65,15 @@ std::unique_ptr<QMessageBox> MakeMessageBox(BoxKind kind, const std::string& tex
   }
   box->setDefaultButton(first);
   box->setEscapeButton(escape);
+  // A window manager cuts a title wider than its box ("Pell…1.54"): the box is made wide
+  // enough for the title in a bold face, with room for the frame's icon and buttons.
+  QFont titleFont = box->font();
+  titleFont.setBold(true);
+  int titleWidth = QFontMetrics(titleFont).horizontalAdvance(box->windowTitle()) + kTitleRoom;
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+    grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
   return box;
 }
 
@@ -65,7 +85,7 @@ int MessageBoxAnswer(const QMessageBox& box) {
 
 int QtUi::ShowMessageBox(BoxKind kind, const std::string& text) {
   if (hooks_.AnswerBox) return hooks_.AnswerBox(kind, text);
-  std::unique_ptr<QMessageBox> box = MakeMessageBox(kind, text, window_);
+  std::unique_ptr<QMessageBox> box = MakeMessageBox(kind, text, ShownOrNone(window_));
   box->exec();
   return MessageBoxAnswer(*box);
 }
@@ -81,6 +101,9 @@ void QtUi::SetWindowTitle(const std::string& title) {
 void QtUi::MoveMainWindow(int x, int y) {
   if (!window_) return;
   window_->move(x, y);
+  // From here on the window is on screen: the port access and the programmer search that
+  // follow take seconds and must be seen, and their messages open over it.
+  if (!window_->isVisible()) window_->show();
   window_->raise();
 }
 
@@ -184,7 +207,7 @@ std::optional<FileDialogResult> QtUi::SaveFileDialog(const FileDialogRequest& re
 }
 
 std::optional<FileDialogResult> QtUi::RunFileDialog(const FileDialogRequest& request, bool save) {
-  QFileDialog dialog(window_);
+  QFileDialog dialog(ShownOrNone(window_));
   ConfigureFileDialog(dialog, request, save);
   bool accepted =
       hooks_.RunFileDialog ? hooks_.RunFileDialog(dialog) : dialog.exec() == QDialog::Accepted;
@@ -195,7 +218,7 @@ std::optional<FileDialogResult> QtUi::RunFileDialog(const FileDialogRequest& req
 }
 
 void QtUi::RunSettingsDialog(AppSettings& settings) {
-  SettingsDialog dialog(settings, window_);
+  SettingsDialog dialog(settings, ShownOrNone(window_));
   if (hooks_.RunSettings) {
     hooks_.RunSettings(dialog);
   } else {
