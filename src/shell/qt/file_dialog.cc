@@ -1,8 +1,10 @@
 #include "shell/qt/file_dialog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QTreeView>
 
 namespace pellory {
@@ -10,6 +12,7 @@ namespace pellory {
 namespace {
 constexpr int kFileDialogWidth = 860;
 constexpr int kFileDialogHeight = 520;
+constexpr int kFileDialogSidebar = 170;
 }  // namespace
 
 QStringList NameFiltersFromPipeList(const std::string& filter) {
@@ -50,9 +53,11 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, 
   while (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
   dialog.setDefaultSuffix(suffix);
 
-  if (!request.InitialDirectory.empty()) {
-    dialog.setDirectory(QFile::decodeName(request.InitialDirectory.c_str()));
-  }
+  // No folder stored yet (a first run): the working directory, where the data files are,
+  // rather than wherever Qt last was.
+  dialog.setDirectory(request.InitialDirectory.empty()
+                          ? QDir::currentPath()
+                          : QFile::decodeName(request.InitialDirectory.c_str()));
   if (!request.InitialName.empty())
     dialog.selectFile(QFile::decodeName(request.InitialName.c_str()));
 
@@ -65,6 +70,10 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, 
     header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+  // The places on the left readable too, not cut to "Com…".
+  if (auto* splitter = dialog.findChild<QSplitter*>()) {
+    splitter->setSizes({kFileDialogSidebar, kFileDialogWidth - kFileDialogSidebar});
   }
 }
 
