@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -91,6 +92,12 @@ TEST(QtUiBoxes, ShowTheTextAsItStandsWithTheFirstButtonAsDefault) {
   EXPECT_EQ(box->textFormat(), Qt::PlainText);
   EXPECT_EQ(box->defaultButton()->text(), "Wiederholen");
   EXPECT_EQ(box->windowTitle(), "Pellory V1.54");
+  // A short text still gives a box wide enough for its whole title in a frame.
+  std::unique_ptr<QMessageBox> shortBox = MakeMessageBox(BoxKind::kInfo, "OK", nullptr);
+  QFont bold = shortBox->font();
+  bold.setBold(true);
+  EXPECT_GT(shortBox->sizeHint().width(),
+            QFontMetrics(bold).horizontalAdvance(shortBox->windowTitle()) + 100);
 }
 
 TEST(QtUiBoxes, HookAnswersInsteadOfTheBox) {
