@@ -7,12 +7,15 @@
 #include <QStyleFactory>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "shell/busy_marker.h"
+#include "shell/first_run.h"
 #include "shell/qt/desktop_options.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/process_start.h"
@@ -30,6 +33,24 @@ void LoadGermanQtTexts(QApplication& app, QTranslator& translator) {
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     app.installTranslator(&translator);
   }
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::string CurrentDir() {
+  std::error_code ec;
+  std::string dir = std::filesystem::current_path(ec).string();
+  return ec ? "" : dir;
+}
+
+// Where this executable lies, wherever it was started from or through which link.
+std::string ProgramDir() {
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? "" : self.parent_path().string();
 }
 
 }  // namespace
@@ -51,8 +72,16 @@ int main(int argc, char** argv) {
     return 0;
   }
   // The settings file and the device library are found relative to the working directory.
-  if (!options.WorkDir.empty() && chdir(options.WorkDir.c_str()) != 0) {
-    std::fprintf(stderr, "%s\n", StrFormat(kWorkDirError, options.WorkDir.c_str()).c_str());
+  WorkDirInputs where;
+  where.WorkDirOption = options.WorkDir;
+  where.CurrentDir = CurrentDir();
+  where.Home = Environment("HOME");
+  where.XdgDataHome = Environment("XDG_DATA_HOME");
+  where.DefaultLibrary = FindDefaultLibrary(ProgramDir(), PELLORY_SOURCE_LIBRARY);
+  WorkDirChoice workDir = ChooseWorkDir(where);
+  if (!workDir.Warning.empty()) std::fprintf(stderr, "%s\n", workDir.Warning.c_str());
+  if (workDir.Dir != where.CurrentDir && chdir(workDir.Dir.c_str()) != 0) {
+    std::fprintf(stderr, "%s\n", StrFormat(kWorkDirError, workDir.Dir.c_str()).c_str());
     return kDesktopUsageError;
   }
   if (!InstanceMayStart(DefaultMarkerDirectory())) return 0;
