@@ -96,6 +96,11 @@ int RecordReader::ClassifyFirstLines() {
         case '4':
           format = FormatIntel32;
           break;
+        case '1':
+          // An end record before any data: the read of a blank chip with its blank lines
+          // left out. It is a hexadecimal file without data, never an image to burn as text.
+          format = FormatIntel8;
+          break;
         case '2':
           // A segment record may open an Intel 32 file too; its next line tells.
           format = FormatIntelMcs86;
@@ -117,6 +122,9 @@ int RecordReader::ClassifyFirstLines() {
       format = FormatTektronix;
     } else if (first == 'S' && second >= '1' && second <= '3') {
       format = FormatMotorolaS1 + (second - '1');
+    } else if (first == 'S' && second >= '7' && second <= '9') {
+      // The end record of S3, S2 or S1 files, likewise.
+      format = FormatMotorolaS3 - (second - '7');
     }
   }
   return format;

@@ -362,7 +362,9 @@ TEST(DetectFileFormatTest, FirstLines) {
       {"segment then linear address", ":020000021000EC\n:020000040001F9\n:00000001FF\n",
        FormatIntel32},
       {"segment record alone", ":020000021000EC\n", FormatBinary},
-      {"Intel end record only", ":00000001FF\n", FormatBinary},
+      // Files without data (a blank chip read with blank lines left out) stay hexadecimal:
+      // taken for binary, their text would be burnt into the chip.
+      {"Intel end record only", ":00000001FF\n", FormatIntel8},
       {"Intel, CR LF", ":03010000010203F6\r\n:00000001FF\r\n", FormatIntel8},
       {"Intel type 03 then data", ":0400000300001000E9\n:0100000055AA\n", FormatIntel8},
       {"Motorola count first", "S5030001FB\nS1060100010203F2\n", FormatMotorolaS1},
@@ -370,7 +372,9 @@ TEST(DetectFileFormatTest, FirstLines) {
       {"Motorola S2 identification", s0 + "S204000000FB\nS804000000FB\n", FormatMotorolaS2},
       {"Motorola S3 identification", s0 + "S30500000000FA\nS70500000000FA\n", FormatMotorolaS3},
       {"Motorola S3 old identification", s0 + "S305000000FA\nS70500000000FA\n", FormatMotorolaS3},
-      {"Motorola S1 all blank", s0 + "S9030000FC\n", FormatBinary},
+      {"Motorola S1 all blank", s0 + "S9030000FC\n", FormatMotorolaS1},
+      {"Motorola S2 end record only", "S804000000FB\n", FormatMotorolaS2},
+      {"Motorola S3 end record only", "S70500000000FA\n", FormatMotorolaS3},
       {"MOS Technology", ";030100010203000A\n;0000010001\n", FormatMos},
       {"Tektronix", "/010003040102030E\n", FormatTektronix},
       {"undecided, then MOS", "Kopf\n;030100010203000A\n;00\n", FormatMos},
