@@ -48,8 +48,8 @@ inline constexpr char kOnlyBlankCells[] =
     "Leerzellen-Datei geschrieben werden\nsoll, ** Leerzellen speichern ** aktivieren !";
 inline constexpr char kChunkWriteFailed[] = "Datenblock konnte nicht geschrieben werden !";
 inline constexpr char kDeviceRead[] = "\nBaustein gelesen\n";
-// After a failed or cancelled read over an existing file: the file, then where the part
-// that was read is kept.
+// After a failed or cancelled read over an existing file: the file, then where what was
+// read is kept.
 inline constexpr char kPartialKept[] =
     "Die vorhandene Datei\n%s\nbleibt unverändert.\n\nDas bis dahin Gelesene steht in\n%s";
 inline constexpr char kHeaderWriteFailed[] =
