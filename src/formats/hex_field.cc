@@ -1,13 +1,8 @@
 #include "formats/hex_field.h"
 
-namespace pellory {
+#include <cstring>
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+namespace pellory {
 
 uint32_t ParseHexField(std::string_view line, size_t position, int digits) {
   uint32_t value = 0;
@@ -22,8 +17,13 @@ uint32_t ParseHexField(std::string_view line, size_t position, int digits) {
 }
 
 std::string_view CutLineEnd(std::string_view line) {
-  size_t end = line.find_first_of("\r\n ");
-  return end == std::string_view::npos ? line : line.substr(0, end);
+  // Three block scans: find_first_of would search the set once per line character.
+  size_t end = line.size();
+  for (char stop : {'\n', '\r', ' '}) {
+    const void* found = std::memchr(line.data(), stop, end);
+    if (found != nullptr) end = static_cast<size_t>(static_cast<const char*>(found) - line.data());
+  }
+  return line.substr(0, end);
 }
 
 }  // namespace pellory

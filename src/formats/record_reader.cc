@@ -40,16 +40,19 @@ bool RecordReader::OpenInput(const std::string& path) {
     return false;
   }
   input_ = std::fopen(path.c_str(), "rb");
+  lines_.Reset(input_);
   return input_ != nullptr;
 }
 
 void RecordReader::CloseInput() {
   if (input_ != nullptr) std::fclose(input_);
   input_ = nullptr;
+  lines_.Reset(nullptr);
 }
 
 void RecordReader::StartPass() {
   if (input_ != nullptr) std::rewind(input_);
+  lines_.Reset(input_);
   state_.LineNumber = 0;
   state_.ExtendedBase = 0;
 }
@@ -60,8 +63,7 @@ bool RecordReader::NextLine(LineRead& outcome) {
     outcome = LineRead::kError;
     return false;
   }
-  outcome =
-      ReadTextLine(input_, state_.LineBuffer.data(), state_.LineBuffer.size(), state_.LineLength);
+  outcome = lines_.ReadLine(state_.LineBuffer.data(), state_.LineBuffer.size(), state_.LineLength);
   return outcome == LineRead::kLine;
 }
 
@@ -200,12 +202,18 @@ bool RecordReader::ChecksumMatches(uint32_t read, uint32_t computed) {
 
 void RecordReader::StoreDataBytes(std::string_view line, size_t position, uint32_t count,
                                   uint32_t& sum) {
+  uint8_t* out = operation_.BlockBuffer.data() + operation_.BlockLength;
   for (uint32_t i = 0; i < count; ++i) {
-    uint32_t byte = ParseHexField(line, position + 2 * i, 2);
-    operation_.BlockBuffer[operation_.BlockLength++] = static_cast<uint8_t>(byte);
-    ++operation_.DataByteCount;
+    size_t at = position + 2 * i;
+    int high = at + 1 < line.size() ? HexDigitValue(line[at]) : -1;
+    int low = high >= 0 ? HexDigitValue(line[at + 1]) : -1;
+    // A damaged pair is converted as far as it goes, exactly as every other field.
+    uint32_t byte = low >= 0 ? static_cast<uint32_t>(high << 4 | low) : ParseHexField(line, at, 2);
+    out[i] = static_cast<uint8_t>(byte);
     sum += byte;
   }
+  operation_.BlockLength += count;
+  operation_.DataByteCount += count;
 }
 
 uint32_t RecordReader::FieldByteSum(std::string_view line, size_t position, uint32_t count) {

@@ -119,6 +119,7 @@ class RecordReader {
   ReaderState state_;
   std::vector<RecordSpan> scanned_;
   std::FILE* input_ = nullptr;
+  TextLineInput lines_;
 };
 
 }  // namespace pellory

@@ -11,16 +11,19 @@
 namespace pellory {
 namespace {
 
-// Every piece ReadTextLine returns for the content, then "<end>" or "<error>".
-std::vector<std::string> Pieces(const std::string& content) {
+// Every piece the lines come in, then "<end>" or "<error>". Tiny blocks put every line end,
+// CR LF pair and Ctrl-Z at a block boundary somewhere.
+std::vector<std::string> Pieces(const std::string& content, size_t blockSize = 64 * 1024) {
   TempDir dir;
   dir.Write("f", content);
   std::FILE* file = std::fopen(dir.File("f").c_str(), "rb");
+  TextLineInput input(blockSize);
+  input.Reset(file);
   std::vector<std::string> pieces;
   char buffer[kLineBufferSize];
   for (int guard = 0; guard < 100; ++guard) {
     size_t length = 0;
-    LineRead outcome = ReadTextLine(file, buffer, sizeof buffer, length);
+    LineRead outcome = input.ReadLine(buffer, sizeof buffer, length);
     if (outcome != LineRead::kLine) {
       pieces.push_back(outcome == LineRead::kEnd ? "<end>" : "<error>");
       break;
@@ -47,7 +50,7 @@ TEST(ReadTextLineTest, LineEndsAsInTextMode) {
       {std::string("a\0b\n", 4), {std::string("a\0b\n", 4), "<end>"}},
   };
   for (const auto& [content, pieces] : cases) {
-    EXPECT_EQ(Pieces(content), pieces) << content;
+    for (size_t block : {1, 2, 3, 4096}) EXPECT_EQ(Pieces(content, block), pieces) << content;
   }
 }
 
@@ -57,6 +60,7 @@ TEST(ReadTextLineTest, CtrlZAtALineStartEndsTheFileForGood) {
                    "cd\n"),
             (Strings{"ab\n", "<end>"}));
   EXPECT_EQ(Pieces("\x1A"), (Strings{"<end>"}));
+  EXPECT_EQ(Pieces("ab\n\x1A", 3), (Strings{"ab\n", "<end>"}));
   // Inside a line it is data (and makes the line binary for detection).
   EXPECT_EQ(Pieces(";\x1A"
                    "cd\n"),
@@ -71,6 +75,7 @@ TEST(ReadTextLineTest, LongLinesComeInPiecesOf2047Characters) {
   std::string fits(2046, 'B');
   // CR LF counts as one character, so this line still fits.
   EXPECT_EQ(Pieces(fits + "\r\n"), (Strings{fits + "\n", "<end>"}));
+  EXPECT_EQ(Pieces(fits + "\r\n", 2047), (Strings{fits + "\n", "<end>"}));
   std::string longer(3000, 'C');
   EXPECT_EQ(Pieces(longer + "\r\nD\n"),
             (Strings{std::string(2047, 'C'), std::string(953, 'C') + "\n", "D\n", "<end>"}));
@@ -83,8 +88,11 @@ TEST(ReadTextLineTest, ReadErrorIsNotTheEnd) {
   ASSERT_NE(file, nullptr);
   char buffer[16];
   size_t length = 99;
-  EXPECT_EQ(ReadTextLine(file, buffer, sizeof buffer, length), LineRead::kError);
+  TextLineInput input;
+  input.Reset(file);
+  EXPECT_EQ(input.ReadLine(buffer, sizeof buffer, length), LineRead::kError);
   EXPECT_EQ(length, 0u);
+  EXPECT_EQ(input.ReadLine(buffer, sizeof buffer, length), LineRead::kError);
   std::fclose(file);
 }
 
