@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace pellory {
@@ -14,7 +15,8 @@ namespace pellory {
 class OutputFile {
  public:
   // Opens PATH, or the temporary file beside it when PATH is an existing regular file, with
-  // fopen's MODE ("wb" or "w"). Null with errno set when it cannot be created.
+  // fopen's MODE ("wb" or "w"). Null with errno set when it cannot be created. The stream
+  // writes through a buffer of this object's, which must outlive it.
   std::FILE* Open(const std::string& path, const char* mode);
   // After the complete file was closed: the temporary file replaces the target. False with
   // errno set when that fails; the temporary file is then still there.
@@ -25,6 +27,10 @@ class OutputFile {
   std::string KeepPartial();
 
  private:
+  static constexpr size_t kBufferSize = 64 * 1024;
+  std::FILE* OpenFile(const std::string& path, const char* mode);
+
+  std::unique_ptr<char[]> buffer_;
   std::string target_;
   std::string temporary_;
 };
