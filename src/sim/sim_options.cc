@@ -71,4 +71,24 @@ std::string ParseFaults(const std::string& list, SimOptions& options) {
   return "";
 }
 
+std::string ParseAccessTime(const std::string& text, SimOptions& options) {
+  // Nanoseconds from at most four integer and three fraction digits: no overflow, no
+  // rounding, and no locale deciding what the separator is.
+  size_t separator = text.find_first_of(".,");
+  std::string whole = text.substr(0, separator);
+  std::string fraction = separator == std::string::npos ? "" : text.substr(separator + 1);
+  bool wellFormed =
+      AllDigits(whole) && whole.size() <= 4 &&
+      (separator == std::string::npos || (AllDigits(fraction) && fraction.size() <= 3));
+  uint64_t ns = 0;
+  if (wellFormed) {
+    fraction.resize(3, '0');
+    ns = std::strtoull(whole.c_str(), nullptr, 10) * 1000 +
+         std::strtoull(fraction.c_str(), nullptr, 10);
+  }
+  if (ns < kMinAccessNs || ns > kMaxAccessNs) return StrFormat(kBadAccessTime, text.c_str());
+  options.AccessNs = static_cast<uint32_t>(ns);
+  return "";
+}
+
 }  // namespace pellory

@@ -1,5 +1,6 @@
 // SimOptions: how the simulated programmer is set up for one run, parsed once from the
-// front end's options (--sim-port, --fault, --trace, --log, --chip, --chip-type).
+// front end's options (--sim-port, --sim-access-us, --fault, --trace, --log, --chip,
+// --chip-type).
 //
 // Faults of the programmer are realised by the simulated programmer; the chip faults
 // (no-chip, chip-busy, wrong-id, stuck-bit=N) are handed to the chip models. The fault
@@ -17,10 +18,16 @@ inline constexpr uint16_t kDefaultSimPort = 0x378;
 // Assumed length of one handshake paced by the wait timer, in microseconds; matches the
 // default TimeBaseCorrection.
 inline constexpr uint32_t kDefaultPacePeriodUs = 85;
+// Simulated time of one port access (Out or In) in nanoseconds: an ISA bus cycle, as on a
+// typical parallel port. Accepted range of --sim-access-us in nanoseconds.
+inline constexpr uint32_t kDefaultAccessNs = 1000;
+inline constexpr uint32_t kMinAccessNs = 1;
+inline constexpr uint32_t kMaxAccessNs = 1000000;
 
 struct SimOptions {
   uint16_t Port = kDefaultSimPort;
   uint32_t PacePeriodUs = kDefaultPacePeriodUs;
+  uint32_t AccessNs = kDefaultAccessNs;
 
   // Faults of the programmer.
   bool NoProgrammer = false;    // nothing answers: every port reads 0xFF
@@ -46,10 +53,18 @@ inline constexpr char kBadFault[] =
 inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";
 inline constexpr char kBadFailAfter[] = "Ungültige Anzahl „%s“ für fail-after";
 inline constexpr char kBadFailFor[] = "Ungültige Anzahl „%s“ für fail-for (erlaubt: ab 1)";
+inline constexpr char kBadAccessTime[] =
+    "Ungültige Zugriffszeit „%s“ für --sim-access-us (erlaubt: Mikrosekunden über 0 bis 1000 "
+    "mit höchstens drei Nachkommastellen, z. B. 1, 0.5 oder 2,5)";
 
 // Applies a comma-separated fault list ("no-readback,fail-after=100"; names in any case)
 // to OPTIONS. Returns "" or the usage error for the first bad item (an empty item is
 // one); the options are then unchanged.
 std::string ParseFaults(const std::string& list, SimOptions& options);
+
+// Sets the cost of one port access from TEXT, a decimal number of microseconds with a
+// point or a comma ("1", "0.5", "2,5"). Returns "" or the usage error; OPTIONS are then
+// unchanged.
+std::string ParseAccessTime(const std::string& text, SimOptions& options);
 
 }  // namespace pellory

@@ -57,6 +57,28 @@ TEST(SimOptionsTest, FaultItemsAndTheirErrors) {
   }
 }
 
+TEST(SimOptionsTest, AccessTimes) {
+  struct Case {
+    const char* text;
+    uint32_t ns;  // 0: refused
+  } const cases[] = {
+      {"1", 1000},        {"0.5", 500},      {"2,5", 2500},
+      {"0.001", 1},       {"1000", 1000000}, {"1000.000", 1000000},
+      {"0007.250", 7250}, {"12.", 0},        {"0", 0},
+      {"0.000", 0},       {"0.0004", 0},     {"1000.001", 0},
+      {"1001", 0},        {"99999", 0},      {"", 0},
+      {".5", 0},          {"-1", 0},         {"+1", 0},
+      {"1e3", 0},         {"1.5us", 0},      {" 1", 0},
+      {"1,5.0", 0},       {"0x10", 0},
+  };
+  for (const Case& c : cases) {
+    SimOptions o;
+    std::string error = ParseAccessTime(c.text, o);
+    EXPECT_EQ(error, c.ns ? "" : StrFormat(kBadAccessTime, c.text)) << c.text;
+    EXPECT_EQ(o.AccessNs, c.ns ? c.ns : kDefaultAccessNs) << c.text;
+  }
+}
+
 TEST(SimOptionsTest, ABadListChangesNothing) {
   SimOptions o;
   EXPECT_NE(ParseFaults("no-chip,fail-after=3,melt", o), "");

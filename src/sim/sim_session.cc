@@ -65,12 +65,21 @@ void SimSession::Finish() {
   if (log_.is_open()) log_.close();
 }
 
+std::string FormatSimTime(uint64_t us) {
+  auto n = [](uint64_t v) { return static_cast<unsigned long long>(v); };
+  uint64_t s = us / 1000000;
+  if (s < 1) return StrFormat("%llu ms", n(us / 1000));
+  if (s < 60) return StrFormat("%llu,%llu s", n(s), n(us / 100000 % 10));
+  if (s < 3600) return StrFormat("%llu min %02llu s", n(s / 60), n(s % 60));
+  return StrFormat("%llu h %02llu min %02llu s", n(s / 3600), n(s / 60 % 60), n(s % 60));
+}
+
 std::string SimSession::StatsLine() const {
-  const SimCounters& c = programmer_.counters();
-  return StrFormat("transactions=%llu timeouts=%llu sim_us=%llu",
-                   static_cast<unsigned long long>(c.Transactions),
-                   static_cast<unsigned long long>(c.Timeouts),
-                   static_cast<unsigned long long>(c.SimulatedUs));
+  SimCounters c = programmer_.counters();
+  return StrFormat(
+      "transactions=%llu timeouts=%llu sim_us=%llu sim=%s",
+      static_cast<unsigned long long>(c.Transactions), static_cast<unsigned long long>(c.Timeouts),
+      static_cast<unsigned long long>(c.SimulatedUs), FormatSimTime(c.SimulatedUs).c_str());
 }
 
 const DeviceDescriptor* SimSession::DeviceForSocket() {

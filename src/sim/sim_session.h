@@ -23,6 +23,10 @@
 
 namespace pellory {
 
+// Simulated microseconds for a person, truncated: "850 ms" below a second, "12,3 s" below a
+// minute, "1 min 03 s" below an hour, then "1 h 02 min 03 s".
+std::string FormatSimTime(uint64_t us);
+
 class SimSession {
  public:
   using ChipFactory =
@@ -49,7 +53,7 @@ class SimSession {
   // Writes the chip back and completes the trace and the log. Idempotent.
   void Finish();
 
-  // "transactions=N timeouts=N sim_us=N"
+  // "transactions=N timeouts=N sim_us=N sim=T", T the same time as FormatSimTime gives it.
   std::string StatsLine() const;
   const std::vector<std::string>& Warnings() const { return warnings_; }
   // The chip file of the seated chip; empty while the socket is empty.

@@ -191,9 +191,33 @@ TEST_F(SimSessionTest, ExplicitChipFileAndOutputFiles) {
   EXPECT_FALSE(dir_.Exists("sim/24C02.bin"));
   EXPECT_TRUE(dir_.Read("t.vcd").starts_with("$version"));
   EXPECT_TRUE(dir_.Read("h.log").starts_with("0A 00\n04 00\n"));
+  uint64_t us = session_->programmer().NowUs();
   EXPECT_EQ(session_->StatsLine(),
             "transactions=" + std::to_string(session_->programmer().counters().Transactions) +
-                " timeouts=0 sim_us=" + std::to_string(session_->programmer().NowUs()));
+                " timeouts=0 sim_us=" + std::to_string(us) + " sim=" + FormatSimTime(us));
+}
+
+TEST(FormatSimTimeTest, EachUnitUpToItsBoundary) {
+  struct Case {
+    uint64_t us;
+    const char* text;
+  } const cases[] = {
+      {0, "0 ms"},
+      {999, "0 ms"},
+      {850000, "850 ms"},
+      {999999, "999 ms"},
+      {1000000, "1,0 s"},
+      {12345678, "12,3 s"},
+      {59900000, "59,9 s"},
+      {59999999, "59,9 s"},
+      {60000000, "1 min 00 s"},
+      {63000000, "1 min 03 s"},
+      {3599999999, "59 min 59 s"},
+      {3600000000, "1 h 00 min 00 s"},
+      {3723000000, "1 h 02 min 03 s"},
+      {360000000000, "100 h 00 min 00 s"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatSimTime(c.us), c.text) << c.us;
 }
 
 TEST_F(SimSessionTest, UnwritableOutputIsAnError) {

@@ -11,8 +11,13 @@
 //   and the loaded supply code is plausible (1.5 V to 6 V);
 // - the socket lines driven by BusLatch (see Socket).
 //
-// Time is simulated, never the host's: each handshake takes 1 us, or the pace period
-// while AuxLatch bit 5 is high, and a set-and-clear pulse of bit 5 lasts at least 100 us.
+// Time is simulated, never the host's, and runs as a real port would make it run: every
+// port access (Out or In, on any port, polls of a silent programmer included) costs the
+// access time of the options, so a handshake costs at least its five accesses. While
+// AuxLatch bit 5 (the wait timer) is high the programmer paces: from one latched handshake
+// to the next at least the pace period passes; a set-and-clear pulse of bit 5 lasts at
+// least 100 us from latch to latch. The clock counts nanoseconds and stops at its maximum
+// rather than wrap; the chip models, the trace and NowUs see whole microseconds.
 // Counters, the handshake log ("0A 18" per handshake, "TIMEOUT" when the PC gave up
 // waiting) and the VCD trace of the socket lines are kept as it runs; the streams belong
 // to the caller and must outlive the programmer or Finish.
@@ -50,8 +55,21 @@ class SimulatedProgrammer : public PortIo {
   void Finish();
 
   Socket& socket() { return socket_; }
-  const SimCounters& counters() const { return counters_; }
-  uint64_t NowUs() const { return counters_.SimulatedUs; }
+  SimCounters counters() const { return {transactions_, timeouts_, NowUs()}; }
+  uint64_t NowUs() const { return NowNs() / 1000; }
+  uint64_t NowNs() const {
+    uint64_t ns;
+    if (__builtin_mul_overflow(accesses_, accessNs_, &ns) ||
+        __builtin_add_overflow(ns, waitedNs_, &ns)) {
+      return UINT64_MAX;  // some 584 simulated years: the clock stops rather than wrap
+    }
+    return ns;
+  }
+
+  // The clock's two parts: the port accesses the PC made, and the time the programmer's
+  // pacing held it beyond them (what a faster port cannot save).
+  uint64_t PortAccesses() const { return accesses_; }
+  uint64_t PacedExtraUs() const { return waitedNs_ / 1000; }
 
   // Register contents by register code (0x00 .. 0x0E).
   uint8_t Register(uint8_t code) const { return registers_[(code >> 1) & 7]; }
@@ -61,8 +79,13 @@ class SimulatedProgrammer : public PortIo {
 
  private:
   bool Answering() const;
+  // Counted, not added up: the clock is worked out only when someone looks at it.
+  void Access() { ++accesses_; }
   void Latch();
-  void AdvanceTime(uint8_t oldAux, uint8_t code, uint8_t value);
+  void Pace(uint8_t oldAux, uint8_t aux);
+  void PowerRegister(uint8_t code, uint8_t oldAux, uint8_t value);
+  void Trace();
+  void Log(uint8_t code, uint8_t value);
   void ShiftVoltages(uint8_t oldAux, uint8_t aux);
   void SettleWait();
 
@@ -75,7 +98,12 @@ class SimulatedProgrammer : public PortIo {
   uint16_t shift_ = 0;
   uint8_t vccCode_ = 0;
   uint8_t vppCode_ = 0;
-  uint64_t timerRiseUs_ = 0;
+  uint64_t accessNs_;
+  uint64_t paceNs_;
+  uint64_t accesses_ = 0;     // port accesses so far
+  uint64_t waitedNs_ = 0;     // time the programmer held the PC beyond its accesses
+  uint64_t lastLatchNs_ = 0;  // kept only while the wait timer is high
+  uint64_t timerRiseNs_ = 0;
   bool stopped_ = false;  // fail-after used up, and fail-for not yet
   bool failed_ = false;   // fail-after has struck
   int64_t missed_ = 0;    // strobes missed since
@@ -86,7 +114,8 @@ class SimulatedProgrammer : public PortIo {
   bool waitMet_ = true;
   uint64_t waitPolls_ = 0;
 
-  SimCounters counters_;
+  uint64_t transactions_ = 0;
+  uint64_t timeouts_ = 0;
   std::ostream* log_ = nullptr;
   std::unique_ptr<VcdTrace> trace_;
 };

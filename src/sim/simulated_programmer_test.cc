@@ -146,37 +146,64 @@ TEST_F(SimTest, VoltageCodesShiftMostSignificantBitFirstSupplyFirst) {
   EXPECT_EQ(sim_->VccCode(), 0x64);
 }
 
+// A handshake is five port accesses (data, control, status, strobe, status); while the
+// timer bit is high the programmer holds each latch a pace period after the previous one,
+// and a pulse of the bit lasts 100 us from latch to latch.
 TEST_F(SimTest, SimulatedTime) {
+  auto transfers = [](int n) {
+    return [n](ProgrammerLink& l) {
+      for (int i = 0; i < n; ++i) l.LinkTransfer(kRegBus, static_cast<uint8_t>(i));
+    };
+  };
   struct Case {
     const char* name;
+    uint32_t accessNs;
     uint32_t pace;
     uint32_t correction;
     std::function<void(ProgrammerLink&)> run;
-    uint64_t us;
+    uint64_t ns;
+    bool silent = false;
   } const cases[] = {
-      {"one handshake", 85, 85, [](ProgrammerLink& l) { l.LinkTransfer(kRegBus, 1); }, 1},
-      {"read-back", 85, 85, [](ProgrammerLink& l) { l.ReadBack(); }, 2},
-      {"Wait100us 3", 85, 85, [](ProgrammerLink& l) { l.Wait100us(3); }, 300},
-      {"Wait100us slow pace", 150, 85, [](ProgrammerLink& l) { l.Wait100us(2); }, 2 * 151},
-      {"Wait1ms 200", 85, 85, [](ProgrammerLink& l) { l.Wait1ms(200); }, 2352 * 85 + 1},
-      {"Wait1ms 2 at 100", 100, 100, [](ProgrammerLink& l) { l.Wait1ms(2); }, 20 * 100 + 1},
+      {"one handshake", 1000, 85, 85, transfers(1), 5000},
+      {"read-back", 1000, 85, 85, [](ProgrammerLink& l) { l.ReadBack(); }, 10000},
+      {"1000 at 0.5 us", 500, 85, 85, transfers(1000), 1000 * 5 * 500},
+      {"1000 at 2.5 us", 2500, 85, 85, transfers(1000), 1000 * 5 * 2500},
+      {"1000 at 0.333 us", 333, 85, 85, transfers(1000), 1000 * 5 * 333},
+      {"1000 at 1000 us", 1000000, 85, 85, transfers(1000), 1000ull * 5 * 1000000},
+      // A latch 4 accesses in, the clearing one at 100 us, one status read after it.
+      {"Wait100us 3", 1000, 85, 85, [](ProgrammerLink& l) { l.Wait100us(3); }, 3 * 105000},
+      {"Wait100us slow pace", 1000, 150, 85, [](ProgrammerLink& l) { l.Wait100us(2); }, 2 * 155000},
+      {"Wait100us slow port", 30000, 85, 85, [](ProgrammerLink& l) { l.Wait100us(1); },
+       2 * 5 * 30000},
+      {"Wait1ms 200", 1000, 85, 85, [](ProgrammerLink& l) { l.Wait1ms(200); }, 2352 * 85000 + 5000},
+      {"Wait1ms 2 at 100", 1000, 100, 100, [](ProgrammerLink& l) { l.Wait1ms(2); },
+       20 * 100000 + 5000},
+      // A port slower than the pace: the accesses set the time.
+      {"Wait1ms 2 slow port", 40000, 100, 100, [](ProgrammerLink& l) { l.Wait1ms(2); },
+       21 * 5 * 40000},
       // A write of another register while the timer bit is high is paced too.
-      {"paced bus write", 85, 85,
+      {"paced bus write", 1000, 85, 85,
        [](ProgrammerLink& l) {
          l.LinkTransfer(kRegAux, 0x20);
          l.LinkTransfer(kRegBus, 0);
          l.LinkTransfer(kRegAux, 0);
        },
-       85 + 85 + 1},
+       85000 + 85000 + 5000},
+      // Nothing answers: every poll of the status register costs its access.
+      {"silent programmer", 1000, 85, 85, transfers(1), (5 + 99) * 1000, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SimOptions options;
+    options.AccessNs = c.accessNs;
     options.PacePeriodUs = c.pace;
+    options.NoProgrammer = c.silent;
     settings_.TimeBaseCorrection = c.correction;
     Build(options);
     c.run(*link_);
-    EXPECT_EQ(sim_->NowUs(), c.us);
+    EXPECT_EQ(sim_->NowNs(), c.ns);
+    EXPECT_EQ(sim_->NowUs(), c.ns / 1000);
+    EXPECT_EQ(sim_->counters().SimulatedUs, c.ns / 1000);
   }
 }
 

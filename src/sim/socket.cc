@@ -13,8 +13,7 @@ std::unique_ptr<ChipModel> Socket::Insert(std::unique_ptr<ChipModel> chip, uint6
   return previous;
 }
 
-void Socket::SetSupply(bool on, uint64_t nowUs) {
-  if (on == powered_) return;
+void Socket::Switch(bool on, uint64_t nowUs) {
   if (on && BeforePowerUp) BeforePowerUp();
   powered_ = on;
   if (chip_) {
@@ -28,11 +27,6 @@ void Socket::Drive(uint8_t outputs, uint64_t nowUs) {
   if (outputs == outputs_) return;
   outputs_ = outputs;
   if (chip_ && powered_) chip_->Drive(outputs, nowUs);
-}
-
-uint8_t Socket::Levels(uint64_t nowUs) {
-  uint8_t pulled = (chip_ && powered_) ? chip_->PulledLow(nowUs) : 0;
-  return static_cast<uint8_t>(outputs_ & ~pulled);
 }
 
 }  // namespace pellory

@@ -23,19 +23,26 @@ class Socket {
   std::unique_ptr<ChipModel> Insert(std::unique_ptr<ChipModel> chip, uint64_t nowUs);
   ChipModel* chip() { return chip_.get(); }
 
-  void SetSupply(bool on, uint64_t nowUs);
+  void SetSupply(bool on, uint64_t nowUs) {
+    if (on != powered_) Switch(on, nowUs);
+  }
   bool Powered() const { return powered_; }
 
   // The programmer latched OUTPUTS; the chip hears of it only when they changed.
   void Drive(uint8_t outputs, uint64_t nowUs);
   uint8_t Outputs() const { return outputs_; }
   // The levels of L0..L7 as the input port reads them.
-  uint8_t Levels(uint64_t nowUs);
+  uint8_t Levels(uint64_t nowUs) {
+    uint8_t pulled = (chip_ && powered_) ? chip_->PulledLow(nowUs) : 0;
+    return static_cast<uint8_t>(outputs_ & ~pulled);
+  }
 
   std::function<void()> BeforePowerUp;
   std::function<void()> AfterPowerDown;
 
  private:
+  void Switch(bool on, uint64_t nowUs);
+
   std::unique_ptr<ChipModel> chip_;
   bool powered_ = false;
   uint8_t outputs_ = 0;

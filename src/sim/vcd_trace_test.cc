@@ -79,14 +79,16 @@ std::string TraceOfLoopBack(const TempDir& dir) {
 TEST(VcdTraceTest, SimulatorTracesTheLinesAsTheyAreOnThePins) {
   TempDir dir;
   std::string vcd = TraceOfLoopBack(dir);
-  // Each bus write is one handshake after two read-back handshakes: times 4, 7, 10.
+  // Handshakes of five 1-us port accesses latch at their fourth; each bus write follows two
+  // read-back handshakes: times 19, 49, 64; the paced wait ends one status read after its
+  // last latch.
   std::string expected = std::string(kHeader) +
                          "0!\n0\"\n0#\n0$\n0%\n0&\n0'\n0(\n$end\n"
-                         "#4\n1\"\n1$\n1&\n1(\n"
-                         "#10\n1!\n0\"\n1#\n0$\n1%\n0&\n1'\n0(\n"
-                         "#13\n0!\n0#\n0%\n0'\n"
+                         "#19\n1\"\n1$\n1&\n1(\n"
+                         "#49\n1!\n0\"\n1#\n0$\n1%\n0&\n1'\n0(\n"
+                         "#64\n0!\n0#\n0%\n0'\n"
                          "#" +
-                         std::to_string(15 + 23 * 85 + 1) + "\n";
+                         std::to_string(79 + 23 * 85 + 1) + "\n";
   EXPECT_EQ(vcd, expected);
 }
 

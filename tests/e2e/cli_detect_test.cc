@@ -37,7 +37,8 @@ TEST(CliDetectTest, FindsTheSimulatedProgrammer) {
   CliRun run = cli.Run({"--simulate", "detect", "--stats"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "Brenner gefunden an 0x378\n");
-  EXPECT_EQ(run.err, "transactions=19 timeouts=0 sim_us=19\n");
+  // The bare strobe and its status read, then 18 handshakes of five port accesses.
+  EXPECT_EQ(run.err, "transactions=19 timeouts=0 sim_us=92 sim=0 ms\n");
 }
 
 TEST(CliDetectTest, FoundWhereTheSettingsPointToIt) {
@@ -59,22 +60,23 @@ TEST(CliDetectTest, DemoModeOutcomes) {
     std::string out;
     std::string stats;
   } const cases[] = {
-      // Wrong port: nothing answers the first wait, twice (SearchHardware defaults to 2).
+      // Wrong port: nothing answers the first wait, twice (SearchHardware defaults to 2);
+      // each attempt is the strobe and a million status reads of a microsecond.
       {{"--sim-port", "0x278"},
        timeout(1) + timeout(2) + demo,
-       "transactions=0 timeouts=2 sim_us=0"},
+       "transactions=0 timeouts=2 sim_us=2000002 sim=2,0 s"},
       {{"--fault", "no-programmer"},
        timeout(1) + timeout(2) + demo,
-       "transactions=0 timeouts=2 sim_us=0"},
+       "transactions=0 timeouts=2 sim_us=2000002 sim=2,0 s"},
       // Handshakes but no loop-back: no message of the search's own until it gives up.
-      {{"--fault", "no-readback"}, demo, "transactions=29 timeouts=0 sim_us=29"},
+      {{"--fault", "no-readback"}, demo, "transactions=29 timeouts=0 sim_us=144 sim=0 ms"},
       // The programmer takes the bare strobe but never becomes ready again.
       {{"--fault", "handshake-stuck"},
        timeout(1) + timeout(2) + demo,
-       "transactions=0 timeouts=2 sim_us=0"},
+       "transactions=0 timeouts=2 sim_us=2000008 sim=2,0 s"},
       {{"--sim-port", "0x278", "--set", "SearchHardware=5"},
        timeout(1, 5) + timeout(2, 5) + timeout(3, 5) + timeout(4, 5) + timeout(5, 5) + demo,
-       "transactions=0 timeouts=5 sim_us=0"},
+       "transactions=0 timeouts=5 sim_us=5000005 sim=5,0 s"},
   };
   for (const Case& c : cases) {
     LibraryRunner cli;
@@ -107,8 +109,8 @@ TEST(CliDetectTest, HandshakeLogAndTrace) {
   for (int line = 0; line < 8; ++line) {
     EXPECT_NE(vcd.find(" L" + std::to_string(line) + " $end"), std::string::npos) << line;
   }
-  // The last write (0x00 at 19 us) changes lines; the final stamp comes after it.
-  EXPECT_TRUE(vcd.ends_with("\n#19\n0!\n0#\n0%\n0'\n#20\n")) << vcd;
+  // The last write (0x00, latched at 91 us) changes lines; its status read ends the run.
+  EXPECT_TRUE(vcd.ends_with("\n#91\n0!\n0#\n0%\n0'\n#92\n")) << vcd;
 
   // A wrong port shows in the log as the waits the PC gave up.
   run = cli.Run({"--simulate", "--sim-port", "0x278", "--log", "h.log", "detect"});

@@ -49,9 +49,10 @@ TEST(CliUsageTest, HelpListsEveryCommandOptionAndStatus) {
                              "erase",        "-C, --workdir", "-m, --manufacturer",
                              "-d, --device", "-f, --format",  "--set",
                              "--save",       "-y, --yes",     "--answers",
-                             "--simulate",   "--sim-port",    "--chip ",
-                             "--chip-type",  "--fault",       "--trace",
-                             "--log",        "--stats",       "--progress",
+                             "--simulate",   "--sim-port",    "--sim-access-us",
+                             "Portzugriff",  "--chip ",       "--chip-type",
+                             "--fault",      "--trace",       "--log",
+                             "--stats",      "sim=T",         "--progress",
                              "-h, --help",   "--version",     "  64 ",
                              "  69 ",        "  70 ",         "1..63"}) {
       EXPECT_NE(run.out.find(word), std::string::npos) << flag << " lacks " << word;
@@ -78,6 +79,8 @@ TEST(CliUsageTest, UsageErrorsExit64WithTheirMessage) {
       {{"--answers", "ok,ja", "list"}, StrFormat(kBadAnswer, "ja")},
       {{"--sim-port", "0x10000", "list"}, StrFormat(kBadSimPort, "0x10000")},
       {{"--fault", "stuck-bit=99", "list"}, StrFormat(kBadStuckBit, "99")},
+      {{"--sim-access-us", "0,0", "list"}, StrFormat(kBadAccessTime, "0,0")},
+      {{"--simulate", "--sim-access-us=viel", "detect"}, StrFormat(kBadAccessTime, "viel")},
       {{"-C", "missing", "list"}, StrFormat(kBadWorkdir, "missing", "nicht vorhanden")},
       {{"-C", "ORVANE.INI", "list"}, StrFormat(kBadWorkdir, "ORVANE.INI", "kein Verzeichnis")},
   };

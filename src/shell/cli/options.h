@@ -28,7 +28,8 @@ struct CliOptions {
   bool Yes = false;
   std::vector<int> Answers;  // kIdOk, kIdCancel, kIdRetry in order
   bool Simulate = false;
-  // --sim-port, --fault, --chip, --chip-type, --trace, --log: the simulated programmer.
+  // --sim-port, --sim-access-us, --fault, --chip, --chip-type, --trace, --log: the
+  // simulated programmer.
   SimOptions Sim;
   bool Stats = false;
   bool Progress = false;  // --progress given (a terminal turns it on as well)

@@ -69,6 +69,13 @@ int ParseDesktopOptions(const std::vector<std::string>& args, DesktopOptions& op
         error = StrFormat(kBadPortError, value.c_str());
         return kDesktopUsageError;
       }
+    } else if (name == "--sim-access-us") {
+      if (!takeValue()) return kDesktopUsageError;
+      std::string accessError = ParseAccessTime(value, options.Sim);
+      if (!accessError.empty()) {
+        error = StrFormat(kSimulatorError, accessError.c_str());
+        return kDesktopUsageError;
+      }
     } else if (name == "--fault") {
       if (!takeValue()) return kDesktopUsageError;
       std::string faultError = ParseFaults(value, options.Sim);

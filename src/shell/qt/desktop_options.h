@@ -1,6 +1,7 @@
 // The command line of the desktop program:
-//   pellory [--workdir DIR] [--simulate] [--sim-port ADDR] [--fault LIST] [--trace FILE]
-//           [--log FILE] [--stats] [--chip FILE] [--chip-type NAME] [--help] [--version]
+//   pellory [--workdir DIR] [--simulate] [--sim-port ADDR] [--sim-access-us N] [--fault LIST]
+//           [--trace FILE] [--log FILE] [--stats] [--chip FILE] [--chip-type NAME] [--help]
+//           [--version]
 // with the same meaning as for pellory-cli. Values follow their option ("--workdir DIR") or
 // an equals sign ("--workdir=DIR"). Qt's own options are not taken; its environment
 // variables (QT_QPA_PLATFORM, ...) are.
@@ -28,12 +29,18 @@ inline constexpr char kDesktopUsage[] =
     "                      mitgelieferten SERLIST.CSV angelegt)\n"
     "      --simulate      simulierten Brenner statt der parallelen Schnittstelle benutzen\n"
     "      --sim-port ADDR Portadresse des simulierten Brenners (Standard 0x378)\n"
+    "      --sim-access-us N\n"
+    "                      simulierte Dauer eines Portzugriffs in Mikrosekunden, über 0\n"
+    "                      bis 1000, z. B. 0.5 (Standard 1: ein ISA-Buszyklus)\n"
     "      --fault LIST    Simulatorfehler: no-programmer, handshake-stuck, no-readback,\n"
     "                      no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N,\n"
     "                      fail-for=N\n"
     "      --trace FILE    Sockelleitungen als VCD-Datei schreiben\n"
     "      --log FILE      jeden Handshake des Brenners als Zeile schreiben\n"
-    "      --stats         am Ende transactions=N timeouts=N sim_us=N ausgeben\n"
+    "      --stats         am Ende transactions=N timeouts=N sim_us=N sim=T ausgeben:\n"
+    "                      die simulierte Zeit, T lesbar (850 ms, 12,3 s, 1 min 03 s),\n"
+    "                      schätzt die echte Dauer an einem typischen Port (ein\n"
+    "                      Portzugriff je Mikrosekunde)\n"
     "      --chip FILE     Inhalt des simulierten Bausteins (Standard:\n"
     "                      sim/<Bausteinname>.bin im Arbeitsverzeichnis)\n"
     "      --chip-type NAME der simulierte Sockel hält diesen Baustein der Bibliothek\n"
@@ -49,7 +56,8 @@ inline constexpr char kSimulatorError[] = "pellory: %s";
 struct DesktopOptions {
   std::string WorkDir;  // empty: stay where started
   bool Simulate = false;
-  // --sim-port, --fault, --trace, --log, --chip, --chip-type: the simulated programmer.
+  // --sim-port, --sim-access-us, --fault, --trace, --log, --chip, --chip-type: the
+  // simulated programmer.
   SimOptions Sim;
   bool Stats = false;
   bool Help = false;

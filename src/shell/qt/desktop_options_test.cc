@@ -47,9 +47,10 @@ TEST(DesktopOptions, ReadsEveryOption) {
 TEST(DesktopOptions, SimulatorOptions) {
   DesktopOptions options;
   std::string error;
-  ASSERT_EQ(ParseDesktopOptions({"--simulate", "--fault", "no-readback,fail-after=9", "--log=h.log",
-                                 "--stats", "--chip", "c.bin", "--chip-type", "24C64"},
-                                options, error),
+  ASSERT_EQ(ParseDesktopOptions(
+                {"--simulate", "--fault", "no-readback,fail-after=9", "--log=h.log", "--stats",
+                 "--chip", "c.bin", "--chip-type", "24C64", "--sim-access-us=0.5"},
+                options, error),
             0)
       << error;
   EXPECT_TRUE(options.Sim.NoReadback);
@@ -58,6 +59,7 @@ TEST(DesktopOptions, SimulatorOptions) {
   EXPECT_TRUE(options.Stats);
   EXPECT_EQ(options.Sim.ChipPath, "c.bin");
   EXPECT_EQ(options.Sim.ChipType, "24C64");
+  EXPECT_EQ(options.Sim.AccessNs, 500u);
 }
 
 TEST(DesktopOptions, RefusesWhatItDoesNotKnow) {
@@ -72,6 +74,8 @@ TEST(DesktopOptions, RefusesWhatItDoesNotKnow) {
       {{"--sim-port", "378h"}, "pellory: ungültige Portadresse: 378h"},
       {{"--sim-port", "-1"}, "pellory: ungültige Portadresse: -1"},
       {{"--fault", "melt"}, "pellory: " + StrFormat(kBadFault, "melt")},
+      {{"--sim-access-us", "0"}, "pellory: " + StrFormat(kBadAccessTime, "0")},
+      {{"--sim-access-us"}, "pellory: Option --sim-access-us braucht einen Wert"},
       {{"--stats=1"}, "pellory: unbekannte Option: --stats=1"},
       {{"--log"}, "pellory: Option --log braucht einen Wert"},
       {{"daten.hex"}, "pellory: unerwartetes Argument: daten.hex"},
