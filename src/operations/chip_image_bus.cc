@@ -7,6 +7,17 @@ uint8_t ChipImageBus::ByteAt(uint32_t address) {
   return address < Image.size() ? Image[address] : 0xFF;
 }
 
+uint8_t ChipImageBus::I2cByteAt(uint32_t address) {
+  if (address >= NoAckFrom) {
+    state_.NoAckFlag = 1;
+    boxes_.InfoBox(kTestNoAckMessage);
+    Counted();
+    return 0;
+  }
+  state_.NoAckFlag = 0;
+  return ByteAt(address);
+}
+
 void ChipImageBus::Counted() {
   ++CellsRead;
   if (AfterRead) AfterRead(CellsRead);
@@ -28,15 +39,10 @@ DeviceBus ChipImageBus::Bind() {
     Calls.push_back("PowerOff");
     Powered = false;
   };
-  bus.I2cReadAt = [this](uint32_t address) -> uint8_t {
-    if (address >= NoAckFrom) {
-      state_.NoAckFlag = 1;
-      boxes_.InfoBox(kTestNoAckMessage);
-      Counted();
-      return 0;
-    }
-    state_.NoAckFlag = 0;
-    return ByteAt(address);
+  bus.I2cReadAt = [this](uint32_t address) { return I2cByteAt(address); };
+  bus.I2cReadNext = [this](uint32_t address) {
+    ++SequentialReads;
+    return I2cByteAt(address);
   };
   bus.SpiReadAt = [this](uint32_t address) { return ByteAt(address); };
   bus.SdaReadByte = [this](uint32_t address) { return ByteAt(address & 0x7F); };

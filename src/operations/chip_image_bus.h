@@ -3,6 +3,8 @@
 // the AT45 and SPI25 modes run on from cell 0 after a successful Begin call. Every power
 // and stream call is recorded in Calls, so tests can check the order of the frame.
 //
+// Both I2C reads answer alike; SequentialReads counts those made by I2cReadNext.
+//
 // Faults: NoAckFrom makes every I2C read at or above that address fail as a chip that does
 // not acknowledge (NoAckFlag set, the no-acknowledge message shown, 0 returned);
 // IdentityResult is what the identity and density checks return, DensityRead the density
@@ -37,12 +39,14 @@ class ChipImageBus {
 
   std::vector<std::string> Calls;
   uint32_t CellsRead = 0;
+  uint32_t SequentialReads = 0;
   bool Powered = false;
 
   DeviceBus Bind();
 
  private:
   uint8_t ByteAt(uint32_t address);
+  uint8_t I2cByteAt(uint32_t address);
   void Counted();
 
   OperationState& state_;

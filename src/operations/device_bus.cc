@@ -10,10 +10,21 @@ DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols) {
   SdaBus* sda = &protocols.sda;
   Power* socket = &power;
   DeviceBus bus;
-  bus.PowerReset = [socket] { socket->PowerReset(); };
-  bus.PowerOn = [socket] { socket->PowerOn(); };
-  bus.PowerOff = [socket] { socket->PowerOff(); };
+  // An open sequential read is ended while the chip is still powered and the bus ours.
+  bus.PowerReset = [socket, i2c] {
+    i2c->I2cEndRun();
+    socket->PowerReset();
+  };
+  bus.PowerOn = [socket, i2c] {
+    i2c->I2cEndRun();
+    socket->PowerOn();
+  };
+  bus.PowerOff = [socket, i2c] {
+    i2c->I2cEndRun();
+    socket->PowerOff();
+  };
   bus.I2cReadAt = [i2c](uint32_t address) { return i2c->I2cReadAt(address); };
+  bus.I2cReadNext = [i2c](uint32_t address) { return i2c->I2cReadNext(address); };
   bus.SpiReadAt = [spi](uint32_t address) { return spi->SpiReadAt(address); };
   bus.SpiReadByteToggled = [spi] { return spi->SpiReadByteToggled(); };
   bus.MicrowireReadWord = [microwire](uint32_t address) {

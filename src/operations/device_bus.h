@@ -3,11 +3,13 @@
 // objects. The operations see the chip only through it, so their loops can be run against
 // a chip image in tests.
 //
-// Addresses are cell addresses: bytes, or 16-bit words for MicrowireReadWord. The I2C read
-// sets NoAckFlag of the operation state (and has shown its message) when the chip did not
-// acknowledge. Spi25CheckId, Spi25BeginRead and At45BeginRead return 0 or the link's
-// kResultIdentityFailed; the two Begin calls leave chip select low on success, and Deselect
-// raises it (bit 0 of BusLatch) to end the continuous read.
+// Addresses are cell addresses: bytes, or 16-bit words for MicrowireReadWord. The I2C reads
+// set NoAckFlag of the operation state (and have shown their message) when the chip did
+// not acknowledge. I2cReadNext reads sequentially: consecutive addresses continue one open
+// read, which the three power calls end before they switch anything. Spi25CheckId,
+// Spi25BeginRead and At45BeginRead return 0 or the link's kResultIdentityFailed; the two
+// Begin calls leave chip select low on success, and Deselect raises it (bit 0 of BusLatch)
+// to end the continuous read.
 //
 // BindDeviceBus binds every call to the socket power and the protocol objects, which
 // outlive the record.
@@ -27,6 +29,7 @@ struct DeviceBus {
   std::function<void()> PowerOff;
 
   std::function<uint8_t(uint32_t)> I2cReadAt;
+  std::function<uint8_t(uint32_t)> I2cReadNext;
   std::function<uint8_t(uint32_t)> SpiReadAt;
   std::function<uint8_t()> SpiReadByteToggled;
   std::function<uint16_t(uint32_t)> MicrowireReadWord;

@@ -13,7 +13,7 @@ DeviceOperations::DeviceOperations(PortIo& port, AppSettings& settings, MessageB
       sda(link, device),
       protocols{link, i2c, spi, at45, microwire, sda},
       bus(BindDeviceBus(power, protocols)),
-      frame(boxes, progress, device, operation, bus),
+      frame(boxes, progress, device, operation, bus, settings),
       records(operation, settings, boxes),
       data(operation, boxes, bus, records),
       buffer(operation, settings, device, boxes, progress, records),

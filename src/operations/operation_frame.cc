@@ -92,7 +92,7 @@ uint8_t OperationFrame::ReadByteCell() {
   uint32_t address = state_.CurrentAddress;
   switch (device_.ProgrammingMode) {
     case kModeI2c:
-      return bus_.I2cReadAt(address);
+      return settings_.FastI2cRead != 0 ? bus_.I2cReadNext(address) : bus_.I2cReadAt(address);
     case kModeSpi:
       return bus_.SpiReadAt(address);
     case kModeAt45:

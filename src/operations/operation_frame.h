@@ -6,7 +6,8 @@
 //
 // Prompts answer kIdOk or kIdCancel. The device is the descriptor SelectDevice loaded; its
 // Size counts bytes, or 16-bit words in Microwire mode. Texts are built without any length
-// limit.
+// limit. FastI2cRead of the settings, looked at for every cell, makes I2C cells come from
+// sequential reads.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include "library/device_descriptor.h"
 #include "link/operation_state.h"
 #include "operations/device_bus.h"
+#include "settings/app_settings.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
 
@@ -30,8 +32,13 @@ std::string PromptText(PromptKind kind, const DeviceDescriptor& device, const st
 class OperationFrame {
  public:
   OperationFrame(MessageBoxes& boxes, Progress& progress, const DeviceDescriptor& device,
-                 OperationState& state, DeviceBus& bus)
-      : boxes_(boxes), progress_(progress), device_(device), state_(state), bus_(bus) {}
+                 OperationState& state, DeviceBus& bus, const AppSettings& settings)
+      : boxes_(boxes),
+        progress_(progress),
+        device_(device),
+        state_(state),
+        bus_(bus),
+        settings_(settings) {}
 
   // Program and verify show DataByteCount and HighestAddress; read and blank check the
   // device size.
@@ -45,7 +52,8 @@ class OperationFrame {
   void BeginWork(const char* status);
 
   // Reads the byte at CurrentAddress (or the next byte of the open continuous read in the
-  // AT45 and SPI25 modes). Not for Microwire.
+  // AT45 and SPI25 modes). Not for Microwire. A sequential I2C read stays open until the
+  // next power call.
   uint8_t ReadByteCell();
 
   // Shows a finding about the chip (not written, not erased, wrong identity), unless the
@@ -78,6 +86,7 @@ class OperationFrame {
   const DeviceDescriptor& device_;
   OperationState& state_;
   DeviceBus& bus_;
+  const AppSettings& settings_;
 };
 
 }  // namespace pellory

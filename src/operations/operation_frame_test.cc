@@ -168,6 +168,32 @@ TEST_F(FrameTest, BeginWorkEnablesAbortAndShowsTheStatus) {
   EXPECT_EQ(ui_.Status, "Leertest");
 }
 
+// The setting switches I2C cells to sequential reads and nothing else.
+TEST_F(FrameTest, FastI2cReadAppliesToI2cCellsOnly) {
+  const struct {
+    uint8_t Mode;
+    int Fast;
+    uint32_t Sequential;
+  } cases[] = {
+      {kModeI2c, 0, 0},
+      {kModeI2c, 1, 3},
+      {kModeSpi, 1, 0},
+      {kModeSda, 1, 0},
+  };
+  for (const auto& c : cases) {
+    Select(c.Mode, 128);
+    chip_.Image[2] = 0x12;
+    chip_.SequentialReads = 0;
+    settings_.FastI2cRead = c.Fast;
+    std::vector<uint8_t> read;
+    for (state_.CurrentAddress = 0; state_.CurrentAddress < 3; ++state_.CurrentAddress) {
+      read.push_back(frame_.ReadByteCell());
+    }
+    EXPECT_EQ(read, (std::vector<uint8_t>{0xFF, 0xFF, 0x12})) << int{c.Mode} << c.Fast;
+    EXPECT_EQ(chip_.SequentialReads, c.Sequential) << int{c.Mode} << c.Fast;
+  }
+}
+
 TEST_F(FrameTest, DensityMismatchNamesBothCodes) {
   device_ = Device("AT45DB041", kModeAt45, kAddrNumeric, 2048 * 264);
   device_.DeviceCode = 0x1C;

@@ -25,7 +25,7 @@ class OperationTest : public testing::Test {
         progress_(ui_),
         chip_(state_, boxes_),
         bus_(chip_.Bind()),
-        frame_(boxes_, progress_, device_, state_, bus_) {}
+        frame_(boxes_, progress_, device_, state_, bus_, settings_) {}
 
   void Select(uint8_t mode, uint32_t size) {
     device_.Name = "TEST";

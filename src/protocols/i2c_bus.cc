@@ -62,14 +62,20 @@ void I2cBus::I2cWriteByte(uint8_t byte) {
   SetSda(false);
 }
 
-uint8_t I2cBus::I2cReadByte() {
+uint8_t I2cBus::ClockInByte(bool nibbleOnly) {
   SetSda(true);
   uint8_t byte = 0;
   for (int i = 0; i < 8; ++i) {
     SetScl(true);
-    if (link_.ReadBack() & Sda()) byte |= static_cast<uint8_t>(1 << (7 - i));
+    uint8_t lines = nibbleOnly ? link_.ReadBackNibble() : link_.ReadBack();
+    if (lines & Sda()) byte |= static_cast<uint8_t>(1 << (7 - i));
     SetScl(false);
   }
+  return byte;
+}
+
+uint8_t I2cBus::I2cReadByte() {
+  uint8_t byte = ClockInByte(false);
   ClockPulse();  // the ninth clock with SDA released: no acknowledge
   SetSda(false);
   return byte;
@@ -121,21 +127,80 @@ void I2cBus::I2cSendAddress(uint32_t address) {
   if (!SendAddressBytes(address)) ReportNoAck();
 }
 
-uint8_t I2cBus::I2cReadAt(uint32_t address) {
+// I2cStart raises SCL before SDA, so after a byte (both lines low) it makes a stop and a
+// new start; the random read keeps that. A run opens with a real repeated start instead,
+// SDA released while SCL is still low, as the datasheets draw the random read.
+void I2cBus::RepeatedStart() {
+  SetSda(true);
+  SetScl(true);
+  SetSda(false);
+  SetScl(false);
+}
+
+bool I2cBus::AddressForRead(uint32_t address, bool repeatedStart) {
   I2cStart();
   if (!SendAddressBytes(address)) {
     ReportNoAck();
-    return 0;
+    return false;
   }
-  I2cStart();
+  if (repeatedStart) {
+    RepeatedStart();
+  } else {
+    I2cStart();
+  }
   I2cWriteByte(DeviceByte(address, true));
   if (operation_.NoAckFlag) {
     ReportNoAck();
-    return 0;
+    return false;
   }
+  return true;
+}
+
+uint8_t I2cBus::I2cReadAt(uint32_t address) {
+  I2cEndRun();
+  if (!AddressForRead(address, false)) return 0;
   uint8_t value = I2cReadByte();
   I2cStop();
   return value;
+}
+
+// Where a run must end. B8 and B9 name the block in the device byte: each block is opened
+// with its own, as the random reads of its cells address it (chips differ in whether their
+// counter rolls on into the next block or wraps inside the block). A16 sends no address
+// bit above the word bytes, so the random reads address a part beyond 64 KiB a 64 KiB
+// block at a time, where its counter would roll on into the next block.
+bool I2cBus::BeginsBlock(uint32_t address) const {
+  if (address >= device_.Size) return true;
+  switch (device_.AddressingMode) {
+    case kAddrB8:
+    case kAddrB9:
+      return address % 0x100 == 0;
+    case kAddrA16:
+      return address % 0x10000 == 0;
+    default:
+      return false;
+  }
+}
+
+uint8_t I2cBus::I2cReadNext(uint32_t address) {
+  if (runOpen_ && address == runNext_ && !BeginsBlock(address)) {
+    SetSda(false);  // acknowledge: the chip sends the next byte
+    ClockPulse();
+  } else {
+    I2cEndRun();
+    if (!AddressForRead(address, true)) return 0;
+    runOpen_ = true;
+  }
+  runNext_ = address + 1;
+  return ClockInByte(true);
+}
+
+void I2cBus::I2cEndRun() {
+  if (!runOpen_) return;
+  runOpen_ = false;
+  ClockPulse();  // the ninth clock with SDA released: no acknowledge
+  SetSda(false);
+  I2cStop();
 }
 
 void I2cBus::ReportNoAck() {
@@ -144,6 +209,7 @@ void I2cBus::ReportNoAck() {
 }
 
 void I2cBus::SieDummyRead() {
+  I2cEndRun();
   I2cStart();
   I2cWriteByte(static_cast<uint8_t>(device_.DeviceCode | kReadBit));
   I2cReadByte();
@@ -165,6 +231,7 @@ bool I2cBus::PollOnce() {
 }
 
 int I2cBus::I2cWriteCycle(const uint8_t* data, uint32_t length, uint32_t pageSize) {
+  I2cEndRun();
   if (length == 0) return 0;
   if (pageSize == 0) pageSize = 1;
   uint32_t& address = operation_.CurrentAddress;

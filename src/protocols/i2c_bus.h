@@ -7,6 +7,11 @@
 // device byte and the word address bytes. NoAckFlag in the operation state tells whether
 // the last byte written found no acknowledge.
 //
+// Sequential reading: I2cReadNext keeps a read open after its byte (a "run"), so that the
+// next address costs one acknowledge and eight clocks instead of a whole random read. A run
+// holds the bus: every other routine here ends it first, and whoever switches the socket
+// or leaves reading must call I2cEndRun.
+//
 // Failure: a missing acknowledge shows the no-acknowledge message once (ReportNoAck) and
 // ends the routine; I2cWriteCycle adds its own message and returns kResultWriteFailed.
 #pragma once
@@ -34,6 +39,15 @@ class I2cBus {
   void I2cSendAddress(uint32_t address);
   // One byte by random read; 0 after a missing acknowledge (no stop condition then).
   uint8_t I2cReadAt(uint32_t address);
+  // The byte at ADDRESS, leaving the run open. When a run is open, ADDRESS is the one after
+  // its last byte and does not begin a new block of the addressing scheme, the master
+  // acknowledges the last byte and clocks in the next. Otherwise the open run ends and a
+  // new one starts with the random read of ADDRESS (without its no-acknowledge and stop);
+  // a missing acknowledge there acts as in I2cReadAt and leaves no run open.
+  uint8_t I2cReadNext(uint32_t address);
+  // Ends an open run: no acknowledge for its last byte, then the stop condition. Nothing
+  // when no run is open.
+  void I2cEndRun();
   void ReportNoAck();
 
   // Writes LENGTH bytes of DATA from CurrentAddress on, one write cycle per page of
@@ -54,6 +68,16 @@ class I2cBus {
   void SetSda(bool high);
   void ClockPulse();
   uint8_t DeviceByte(uint32_t address, bool read) const;
+  // The eight data clocks of a byte the chip sends, SDA released first. The nibble read
+  // suffices for SDA in (bit 1 or 3) and takes one transaction instead of two.
+  uint8_t ClockInByte(bool nibbleOnly);
+  // Start, then the write-direction device byte and word address, the second start and the
+  // read-direction device byte: the random read of ADDRESS up to its data byte. False after
+  // a missing acknowledge, which has been reported.
+  bool AddressForRead(uint32_t address, bool repeatedStart);
+  void RepeatedStart();
+  // True when a sequential read may not go on from ADDRESS - 1 to ADDRESS.
+  bool BeginsBlock(uint32_t address) const;
   // Sends the write-direction device byte and the word address bytes; false at the first
   // byte not acknowledged (nothing is shown).
   bool SendAddressBytes(uint32_t address);
@@ -64,6 +88,8 @@ class I2cBus {
   OperationState& operation_;
   MessageBoxes& boxes_;
   Progress& progress_;
+  bool runOpen_ = false;
+  uint32_t runNext_ = 0;  // the address the open run reads next
 };
 
 }  // namespace pellory

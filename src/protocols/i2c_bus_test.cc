@@ -33,6 +33,7 @@ class I2cSlave {
   std::vector<std::vector<uint8_t>> Transactions;
   std::vector<bool> MasterAcks;  // the master's answer to every byte read
   bool StoppedLast = false;      // a STOP came after the last START
+  int Stops = 0;
 
  private:
   void OnBus(uint8_t value) {
@@ -46,6 +47,7 @@ class I2cSlave {
     } else if (scl_High_ && scl && !sdaHigh_ && sda) {
       active_ = false;
       StoppedLast = true;
+      ++Stops;
     } else if (!scl_High_ && scl && active_) {
       Rising(sda);
     } else if (scl_High_ && !scl) {
@@ -350,6 +352,117 @@ TEST(I2cBusTest, SieDummyReadReadsOneByteWithoutStop) {
   EXPECT_EQ(slave.Transactions, (std::vector<Bytes>{{0xA5}}));
   EXPECT_EQ(slave.MasterAcks, std::vector<bool>{false});
   EXPECT_FALSE(slave.StoppedLast);
+}
+
+// Sequential reads: one random read opens a run, following addresses are acknowledged
+// bytes of it, and a run never goes on where the chip's counter would not land on the
+// address asked for (a new block of the device byte, 64 KiB with two word bytes, the end).
+TEST(I2cBusTest, SequentialReadsRunUntilTheNextAddressDoesNotFollow) {
+  const struct {
+    const char* name;
+    uint8_t addressing;
+    uint32_t size;
+    std::vector<uint32_t> addresses;
+    std::vector<Bytes> transactions;
+    std::vector<bool> masterAcks;
+  } cases[] = {
+      {"A8 one run", kAddrA8, 256, {0x10, 0x11, 0x12}, {{0xA0, 0x10}, {0xA1}}, {1, 1, 0}},
+      {"A8 gap", kAddrA8, 256, {0x10, 0x12}, {{0xA0, 0x10}, {0xA1}, {0xA0, 0x12}, {0xA1}}, {0, 0}},
+      {"backwards", kAddrA8, 256, {5, 4}, {{0xA0, 5}, {0xA1}, {0xA0, 4}, {0xA1}}, {0, 0}},
+      {"B8 block",
+       kAddrB8,
+       2048,
+       {0xFE, 0xFF, 0x100, 0x101},
+       {{0xA0, 0xFE}, {0xA1}, {0xA2, 0x00}, {0xA3}},
+       {1, 0, 1, 0}},
+      {"B9 block",
+       kAddrB9,
+       1024,
+       {0x2FF, 0x300},
+       {{0xA8, 0xFF}, {0xA9}, {0xAC, 0x00}, {0xAD}},
+       {0, 0}},
+      {"A16 inside 64 KiB",
+       kAddrA16,
+       32768,
+       {0x1FFF, 0x2000},
+       {{0xA0, 0x1F, 0xFF}, {0xA1}},
+       {1, 0}},
+      {"A16 at 64 KiB",
+       kAddrA16,
+       131072,
+       {0xFFFF, 0x10000, 0x10001},
+       {{0xA0, 0xFF, 0xFF}, {0xA1}, {0xA0, 0x00, 0x00}, {0xA1}},
+       {0, 1, 0}},
+      {"chip end",
+       kAddrA8,
+       128,
+       {0x7F, 0x80},
+       {{0xA0, 0x7F}, {0xA1}, {0xA0, 0x80}, {0xA1}},
+       {0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rig r(c.addressing);
+    r.device.Size = c.size;
+    r.link.state().BusLatch = 0x18;  // an idle bus: a stop only where a run ends
+    I2cSlave slave(r.port, 0x10, 0x08);
+    Bytes data;
+    for (size_t i = 0; i < c.addresses.size(); ++i) data.push_back(static_cast<uint8_t>(0x5A + i));
+    slave.ReadData.assign(data.begin(), data.end());
+    Bytes read;
+    for (uint32_t a : c.addresses) read.push_back(r.bus.I2cReadNext(a));
+    EXPECT_FALSE(slave.StoppedLast);  // the last run is still open
+    r.bus.I2cEndRun();
+    r.bus.I2cEndRun();  // nothing more: no run is open
+    EXPECT_EQ(read, data);
+    EXPECT_EQ(slave.Transactions, c.transactions);
+    EXPECT_EQ(slave.MasterAcks, c.masterAcks);
+    EXPECT_EQ(slave.Stops, static_cast<int>(c.transactions.size() / 2));
+    EXPECT_TRUE(slave.StoppedLast);
+    EXPECT_EQ(r.port.bus & 0x18, 0x18);  // both lines released after the stop
+    EXPECT_TRUE(r.ui.Boxes.empty());
+  }
+}
+
+TEST(I2cBusTest, OtherRoutinesEndAnOpenRunFirst) {
+  const uint8_t data[] = {0x42};
+  const std::vector<std::pair<const char*, std::function<void(I2cBus&)>>> routines = {
+      {"random read", [](I2cBus& bus) { bus.I2cReadAt(0x20); }},
+      {"write cycle", [&](I2cBus& bus) { bus.I2cWriteCycle(data, 1, 8); }},
+      {"SIE dummy read", [](I2cBus& bus) { bus.SieDummyRead(); }},
+  };
+  for (const auto& [name, routine] : routines) {
+    SCOPED_TRACE(name);
+    Rig r;
+    r.device.Size = 256;
+    I2cSlave slave(r.port, 0x10, 0x08);
+    r.bus.I2cReadNext(0x10);
+    r.bus.I2cReadNext(0x11);
+    routine(r.bus);
+    ASSERT_GE(slave.MasterAcks.size(), 2u);
+    EXPECT_EQ(slave.MasterAcks[1], false);  // the run's last byte, not acknowledged
+    EXPECT_GE(slave.Stops, 1);
+    ASSERT_GE(slave.Transactions.size(), 3u);
+    EXPECT_EQ(slave.Transactions[1], Bytes{0xA1});
+  }
+}
+
+TEST(I2cBusTest, RunThatIsRefusedReportsOnceAndStaysClosed) {
+  Rig r(kAddrA16);
+  r.device.Size = 32768;
+  I2cSlave slave(r.port, 0x10, 0x08);
+  slave.Ack = [](size_t t, size_t, uint8_t) { return t != 1; };  // refuses the read byte
+  EXPECT_EQ(r.bus.I2cReadNext(0x40), 0);
+  EXPECT_EQ(r.operation.NoAckFlag, 1);
+  EXPECT_EQ(r.ui.BoxTexts(), std::vector<std::string>{kI2cNoAckText});
+  size_t before = r.port.writes.size();
+  r.bus.I2cEndRun();
+  EXPECT_EQ(r.port.writes.size(), before);  // no run to end: no stop, as the random read
+  slave.Ack = [](size_t, size_t, uint8_t) { return true; };
+  slave.ReadData = {0x66};
+  EXPECT_EQ(r.bus.I2cReadNext(0x41), 0x66);  // a new random read, not a continuation
+  EXPECT_EQ(slave.Transactions.back(), Bytes{0xA1});
+  EXPECT_EQ(slave.Transactions[slave.Transactions.size() - 2], (Bytes{0xA0, 0x00, 0x41}));
 }
 
 TEST(I2cBusTest, BitOrderOnTheWire) {

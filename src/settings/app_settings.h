@@ -29,6 +29,9 @@ struct AppSettings {
   int SaveBlankCells = 0;
   int CheckChecksums = 1;
   int PageWriteEnabled = 1;
+  // I2C reads of whole devices as sequential reads (one address per run of bytes) instead
+  // of one random read per byte; off unless chosen.
+  int FastI2cRead = 0;
   int ShowDiagnostics = 0;
   int DeleteTempFile = 1;
   int HexLineLength = 32;

@@ -30,6 +30,7 @@ constexpr KeyName kKeys[] = {
     {kSectionOptions, "ShowI2C"},         {kSectionOptions, "ShowSPI"},
     {kSectionOptions, "ShowMIC"},         {kSectionOptions, "ReadFilter"},
     {kSectionOptions, "DataPath"},        {kSectionOptions, "LastFile"},
+    {kSectionOptions, "FastI2CRead"},
 };
 
 // The text buffers of the original held 259 characters and a terminator; longer texts
@@ -205,6 +206,7 @@ void SettingsFile::LoadSettings() {
   s.DataDirectory = ReadText(ini, op, "DataPath", DefaultDataPath());
   s.DataFileName = NamePart(ReadText(ini, op, "LastFile", "tmp"));
   s.DataFilePath = FolderPart(s.DataDirectory) + s.DataFileName;
+  s.FastI2cRead = OneIfNonZero(ReadInt(ini, op, "FastI2CRead", 0));
 }
 
 void SettingsFile::SaveSettings() {
@@ -240,6 +242,7 @@ void SettingsFile::SaveSettings() {
   ini.WriteInt(op, "ReadFilter", s.OpenFilterIndex);
   ini.WriteString(op, "DataPath", FolderPart(s.DataFilePath));
   ini.WriteString(op, "LastFile", NamePart(s.DataFilePath));
+  ini.WriteInt(op, "FastI2CRead", s.FastI2cRead);
   ini.Save(s.IniPath);
 }
 

@@ -66,6 +66,7 @@ const std::map<std::string, Getter>& Fields() {
       PELLORY_FIELD(HexLineLength),   PELLORY_FIELD(FileFormat),
       PELLORY_FIELD(ListI2C),         PELLORY_FIELD(ListSPI),
       PELLORY_FIELD(ListMicrowire),   PELLORY_FIELD(OpenFilterIndex),
+      PELLORY_FIELD(FastI2cRead),
   };
   return fields;
 }
@@ -108,6 +109,7 @@ TEST_F(SettingsFileTest, NoFileGivesTheDefaultsSilently) {
       {"HexLineLength", 32},  {"FileFormat", 1},
       {"ListI2C", 1},         {"ListSPI", 1},
       {"ListMicrowire", 1},   {"OpenFilterIndex", 1},
+      {"FastI2cRead", 0},
   };
   Load();
   ASSERT_EQ(defaults.size(), Fields().size());
@@ -185,6 +187,10 @@ TEST_F(SettingsFileTest, EachKeyIsCheckedAndCorrected) {
       {"delete temp -2", Op("DeleteTemp=-2\n"), "DeleteTempFile", 1, {}, 0},
       {"checksums 0", Op("TestChecksum=0\n"), "CheckChecksums", 0, {}, 0},
       {"page write 3", Op("PageWrite=3\n"), "PageWriteEnabled", 1, {}, 0},
+      {"fast i2c 1", Op("FastI2CRead=1\n"), "FastI2cRead", 1, {}, 0},
+      {"fast i2c -7", Op("FastI2CRead=-7\n"), "FastI2cRead", 1, {}, 0},
+      {"fast i2c 0", Op("FastI2CRead=0\n"), "FastI2cRead", 0, {}, 0},
+      {"fast i2c in the wrong section", Hw("FastI2CRead=1\n"), "FastI2cRead", 0, {}, 0},
       {"hex 33 rounds down", Op("HexLineLen=33\n"), "HexLineLength", 32, {}, 0},
       {"hex 2", Op("HexLineLen=2\n"), "HexLineLength", 2, {}, 0},
       {"hex 254", Op("HexLineLen=254\n"), "HexLineLength", 254, {}, 0},
@@ -309,7 +315,8 @@ const char kDefaultFile[] =
     "ShowMIC=1\n"
     "ReadFilter=1\n"
     "DataPath=/home/anna/\n"
-    "LastFile=tmp\n";
+    "LastFile=tmp\n"
+    "FastI2CRead=0\n";
 
 TEST_F(SettingsFileTest, FirstSaveWritesEveryKeyButDebugInOrder) {
   Load();
@@ -357,6 +364,7 @@ TEST_F(SettingsFileTest, ChangedSettingsSurviveARoundTrip) {
   s.ListSPI = 0;
   s.ListMicrowire = 0;
   s.OpenFilterIndex = 3;
+  s.FastI2cRead = 1;
   s.DataFilePath = "/srv/roms/probe.s19";
   file_.SaveSettings();
 
@@ -419,6 +427,7 @@ TEST_F(SettingsFileTest, SavingKeepsForeignContent) {
             "ReadFilter=1\r\n"
             "DataPath=/home/anna/\r\n"
             "LastFile=tmp\r\n"
+            "FastI2CRead=0\r\n"
             "; Ende\r\n");
 }
 
@@ -454,6 +463,7 @@ TEST_F(SettingsFileTest, OverridesReadAsIfTheFileHeldThem) {
   EXPECT_TRUE(file_.SetOverride("DebugNT", "1"));
   EXPECT_TRUE(file_.SetOverride("LastFile", "/a/b.hex"));
   EXPECT_TRUE(file_.SetOverride("TimeOut", " "));  // blank: the default
+  EXPECT_TRUE(file_.SetOverride("FastI2CRead", "1"));
   EXPECT_FALSE(file_.SetOverride("NoSuchKey", "1"));
   EXPECT_FALSE(file_.SetOverride("", "1"));
   Load(Hw("TimeOut=5000000\nPortAdress=278\n") + Op("HexLineLen=64\nFFSave=0\n"));
@@ -464,6 +474,7 @@ TEST_F(SettingsFileTest, OverridesReadAsIfTheFileHeldThem) {
   EXPECT_EQ(settings_.DebugNt, 1);
   EXPECT_EQ(settings_.DataFileName, "b.hex");
   EXPECT_EQ(settings_.TimeoutCount, 1000000u);
+  EXPECT_EQ(settings_.FastI2cRead, 1);
 
   EXPECT_TRUE(file_.SetOverride("HEXLINELEN", "255"));  // the last one given counts
   Load();

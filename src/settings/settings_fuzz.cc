@@ -45,7 +45,7 @@ void RequireInRange(const AppSettings& s) {
   Require(s.OpenFilterIndex >= 1 && s.OpenFilterIndex <= 3);
   for (int flag : {s.DebugNt, s.BeepOnMessage, s.SaveBlankCells, s.VerifyAfterProgram,
                    s.ShowDiagnostics, s.DeleteTempFile, s.CheckChecksums, s.PageWriteEnabled,
-                   s.ListI2C, s.ListSPI, s.ListMicrowire}) {
+                   s.ListI2C, s.ListSPI, s.ListMicrowire, s.FastI2cRead}) {
     Require(Flag(flag));
   }
   Require(s.DataDirectory.size() <= 259 && s.DataFileName.size() <= 259);
@@ -67,7 +67,7 @@ void RequireSameNumbers(const AppSettings& a, const AppSettings& b) {
   Require(a.ListMicrowire == b.ListMicrowire);
   Require(a.ManufacturerIndex == b.ManufacturerIndex && a.DeviceListIndex == b.DeviceListIndex);
   Require(a.WindowX == b.WindowX && a.WindowY == b.WindowY);
-  Require(a.OpenFilterIndex == b.OpenFilterIndex);
+  Require(a.OpenFilterIndex == b.OpenFilterIndex && a.FastI2cRead == b.FastI2cRead);
 }
 
 void LoadSaveLoad(const TempDir& folder, const uint8_t* data, size_t size) {

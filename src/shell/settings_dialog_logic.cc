@@ -106,6 +106,7 @@ SettingsDialogFields SettingsDialogOpen(const AppSettings& settings) {
   fields.Correction = std::to_string(settings.TimeBaseCorrection);
   fields.HexLineLength = std::to_string(settings.HexLineLength);
   fields.Beep = settings.BeepOnMessage != 0;
+  fields.FastI2cRead = settings.FastI2cRead != 0;
   return fields;
 }
 
@@ -129,6 +130,7 @@ std::optional<SettingsDialogError> SettingsDialogApply(const SettingsDialogField
   settings.TimeoutCount = timeout;
   settings.HexLineLength = static_cast<int>(hexLine & ~1u);
   settings.BeepOnMessage = fields.Beep ? 1 : 0;
+  settings.FastI2cRead = fields.FastI2cRead ? 1 : 0;
   return std::nullopt;
 }
 

@@ -4,7 +4,8 @@
 // Fields are checked in order: port text (any text), "Timeout-Zähler" 10000..10000000,
 // "Korrektur" 70..100, "Länge HEX-Zeile" 2..254, "Signalton". The first field that is not
 // a number or is out of range stops the check with the framework's validation message; the
-// settings are then unchanged and the focus belongs on that field.
+// settings are then unchanged and the focus belongs on that field. The check boxes
+// ("Signalton", the sequential I2C read) need no check.
 #pragma once
 
 #include <optional>
@@ -29,6 +30,7 @@ inline constexpr int kIdTimeoutField = 1005;
 inline constexpr int kIdCorrectionField = 1016;
 inline constexpr int kIdHexLineField = 1017;
 inline constexpr int kIdBeepBox = 1018;
+inline constexpr int kIdFastI2cBox = 1019;
 
 struct SettingsDialogFields {
   std::string Port;
@@ -36,6 +38,7 @@ struct SettingsDialogFields {
   std::string Correction;
   std::string HexLineLength;
   bool Beep = false;
+  bool FastI2cRead = false;
 };
 
 struct SettingsDialogError {

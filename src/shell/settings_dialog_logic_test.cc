@@ -28,18 +28,22 @@ TEST(SettingsDialogLogicTest, OpensWithTheCurrentValues) {
   settings.TimeBaseCorrection = 77;
   settings.HexLineLength = 16;
   settings.BeepOnMessage = 1;
+  settings.FastI2cRead = 1;
   SettingsDialogFields fields = SettingsDialogOpen(settings);
   EXPECT_EQ(fields.Port, "0x2BC");
   EXPECT_EQ(fields.TimeoutCount, "2500000");
   EXPECT_EQ(fields.Correction, "77");
   EXPECT_EQ(fields.HexLineLength, "16");
   EXPECT_TRUE(fields.Beep);
+  EXPECT_TRUE(fields.FastI2cRead);
 
   settings.SetPortBase(0xabcd);
   settings.BeepOnMessage = 0;
+  settings.FastI2cRead = 0;
   fields = SettingsDialogOpen(settings);
   EXPECT_EQ(fields.Port, "0xABCD");
   EXPECT_FALSE(fields.Beep);
+  EXPECT_FALSE(fields.FastI2cRead);
 }
 
 TEST(SettingsDialogLogicTest, PortTextReadWithAutomaticBase) {
@@ -85,16 +89,20 @@ TEST(SettingsDialogLogicTest, AppliesTheCheckedValues) {
     fields.Correction = c.correction;
     fields.HexLineLength = c.hexLine;
     fields.Beep = false;
+    fields.FastI2cRead = true;
     settings.BeepOnMessage = 1;
     ASSERT_EQ(SettingsDialogApply(fields, settings), std::nullopt) << c.timeout;
     EXPECT_EQ(settings.TimeoutCount, c.timeoutCount);
     EXPECT_EQ(settings.TimeBaseCorrection, c.correctionValue);
     EXPECT_EQ(settings.HexLineLength, c.hexLineLength);
     EXPECT_EQ(settings.BeepOnMessage, 0);
+    EXPECT_EQ(settings.FastI2cRead, 1);
   }
   AppSettings settings;
+  settings.FastI2cRead = 1;
   ASSERT_EQ(SettingsDialogApply(ValidFields(), settings), std::nullopt);
   EXPECT_EQ(settings.BeepOnMessage, 1);
+  EXPECT_EQ(settings.FastI2cRead, 0);
 }
 
 TEST(SettingsDialogLogicTest, FirstBadFieldStopsWithItsMessage) {
@@ -140,6 +148,7 @@ TEST(SettingsDialogLogicTest, FirstBadFieldStopsWithItsMessage) {
     fields.Correction = c.correction;
     fields.HexLineLength = c.hexLine;
     fields.Beep = false;
+    fields.FastI2cRead = true;
     auto error = SettingsDialogApply(fields, settings);
     ASSERT_TRUE(error.has_value()) << c.name;
     EXPECT_EQ(error->FieldId, c.fieldId) << c.name;
@@ -151,6 +160,7 @@ TEST(SettingsDialogLogicTest, FirstBadFieldStopsWithItsMessage) {
     EXPECT_EQ(settings.TimeBaseCorrection, before.TimeBaseCorrection) << c.name;
     EXPECT_EQ(settings.HexLineLength, before.HexLineLength) << c.name;
     EXPECT_EQ(settings.BeepOnMessage, 1) << c.name;
+    EXPECT_EQ(settings.FastI2cRead, 0) << c.name;
   }
 }
 

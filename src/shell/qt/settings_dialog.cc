@@ -22,6 +22,8 @@ constexpr TemplateControl kControls[] = {
     {kIdBeepBox, ControlKind::kCheckBox, "Signalton", 130, 45, 45, 10},
     {kIdDialogOk, ControlKind::kDefaultButton, "OK", 129, 7, 50, 14},
     {kIdDialogCancel, ControlKind::kPushButton, "Abbrechen", 129, 24, 50, 14},
+    // Below the original controls, which keep their places.
+    {kIdFastI2cBox, ControlKind::kCheckBox, "Schnelles I2C-Lesen (sequentiell)", 5, 65, 150, 10},
 };
 
 }  // namespace
@@ -51,6 +53,7 @@ SettingsDialog::SettingsDialog(AppSettings& settings, QWidget* parent)
   ControlAs<QLineEdit>(kIdCorrectionField)->setText(QString::fromStdString(open.Correction));
   ControlAs<QLineEdit>(kIdHexLineField)->setText(QString::fromStdString(open.HexLineLength));
   ControlAs<QCheckBox>(kIdBeepBox)->setChecked(open.Beep);
+  ControlAs<QCheckBox>(kIdFastI2cBox)->setChecked(open.FastI2cRead);
 
   connect(ControlAs<QPushButton>(kIdDialogOk), &QPushButton::clicked, this,
           &SettingsDialog::accept);
@@ -70,6 +73,7 @@ SettingsDialogFields SettingsDialog::Fields() const {
   fields.Correction = ControlAs<QLineEdit>(kIdCorrectionField)->text().toStdString();
   fields.HexLineLength = ControlAs<QLineEdit>(kIdHexLineField)->text().toStdString();
   fields.Beep = ControlAs<QCheckBox>(kIdBeepBox)->isChecked();
+  fields.FastI2cRead = ControlAs<QCheckBox>(kIdFastI2cBox)->isChecked();
   return fields;
 }
 

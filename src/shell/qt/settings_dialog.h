@@ -20,7 +20,7 @@ namespace pellory {
 
 inline constexpr char kSettingsDialogTitle[] = "Einstellungen";
 inline constexpr int kSettingsDialogWidthUnits = 186;
-inline constexpr int kSettingsDialogHeightUnits = 66;
+inline constexpr int kSettingsDialogHeightUnits = 80;
 
 class SettingsDialog : public QDialog {
   Q_OBJECT

@@ -16,7 +16,7 @@ bool SameSettings(const AppSettings& a, const AppSettings& b) {
   return a.PortBase == b.PortBase && a.StatusPort == b.StatusPort &&
          a.ControlPort == b.ControlPort && a.TimeoutCount == b.TimeoutCount &&
          a.TimeBaseCorrection == b.TimeBaseCorrection && a.HexLineLength == b.HexLineLength &&
-         a.BeepOnMessage == b.BeepOnMessage;
+         a.BeepOnMessage == b.BeepOnMessage && a.FastI2cRead == b.FastI2cRead;
 }
 
 class SettingsDialogTest : public testing::Test {
@@ -52,6 +52,8 @@ TEST_F(SettingsDialogTest, HasItsTitleSizeAndControls) {
   labels.sort();
   EXPECT_EQ(labels, (QStringList{"Korrektur", "Länge HEX-Zeile", "Portadresse", "Timeout-Zähler"}));
   EXPECT_EQ(dialog_.ControlAs<QCheckBox>(kIdBeepBox)->text(), "Signalton");
+  EXPECT_EQ(dialog_.ControlAs<QCheckBox>(kIdFastI2cBox)->text(),
+            "Schnelles I2C-Lesen (sequentiell)");
   auto* ok = dialog_.ControlAs<QPushButton>(kIdDialogOk);
   auto* cancel = dialog_.ControlAs<QPushButton>(kIdDialogCancel);
   ASSERT_NE(ok, nullptr);
@@ -65,6 +67,29 @@ TEST_F(SettingsDialogTest, HasItsTitleSizeAndControls) {
   QStringList choices;
   for (int i = 0; i < port->count(); ++i) choices << port->itemText(i);
   EXPECT_EQ(choices, (QStringList{"0x3BC", "0x378", "0x278", "0x338", "0x238"}));
+}
+
+// The dialog grew downwards for the sequential-read box: everything else stays where it
+// was, and the box is below it all, inside the dialog, wide enough for its text.
+TEST_F(SettingsDialogTest, TheSequentialReadBoxLiesBelowTheOriginalLayout) {
+  DialogUnits units = DialogUnits::Of(dialog_.font());
+  const struct {
+    int Id;
+    int X, Y, Width, Height;
+  } places[] = {
+      {kIdHexLineField, 65, 15, 40, 14},    {kIdTimeoutField, 5, 45, 40, 14},
+      {kIdCorrectionField, 65, 45, 40, 14}, {kIdBeepBox, 130, 45, 45, 10},
+      {kIdDialogOk, 129, 7, 50, 14},        {kIdDialogCancel, 129, 24, 50, 14},
+  };
+  QWidget* fast = dialog_.Control(kIdFastI2cBox);
+  ASSERT_NE(fast, nullptr);
+  for (const auto& p : places) {
+    EXPECT_EQ(dialog_.Control(p.Id)->geometry(), units.ToPixels(p.X, p.Y, p.Width, p.Height))
+        << p.Id;
+    EXPECT_GT(fast->geometry().top(), dialog_.Control(p.Id)->geometry().bottom()) << p.Id;
+  }
+  EXPECT_TRUE(dialog_.rect().contains(fast->geometry()));
+  EXPECT_GE(fast->width(), fast->sizeHint().width());
 }
 
 TEST(SettingsDialogOpening, ShowsTheSettingsAndSelectsAListedPort) {
@@ -82,6 +107,7 @@ TEST(SettingsDialogOpening, ShowsTheSettingsAndSelectsAListedPort) {
     settings.TimeBaseCorrection = 77;
     settings.HexLineLength = 16;
     settings.BeepOnMessage = 1;
+    settings.FastI2cRead = c.Index < 0 ? 1 : 0;
     SettingsDialog dialog(settings, nullptr);
     EXPECT_EQ(dialog.ControlAs<QComboBox>(kIdPortField)->currentIndex(), c.Index);
     SettingsDialogFields fields = dialog.Fields();
@@ -90,6 +116,7 @@ TEST(SettingsDialogOpening, ShowsTheSettingsAndSelectsAListedPort) {
     EXPECT_EQ(fields.Correction, "77");
     EXPECT_EQ(fields.HexLineLength, "16");
     EXPECT_TRUE(fields.Beep);
+    EXPECT_EQ(fields.FastI2cRead, c.Index < 0);
   }
 }
 
@@ -132,6 +159,7 @@ TEST_F(SettingsDialogTest, ShowsTheValidationMessageOfTheFailingField) {
 
 TEST_F(SettingsDialogTest, OkAppliesEveryFieldToItsSettingAndCloses) {
   Fill("0x278", "20000", "90", "16", true);
+  dialog_.ControlAs<QCheckBox>(kIdFastI2cBox)->setChecked(true);
   PressOk();
   EXPECT_TRUE(messages_.empty());
   EXPECT_FALSE(dialog_.isVisible());
@@ -143,11 +171,13 @@ TEST_F(SettingsDialogTest, OkAppliesEveryFieldToItsSettingAndCloses) {
   EXPECT_EQ(settings_.TimeBaseCorrection, 90u);
   EXPECT_EQ(settings_.HexLineLength, 16);
   EXPECT_EQ(settings_.BeepOnMessage, 1);
+  EXPECT_EQ(settings_.FastI2cRead, 1);
 }
 
 TEST_F(SettingsDialogTest, CancelChangesNothing) {
   const AppSettings before = settings_;
   Fill("0x238", "20000", "90", "16", true);
+  dialog_.ControlAs<QCheckBox>(kIdFastI2cBox)->setChecked(true);
   dialog_.ControlAs<QPushButton>(kIdDialogCancel)->click();
   EXPECT_FALSE(dialog_.isVisible());
   EXPECT_EQ(dialog_.result(), QDialog::Rejected);
