@@ -48,6 +48,8 @@ inline constexpr char kOnlyBlankCells[] =
     "Leerzellen-Datei geschrieben werden\nsoll, ** Leerzellen speichern ** aktivieren !";
 inline constexpr char kChunkWriteFailed[] = "Datenblock konnte nicht geschrieben werden !";
 inline constexpr char kDeviceRead[] = "\nBaustein gelesen\n";
+inline constexpr char kReadingChipStatus[] = "Lese Bausteindaten";
+inline constexpr char kChipReadAborted[] = "Auslesen abgebrochen !";
 // After a failed or cancelled read over an existing file: the file, then where what was
 // read is kept.
 inline constexpr char kPartialKept[] =

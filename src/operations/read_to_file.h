@@ -18,6 +18,7 @@
 #include <cstdio>
 
 #include "formats/hex_line_writer.h"
+#include "operations/data_image.h"
 #include "operations/operation_frame.h"
 #include "operations/output_file.h"
 #include "settings/app_settings.h"
@@ -32,6 +33,12 @@ class DeviceReader {
   int ReadDeviceToFile(uint32_t start, uint32_t count);
   int SaveBin(uint32_t start, uint32_t count);
   int SaveHex(uint32_t start, uint32_t count);
+  // The whole device into IMAGE instead of a file (every byte covered, a Microwire word as
+  // its low and high byte), with the read's prompt, identity or density check, cancel and
+  // timeouts; "Baustein gelesen" is not shown, the caller reports. kResultOk with IMAGE
+  // empty when the prompt was cancelled; kResultReadFailed after any failure, with IMAGE
+  // empty, since a partial image would compare as a chip that differs.
+  int ReadDeviceToImage(DataImage& image);
 
  private:
   // After PowerOn: the identity or density check and the start of the continuous read of

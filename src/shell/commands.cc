@@ -272,6 +272,22 @@ void Commands::ReadCommand() {
   RunOperation(readDevice_);
 }
 
+int Commands::ReadChipImage(DataImage& chip) {
+  lastResult_ = 0;
+  chip = DataImage{};
+  if (shell_.IsBusy()) return 0;
+  if (shell_.DemoMode()) {
+    shell_.boxes().DemoModeBox();
+    return 0;
+  }
+  if (!readImage_) {
+    shell_.boxes().InfoBox(kNotAvailableMessage);
+    return 0;
+  }
+  RunOperation([this, &chip] { return readImage_(chip); });
+  return lastResult_;
+}
+
 void Commands::OnCheckBox(int id, bool checked) {
   AppSettings& s = shell_.settings();
   int value = checked ? 1 : 0;

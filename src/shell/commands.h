@@ -13,6 +13,7 @@
 #include <string>
 
 #include "library/device_descriptor.h"
+#include "operations/data_image.h"
 #include "shell/shell.h"
 
 namespace pellory {
@@ -47,11 +48,19 @@ class Commands {
   // refused the chosen format for the device's size, 13 (kLibraryFailed) when the device
   // could not be selected.
   int LastResult() const { return lastResult_; }
+  // The whole selected device into CHIP, with the checks of "Auslesen" and inside the
+  // hardware frame, no file involved. Returns 0 or the read's result code (also kept as
+  // LastResult); 0 with CHIP empty when nothing was read: busy, demo mode (after its box),
+  // the prompt cancelled.
+  int ReadChipImage(DataImage& chip);
 
   // The device operations of "Leertest" and "Auslesen" (the latter reads the whole device,
   // from address 0 for Size cells, into DataFilePath as FileFormat).
   void SetBlankCheck(std::function<int()> operation) { blankCheck_ = std::move(operation); }
   void SetReadDeviceToFile(std::function<int()> operation) { readDevice_ = std::move(operation); }
+  void SetReadDeviceToImage(std::function<int(DataImage&)> operation) {
+    readImage_ = std::move(operation);
+  }
   // Programming from DataFilePath, and the verify against it (PROMPTED 1 for "Prüfen").
   void SetProgramFromFile(std::function<int()> operation) { program_ = std::move(operation); }
   void SetVerifyFromFile(std::function<int(int prompted)> operation) {
@@ -98,6 +107,7 @@ class Commands {
   std::map<int, std::function<void(int)>> lists_;
   std::function<int()> blankCheck_;
   std::function<int()> readDevice_;
+  std::function<int(DataImage&)> readImage_;
   std::function<int()> program_;
   std::function<int(int)> verify_;
   EraseSteps erase_;

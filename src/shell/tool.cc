@@ -55,6 +55,8 @@ void Tool::PlugOperations() {
   commands_.SetBlankCheck([&chip] { return chip.blankCheck.BlankCheck(); });
   commands_.SetReadDeviceToFile(
       [this, &chip] { return chip.reader.ReadDeviceToFile(0, library_.descriptor().Size); });
+  commands_.SetReadDeviceToImage(
+      [&chip](DataImage& image) { return chip.reader.ReadDeviceToImage(image); });
   commands_.SetProgramFromFile([&chip] { return chip.program.ProgramFromFile(); });
   commands_.SetVerifyFromFile(
       [&chip](int prompted) { return chip.verify.VerifyFromFile(prompted); });

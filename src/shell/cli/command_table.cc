@@ -19,6 +19,9 @@ constexpr CliCommandRow kCommandRows[] = {
     {"program", true,  true,  CommandProgram},
     {"verify",  true,  true,  CommandVerify},
     {"erase",   true,  true,  CommandErase},
+    {"dump",    false, false, CommandDump,     false},
+    {"checksum", false, false, CommandChecksum, false},
+    {"compare",  true,  true,  CommandCompare},
 };
 // clang-format on
 

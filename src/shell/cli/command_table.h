@@ -10,6 +10,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "operations/data_image.h"
 #include "shell/cli/options.h"
 #include "shell/cli/terminal_ui.h"
 #include "shell/tool.h"
@@ -32,6 +33,9 @@ struct CliCommandRow {
   bool Hardware;    // in demo mode the command ends with kExitDemoMode
   bool Programmer;  // start-up prepares port access and searches for the programmer
   CliCommandFunction Run;
+  // False for commands that work on a file alone: the device library's messages of the
+  // start-up are held back, so that a folder without one does not clutter their output.
+  bool Library = true;
 };
 
 // The row of NAME, or null.
@@ -56,6 +60,20 @@ int CommandRead(CliContext& context);
 int CommandProgram(CliContext& context);
 int CommandVerify(CliContext& context);
 int CommandErase(CliContext& context);
+// dump FILE, checksum FILE: FILE's image as a hex dump ending with its checksum line, or
+// the checksum line alone; no programmer. compare FILE: the chip read into memory ("Auslesen"
+// without a file) against FILE's image, each difference a line, then their number; 6 when
+// they differ. A FILE that cannot be read: its message on ERR, 3.
+int CommandDump(CliContext& context);
+int CommandChecksum(CliContext& context);
+int CommandCompare(CliContext& context);
+// FILE of the command line into IMAGE, its messages on ERR: 0 or kResultDataFile.
+int LoadCliImage(CliContext& context, DataImage& image);
+// "size=N covered=N sum16=0xXXXX crc32=0xXXXXXXXX format=NAME".
+std::string ChecksumLine(const DataImage& image);
+// Sixteen bytes a line, "--" for cells no record gave; lines without any covered cell
+// become one "*" line per run.
+void WriteHexDump(std::ostream& out, const DataImage& image);
 
 // Prints "pellory-cli: MESSAGE" and the usage hint on ERR; returns kExitUsage.
 int UsageError(std::ostream& err, const std::string& message);

@@ -35,8 +35,8 @@ struct CommandGrammar {
 };
 
 constexpr CommandGrammar kCommands[] = {
-    {"list", false},   {"detect", false}, {"blank", false}, {"read", true},
-    {"program", true}, {"verify", true},  {"erase", false},
+    {"list", false},  {"detect", false}, {"blank", false}, {"read", true},     {"program", true},
+    {"verify", true}, {"erase", false},  {"dump", true},   {"checksum", true}, {"compare", true},
 };
 
 const CommandGrammar* FindCommand(const std::string& name) {
@@ -82,6 +82,10 @@ std::string SetSimPort(const std::string& v, CliOptions& o) {
   return ParsePortAddress(v, o.Sim.Port) ? "" : StrFormat(kBadSimPort, v.c_str());
 }
 
+std::string SetAccessTime(const std::string& v, CliOptions& o) {
+  return ParseAccessTime(v, o.Sim);
+}
+
 std::string SetFaults(const std::string& v, CliOptions& o) {
   return ParseFaults(v, o.Sim);
 }
@@ -117,6 +121,7 @@ const OptionRow kOptions[] = {
     {"answers",      0,   nullptr, nullptr, SetAnswers},
     {"simulate",     0,   &CliOptions::Simulate},
     {"sim-port",     0,   nullptr, nullptr, SetSimPort},
+    {"sim-access-us", 0,  nullptr, nullptr, SetAccessTime},
     {"chip",         0,   nullptr, nullptr, SetChip},
     {"chip-type",    0,   nullptr, nullptr, SetChipType},
     {"fault",        0,   nullptr, nullptr, SetFaults},

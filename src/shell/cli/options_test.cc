@@ -87,6 +87,9 @@ TEST(CliOptionsTest, UsageErrorsNameTheProblem) {
       {{"--answers", "ok,maybe", "list"}, StrFormat(kBadAnswer, "maybe")},
       {{"--answers", "ok,,cancel", "list"}, StrFormat(kBadAnswer, "")},
       {{"--sim-port", "0x10000", "list"}, StrFormat(kBadSimPort, "0x10000")},
+      {{"--sim-access-us", "0", "list"}, StrFormat(kBadAccessTime, "0")},
+      {{"--sim-access-us=1us", "list"}, StrFormat(kBadAccessTime, "1us")},
+      {{"list", "--sim-access-us"}, StrFormat(kMissingValue, "--sim-access-us")},
       {{"--fault", "no-chip,melt", "list"}, StrFormat(kBadFault, "melt")},
       {{"--fault", "stuck-bit=16", "list"}, StrFormat(kBadStuckBit, "16")},
       {{"--fault", "fail-after=-1", "list"}, StrFormat(kBadFailAfter, "-1")},
@@ -107,6 +110,8 @@ TEST(CliOptionsTest, ValuesInEveryForm) {
                     "-y",
                     "--simulate",
                     "--sim-port=0x278",
+                    "--sim-access-us",
+                    "2,5",
                     "--chip",
                     "c.bin",
                     "--chip-type",
@@ -128,6 +133,7 @@ TEST(CliOptionsTest, ValuesInEveryForm) {
   EXPECT_TRUE(o.Yes);
   EXPECT_TRUE(o.Simulate);
   EXPECT_EQ(o.Sim.Port, 0x278);
+  EXPECT_EQ(o.Sim.AccessNs, 2500u);
   EXPECT_EQ(o.Sim.ChipPath, "c.bin");
   EXPECT_EQ(o.Sim.ChipType, "24C64");
   EXPECT_EQ(o.Sim.TracePath, "t.vcd");
@@ -242,13 +248,13 @@ TEST(CliOptionsTest, PortAddressesTakeTheAutomaticBase) {
 }
 
 TEST(CliOptionsTest, CommandGrammar) {
-  std::vector<std::string> expected = {"list",    "detect", "blank", "read",
-                                       "program", "verify", "erase"};
+  std::vector<std::string> expected = {"list",   "detect", "blank", "read",     "program",
+                                       "verify", "erase",  "dump",  "checksum", "compare"};
   EXPECT_EQ(CliCommandNames(), expected);
   for (const std::string& name : expected) {
     EXPECT_TRUE(IsCliCommand(name));
-    EXPECT_EQ(CommandTakesFile(name), name == "read" || name == "program" || name == "verify")
-        << name;
+    bool noFile = name == "list" || name == "detect" || name == "blank" || name == "erase";
+    EXPECT_EQ(CommandTakesFile(name), !noFile) << name;
   }
   EXPECT_FALSE(IsCliCommand("help"));
 }

@@ -114,6 +114,7 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
       if (choiceError.empty()) tool.library().SelectDevice();
     });
   }
+  if (!row->Library) tool.library().HoldMessages(true);
   tool.Start(0, 0);
   if (!choiceError.empty()) return UsageError(io.err, choiceError);
   CliContext context{options, tool, ui, io.out, io.err};

@@ -1,0 +1,50 @@
+// DeviceReader::ReadDeviceToImage: "Auslesen" into memory, for comparing and viewing.
+#include "formats/data_format.h"
+#include "operations/messages.h"
+#include "operations/read_to_file.h"
+#include "operations/result_codes.h"
+
+namespace pellory {
+
+int DeviceReader::ReadDeviceToImage(DataImage& image) {
+  const DeviceDescriptor& device = frame_.device();
+  OperationState& state = frame_.state();
+  DeviceBus& bus = frame_.bus();
+  Progress& progress = frame_.progress();
+  image = DataImage{};
+
+  progress.ProgressStart(device.Size);
+  state.NoAckFlag = 0;
+  bus.PowerReset();
+  if (frame_.ReadPrompt(ReadPromptLabel(FormatBinary)) == kIdCancel) {
+    progress.ProgressReset();
+    return kResultOk;
+  }
+  frame_.BeginWork(kReadingChipStatus);
+  bus.PowerOn();
+  state.NoAckFlag = 0;
+  bool complete = BeginStream(true);
+  if (complete) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(uint64_t{device.Size} * CellBytes());
+    state.CurrentAddress = 0;
+    do {
+      uint32_t length = FillChunk(device.Size, kBlockBufferSize);
+      bytes.insert(bytes.end(), state.BlockBuffer.begin(), state.BlockBuffer.begin() + length);
+    } while (state.CurrentAddress < device.Size && !Stopped());
+    complete = !Stopped();
+    if (complete) {
+      image.Covered.assign(bytes.size(), 1);
+      image.Bytes = std::move(bytes);
+    }
+  }
+  if (device.ProgrammingMode == kModeAt45 || device.ProgrammingMode == kModeSpi25) {
+    bus.Deselect();
+  }
+  bus.PowerOff();
+  progress.ProgressReset();
+  if (frame_.Cancelled()) frame_.boxes().InfoBox(kChipReadAborted);
+  return complete ? kResultOk : kResultReadFailed;
+}
+
+}  // namespace pellory

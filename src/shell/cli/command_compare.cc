@@ -1,0 +1,41 @@
+// pellory-cli compare FILE: the whole chip read into memory and compared with FILE's image,
+// every difference one line on standard output.
+#include <ostream>
+
+#include "operations/result_codes.h"
+#include "shell/cli/command_table.h"
+#include "shell/cli/messages.h"
+#include "ui/text_format.h"
+
+namespace pellory {
+
+namespace {
+// Address, the file's byte, the chip's byte.
+constexpr char kCompareDifferenceFormat[] = "0x%08lX %02X %02X\n";
+constexpr char kCompareCountFormat[] = "Unterschiede: %lu\n";
+}  // namespace
+
+int CommandCompare(CliContext& context) {
+  DataImage expected;
+  // A file that cannot be read needs no chip.
+  if (int loaded = LoadCliImage(context, expected); loaded != 0) {
+    return ExitStatusForResult(loaded);
+  }
+  DataImage chip;
+  int read = context.tool.commands().ReadChipImage(chip);
+  if (read != 0) return ExitStatusForResult(read);
+  // Nothing was read (the prompt cancelled, demo mode): nothing to compare, as with verify.
+  if (chip.Size() == 0) return kExitOk;
+  std::vector<ImageDifference> differences = CompareImages(expected, chip);
+  std::string text;
+  for (const ImageDifference& d : differences) {
+    text += StrFormat(kCompareDifferenceFormat, static_cast<unsigned long>(d.Address),
+                      unsigned{d.Expected}, unsigned{d.Actual});
+  }
+  context.out << text
+              << StrFormat(kCompareCountFormat, static_cast<unsigned long>(differences.size()));
+  context.out.flush();
+  return differences.empty() ? kExitOk : ExitStatusForResult(kResultVerifyFailed);
+}
+
+}  // namespace pellory
