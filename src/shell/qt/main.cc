@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
     });
   }
   MainWindow window(tool.shell(), tool.commands());
+  window.SetSelectedDevice(&tool.descriptor());
   ui.SetMainWindow(&window);
   // The window manager adds its frame only once the window is shown; the outer size is
   // needed only to undo a maximise, which this fixed-size window never changes anyway.

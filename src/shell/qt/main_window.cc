@@ -3,11 +3,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMoveEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 
+#include "shell/messages.h"
 #include "ui/control_ids.h"
 
 namespace pellory {
@@ -27,6 +30,7 @@ constexpr TemplateControl kControls[] = {
     {kIdFileName, ControlKind::kReadOnlyEdit, "", 4, 62, 104, 12},
     {kIdNewFile, ControlKind::kPushButton, "Neue Datei", 4, 78, 50, 12},
     {kIdPrefs, ControlKind::kPushButton, "Prefs", 58, 78, 50, 12},
+    {kIdView, ControlKind::kPushButton, "Ansicht", 4, 94, 50, 12},
     {kIdErase, ControlKind::kPushButton, "Löschen", 58, 94, 50, 12},
     {kIdManufacturerList, ControlKind::kComboBox, "", 115, 30, 145, 100},
     {kIdDeviceList, ControlKind::kComboBox, "", 116, 46, 145, 85},
@@ -60,6 +64,12 @@ MainWindow::MainWindow(Shell& shell, Commands& commands, QWidget* parent)
   setWindowIcon(icon_);
   controls_ = BuildControls(this, kControls, units_);
   ConnectControls();
+  if (QWidget* fileName = Control(kIdFileName)) fileName->installEventFilter(this);
+  // The core locks its own controls; the view's are this window's business. The shell may
+  // outlive the window.
+  shell_.AddFrameListener([window = QPointer<MainWindow>(this)](bool running) {
+    if (window) window->LockView(running);
+  });
 }
 
 QWidget* MainWindow::Control(int id) const {
@@ -69,7 +79,16 @@ QWidget* MainWindow::Control(int id) const {
 
 void MainWindow::ConnectControls() {
   for (auto [id, control] : controls_) {
-    if (auto* button = qobject_cast<QPushButton*>(control)) {
+    if (id == kIdView) {
+      connect(qobject_cast<QPushButton*>(control), &QPushButton::clicked, this,
+              &MainWindow::OpenView);
+    } else if (id == kIdRead) {
+      connect(qobject_cast<QPushButton*>(control), &QPushButton::clicked, this, [this] {
+        FileStamp before = StampOf(shell_.settings().DataFilePath);
+        commands_.OnCommand(kIdRead);
+        FollowRead(before);
+      });
+    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
       connect(button, &QPushButton::clicked, this, [this, id = id] { commands_.OnCommand(id); });
     } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
       // clicked, not toggled: setting a box from the settings is no user choice.
@@ -150,6 +169,71 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   int left = (width() - picture.width() + 1) / 2;
   int top = (height() - picture.height() + 1) / 2;
   painter.drawPixmap(left, top, picture);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonDblClick && watched == Control(kIdFileName)) {
+    OpenView();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+int MainWindow::LoadImage(const std::string& path, DataImage& image) {
+  if (!viewState_) viewState_ = std::make_unique<OperationState>();
+  bool microwire = device_ != nullptr && device_->ProgrammingMode == kModeMicrowire;
+  return LoadDataImage(path, microwire, shell_.settings(), *viewState_, shell_.boxes(), image);
+}
+
+void MainWindow::OpenView() {
+  const std::string path = shell_.settings().DataFilePath;
+  // No data file yet: the dialog of "Neue Datei" asks for one.
+  if (path.empty() && commands_.ChooseDataFile() != 0) return;
+  DataImage image;
+  if (LoadImage(shell_.settings().DataFilePath, image) != 0) return;
+  if (!view_) {
+    ImageView::Sources sources;
+    sources.LoadFile = [this](const std::string& file, DataImage& other) {
+      return LoadImage(file, other);
+    };
+    sources.ChooseFile = [this]() -> std::optional<std::string> {
+      const AppSettings& s = shell_.settings();
+      FileDialogRequest request;
+      request.Filter = kOpenFilter;
+      request.FilterIndex = s.OpenFilterIndex;
+      request.InitialDirectory = s.DataDirectory;
+      request.MustExist = true;
+      auto chosen = shell_.ui().OpenFileDialog(request);
+      if (!chosen) return std::nullopt;
+      return chosen->Path;
+    };
+    sources.ReadChip = [this](DataImage& chip) { return commands_.ReadChipImage(chip); };
+    view_ = new ImageView(std::move(sources), this);
+  }
+  view_->ShowImage(std::move(image));
+  view_->show();
+  view_->raise();
+  view_->activateWindow();
+}
+
+MainWindow::FileStamp MainWindow::StampOf(const std::string& path) {
+  QFileInfo info(QFile::decodeName(path.c_str()));
+  return {path, info.exists(), info.exists() ? info.lastModified() : QDateTime(),
+          info.exists() ? info.size() : -1};
+}
+
+void MainWindow::LockView(bool running) {
+  if (QWidget* button = Control(kIdView)) button->setEnabled(!running);
+  if (view_) view_->SetCompareEnabled(!running);
+}
+
+void MainWindow::FollowRead(const FileStamp& before) {
+  if (!view_ || !view_->isVisible() || commands_.LastResult() != 0) return;
+  // A cancelled dialog or a refusal leaves the data file as it was.
+  FileStamp after = StampOf(shell_.settings().DataFilePath);
+  if (!after.Exists || after == before) return;
+  DataImage image;
+  if (LoadImage(shell_.settings().DataFilePath, image) == 0) view_->ShowImage(std::move(image));
 }
 
 }  // namespace pellory
