@@ -15,38 +15,10 @@
 #include "formats/hex_records.h"
 #include "formats/record_reader.h"
 #include "ui/message_boxes.h"
+#include "ui/quiet_ui.h"
 
 namespace pellory {
 namespace {
-
-// Answers every box with OK and shows nothing.
-class QuietUi : public Ui {
- public:
-  int ShowMessageBox(BoxKind, const std::string&) override { return kIdOk; }
-  void Beep() override {}
-  void SetWindowTitle(const std::string&) override {}
-  void MoveMainWindow(int, int) override {}
-  void SetStatusText(const std::string&) override {}
-  void SetProgressRange(int) override {}
-  void SetProgressPosition(int) override {}
-  void PumpMessages() override {}
-  void Repaint() override {}
-  void SetControlEnabled(int, bool) override {}
-  void SetChecked(int, bool) override {}
-  void SetFileNameText(const std::string&) override {}
-  void ClearList(int) override {}
-  void AddListItem(int, const std::string&) override {}
-  void SelectListItem(int, int) override {}
-  void ShowBusyWindow(int, int) override {}
-  void HideBusyWindow() override {}
-  std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void RunSettingsDialog(AppSettings&) override {}
-};
 
 void Require(bool condition) {
   if (!condition) std::abort();

@@ -14,39 +14,11 @@
 #include "operations/result_codes.h"
 #include "settings/app_settings.h"
 #include "ui/message_boxes.h"
+#include "ui/quiet_ui.h"
 #include "ui/text_format.h"
 
 namespace pellory {
 namespace {
-
-// Shows nothing: the second pass over a file meets the errors the pre-scan already reported.
-class QuietUi : public Ui {
- public:
-  int ShowMessageBox(BoxKind, const std::string&) override { return kIdOk; }
-  void Beep() override {}
-  void SetWindowTitle(const std::string&) override {}
-  void MoveMainWindow(int, int) override {}
-  void SetStatusText(const std::string&) override {}
-  void SetProgressRange(int) override {}
-  void SetProgressPosition(int) override {}
-  void PumpMessages() override {}
-  void Repaint() override {}
-  void SetControlEnabled(int, bool) override {}
-  void SetChecked(int, bool) override {}
-  void SetFileNameText(const std::string&) override {}
-  void ClearList(int) override {}
-  void AddListItem(int, const std::string&) override {}
-  void SelectListItem(int, int) override {}
-  void ShowBusyWindow(int, int) override {}
-  void HideBusyWindow() override {}
-  std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void RunSettingsDialog(AppSettings&) override {}
-};
 
 // Eight tables, so the loop folds eight bytes per step instead of one.
 using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
