@@ -140,7 +140,7 @@ TEST_F(CliImageTest, CompareWithoutAChipOrFileEndsAsTheReadWould) {
     const char* notInOut;
   } cases[] = {
       {{"-y", "--fault", "no-chip", "compare", "gappy.hex"}, 4, "Unterschiede"},
-      {{"--answers", "cancel", "compare", "gappy.hex"}, 0, "Unterschiede"},
+      {{"--answers", "cancel", "compare", "gappy.hex"}, 5, "Unterschiede"},
       {{"-y", "compare", "missing.hex"}, 3, "OK/Abbrechen"},
   };
   for (const Case& c : cases) {

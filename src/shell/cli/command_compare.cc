@@ -24,8 +24,9 @@ int CommandCompare(CliContext& context) {
   DataImage chip;
   int read = context.tool.commands().ReadChipImage(chip);
   if (read != 0) return ExitStatusForResult(read);
-  // Nothing was read (the prompt cancelled, demo mode): nothing to compare, as with verify.
-  if (chip.Size() == 0) return kExitOk;
+  // Nothing was read (the prompt cancelled): nothing was compared, and 0 would tell a
+  // script that the chip holds the file.
+  if (chip.Size() == 0) return ExitStatusForResult(kResultAborted);
   std::vector<ImageDifference> differences = CompareImages(expected, chip);
   std::string text;
   for (const ImageDifference& d : differences) {
