@@ -44,7 +44,7 @@ struct World {
 // The segments as 16-byte records in random order, each Intel record behind the address
 // record it needs, between the format's header and end records.
 std::string ShuffledFile(int format, const std::vector<Segment>& segments,
-                         const std::vector<uint8_t>& content, unsigned seed) {
+                         const std::vector<uint8_t>& content, unsigned variant) {
   ScriptedUi ui;
   AppSettings settings;
   settings.SaveBlankCells = 1;
@@ -69,7 +69,7 @@ std::string ShuffledFile(int format, const std::vector<Segment>& segments,
       std::free(data);
     }
   }
-  std::mt19937 random(seed);
+  std::mt19937 random(variant);
   std::shuffle(records.begin(), records.end(), random);
   // The header records come first: they tell S2 and S3 files from S1 files.
   std::string text = HeaderRecord(format) ? HeaderRecord(format) : "";
