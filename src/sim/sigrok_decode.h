@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,24 @@ inline std::vector<std::string> SigrokDecode(const std::string& path, const std:
   }
   pclose(pipe);
   return lines;
+}
+
+// The start-up's self-test drives all socket lines at once (the socket is off), which a
+// decoder can take for a start condition in the middle of nothing: the trace at PATH keeps
+// its header and everything from the first millisecond on, long before any operation.
+inline void DropTraceStartup(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream kept;
+  std::string line;
+  bool header = true;
+  bool keep = true;
+  while (std::getline(in, line)) {
+    if (!header && line[0] == '#') keep = std::stoull(line.substr(1)) >= 1000;
+    if (header || keep) kept << line << '\n';
+    if (line.starts_with("$dumpvars")) header = false;
+  }
+  in.close();
+  std::ofstream(path) << kept.str();
 }
 
 }  // namespace pellory

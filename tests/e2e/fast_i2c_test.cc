@@ -184,23 +184,6 @@ TEST_F(FastI2cTest, FindingsMessagesAndStatusAreThoseOfTheRandomReads) {
   }
 }
 
-// The start-up's self-test drives all socket lines at once, which a decoder can take for
-// a start condition: the trace is decoded from the first millisecond on.
-void DropStartup(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream kept;
-  std::string line;
-  bool header = true;
-  bool keep = true;
-  while (std::getline(in, line)) {
-    if (!header && line[0] == '#') keep = std::stoull(line.substr(1)) >= 1000;
-    if (header || keep) kept << line << '\n';
-    if (line.starts_with("$dumpvars")) header = false;
-  }
-  in.close();
-  std::ofstream(path) << kept.str();
-}
-
 // Each 256-byte block of a B8 part is one sequential read: address write with the block in
 // the device byte, repeated start, read address, every byte acknowledged but the last.
 TEST_F(FastI2cTest, LogicAnalyserSeesOneSequentialReadPerBlock) {
@@ -210,7 +193,7 @@ TEST_F(FastI2cTest, LogicAnalyserSeesOneSequentialReadPerBlock) {
                    {"-y", "--set", "FFSave=1", "--trace", "t.vcd", "read", "out", "-f", "bin"});
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   std::string path = cli_[1].workdir().File("t.vcd");
-  DropStartup(path);
+  DropTraceStartup(path);
   Lines seen;
   for (const std::string& a :
        SigrokDecode(path, "i2c:scl=L4:sda=L3",

@@ -26,24 +26,6 @@ constexpr char kLibrary[] =
     "M25PE05;3000;0x208010;3300;65536;256;SPI25;0;0;0;0;JEDEC;PE;0;0;0;Y\n"
     "AT45DB011;40000;0x0C;3300;512;264;A;9;0;0;0;0;0;0;0;0;Y\n";
 
-// The start-up's self-test drives all socket lines at once (the socket is off), which a
-// decoder can take for a start condition in the middle of nothing: the trace is decoded
-// from the first millisecond on, long before any operation begins.
-void DropStartup(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream kept;
-  std::string line;
-  bool header = true;
-  bool keep = true;
-  while (std::getline(in, line)) {
-    if (!header && line[0] == '#') keep = std::stoull(line.substr(1)) >= 1000;
-    if (header || keep) kept << line << '\n';
-    if (line.starts_with("$dumpvars")) header = false;
-  }
-  in.close();
-  std::ofstream(path) << kept.str();
-}
-
 std::string Hex(const std::string& bytes) {
   std::string text;
   char two[4];
@@ -72,7 +54,7 @@ class ProgramTraceTest : public testing::Test {
     CliRun run = cli_.Run(args);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     std::string path = cli_.workdir().File("t.vcd");
-    DropStartup(path);
+    DropTraceStartup(path);
     return path;
   }
   // The SPI transfers (one line per chip select) that do not start with one of SKIP.

@@ -6,16 +6,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 
-#include "shell/qt/main_window.h"
 #include "shell/qt/qt_test_support.h"
-#include "shell/qt/qt_ui.h"
-#include "shell/tool.h"
-#include "sim/chip_model.h"
-#include "sim/simulated_programmer.h"
-#include "ui/control_ids.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -220,139 +212,6 @@ TEST_F(ImageViewTest, NothingReadOrChosenLeavesTheViewAsItWas) {
   EXPECT_EQ(loaded_, std::vector<std::string>{"/tmp/zweite.hex"});
   EXPECT_TRUE(view_.Comparing());
   EXPECT_TRUE(view_.StatusText().endsWith(" | 31 Unterschiede"));
-}
-
-// The view from the main window, on the simulated programmer.
-class ViewFromMainWindowTest : public testing::Test {
- protected:
-  ViewFromMainWindowTest()
-      : cwd_(dir_.path()),
-        programmer_(SimOptions{}),
-        tool_(ui_, {.MarkerDirectory = dir_.path(), .KeepPriority = true, .Port = &programmer_}),
-        window_(tool_.shell(), tool_.commands()) {
-    ui_.SetMainWindow(&window_);
-    window_.SetSelectedDevice(&tool_.descriptor());
-    ui_.hooks().AnswerBox = [this](BoxKind, const std::string& text) {
-      boxes_.push_back(text);
-      return kIdOk;
-    };
-    ui_.hooks().RunFileDialog = [](QFileDialog&) { return false; };
-    dir_.Write("SERLIST.CSV", ":Atmel;Y\nAT24C02;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n");
-    QRect outer = window_.frameGeometry();
-    tool_.Start(outer.width(), outer.height());
-    window_.show();
-    QApplication::processEvents();
-    boxes_.clear();
-  }
-
-  void UseDataFile(const std::string& name, const std::string& content) {
-    dir_.Write(name, content);
-    tool_.settings().DataFilePath = dir_.File(name);
-    tool_.settings().DataFileName = name;
-  }
-  void Click(int id) { window_.ControlAs<QAbstractButton>(id)->click(); }
-
-  TempDir dir_;
-  ScopedWorkingDirectory cwd_;
-  SimulatedProgrammer programmer_;
-  QtUi ui_;
-  Tool tool_;
-  MainWindow window_;
-  std::vector<std::string> boxes_;
-};
-
-// Two records with a gap of two bytes between them.
-constexpr char kGappedHex[] = ":0400000041424344F2\n:0200060045466D\n:00000001FF\n";
-
-TEST_F(ViewFromMainWindowTest, ButtonAndDoubleClickShowTheCurrentFile) {
-  QWidget* button = window_.Control(kIdView);
-  ASSERT_NE(button, nullptr);
-  EXPECT_EQ(qobject_cast<QAbstractButton*>(button)->text(), "Ansicht");
-  EXPECT_TRUE(window_.rect().contains(button->geometry()));
-  for (QWidget* other : window_.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (other != button && other->isVisible()) {
-      EXPECT_FALSE(other->geometry().intersects(button->geometry()))
-          << other->objectName().toStdString();
-    }
-  }
-
-  UseDataFile("daten.hex", kGappedHex);
-  Click(kIdView);
-  ImageView* view = window_.view();
-  ASSERT_NE(view, nullptr);
-  EXPECT_TRUE(view->isVisible());
-  EXPECT_EQ(view->windowTitle(), "Ansicht - daten.hex");
-  EXPECT_EQ(view->RowText(0),
-            QString("00000000  41 42 43 44 -- -- 45 46").leftJustified(60) + "ABCD  EF");
-  EXPECT_TRUE(view->StatusText().startsWith("8 Bytes (0x8) | Intel 8 | "));
-
-  // The double click shows the file chosen since, in the same window.
-  view->close();
-  UseDataFile("zwei.bin", "XYZ");
-  QWidget* field = window_.Control(kIdFileName);
-  QPointF at(field->width() / 2, field->height() / 2);
-  QMouseEvent click(QEvent::MouseButtonDblClick, at, field->mapToGlobal(at), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(field, &click);
-  EXPECT_EQ(window_.view(), view);
-  EXPECT_TRUE(view->isVisible());
-  EXPECT_EQ(view->windowTitle(), "Ansicht - zwei.bin");
-  EXPECT_EQ(view->RowText(0), QString("00000000  58 59 5A").leftJustified(60) + "XYZ");
-  EXPECT_TRUE(boxes_.empty());
-}
-
-TEST_F(ViewFromMainWindowTest, AFileThatCannotBeReadShowsItsMessageAndNoView) {
-  tool_.settings().DataFilePath = dir_.File("fehlt.hex");
-  Click(kIdView);
-  EXPECT_EQ(window_.view(), nullptr);
-  EXPECT_EQ(boxes_.size(), 1u);
-}
-
-TEST_F(ViewFromMainWindowTest, FollowsAutoReadAndComparesWithTheChip) {
-  programmer_.socket().Insert(MakeChipModel(tool_.descriptor(), {}), programmer_.NowUs());
-  std::vector<uint8_t>& memory = programmer_.socket().chip()->Memory();
-  memory = Counting(256);
-  UseDataFile("daten.hex", kGappedHex);
-  Click(kIdView);
-  ImageView* view = window_.view();
-  ASSERT_NE(view, nullptr);
-
-  // "Mit Baustein vergleichen": the chip's first eight bytes 00..07 against the file's six.
-  // While it reads, "Ansicht" and the compares are off.
-  std::vector<bool> enabled;
-  ui_.hooks().AnswerBox = [&](BoxKind, const std::string&) {
-    enabled.push_back(window_.Control(kIdView)->isEnabled());
-    enabled.push_back(ButtonCaptioned(view, kCompareFileText)->isEnabled());
-    return kIdOk;
-  };
-  ButtonCaptioned(view, kCompareChipText)->click();
-  EXPECT_EQ(enabled, std::vector<bool>({false, false}));
-  EXPECT_TRUE(window_.Control(kIdView)->isEnabled());
-  EXPECT_TRUE(ButtonCaptioned(view, kCompareFileText)->isEnabled());
-  ASSERT_TRUE(view->Comparing());
-  EXPECT_EQ(view->differences().size(), 6u);
-  EXPECT_EQ(view->image().Size(), 8u);
-
-  // "Auslesen" into a binary file: the open view shows it.
-  ui_.hooks().RunFileDialog = [this](QFileDialog& dialog) {
-    dialog.selectFile(QString::fromStdString(dir_.File("chip.bin")));
-    dialog.selectNameFilter(dialog.nameFilters().value(1));
-    return true;
-  };
-  memory[0] = 0xA5;
-  Click(kIdRead);
-  ASSERT_EQ(tool_.commands().LastResult(), 0);
-  EXPECT_EQ(view->windowTitle(), "Ansicht - chip.bin");
-  EXPECT_FALSE(view->Comparing());
-  std::string written = dir_.Read("chip.bin");
-  EXPECT_EQ(view->image().Bytes, std::vector<uint8_t>(written.begin(), written.end()));
-  EXPECT_EQ(view->image().Bytes[0], 0xA5);
-
-  // A cancelled "Auslesen" leaves the view alone.
-  view->CompareWith(DataImage(view->image()), "x");
-  ui_.hooks().RunFileDialog = [](QFileDialog&) { return false; };
-  Click(kIdRead);
-  EXPECT_TRUE(view->Comparing());
 }
 
 }  // namespace

@@ -10,11 +10,14 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTimer>
 #include <filesystem>
 #include <vector>
 
+#include "shell/qt/image_view.h"
 #include "shell/qt/main_window.h"
+#include "shell/qt/qt_test_support.h"
 #include "shell/qt/qt_ui.h"
 #include "shell/settings_dialog_logic.h"
 #include "shell/tool.h"
@@ -464,6 +467,96 @@ TEST_F(WindowEndToEndTest, FlashSelectionsShowTheForcedOptions) {
   expectShown(true);
   Choose(kIdDeviceList, "AT45DB011");
   expectShown(false);
+}
+
+// Two records with a gap of two bytes between them.
+constexpr char kGappedHex[] = ":0400000041424344F2\n:0200060045466D\n:00000001FF\n";
+
+TEST_F(WindowEndToEndTest, ViewButtonAndDoubleClickShowTheCurrentFile) {
+  QWidget* button = window_.Control(kIdView);
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(qobject_cast<QAbstractButton*>(button)->text(), "Ansicht");
+  EXPECT_TRUE(window_.rect().contains(button->geometry()));
+  for (QWidget* other : window_.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (other != button && other->isVisible()) {
+      EXPECT_FALSE(other->geometry().intersects(button->geometry()))
+          << other->objectName().toStdString();
+    }
+  }
+
+  UseDataFile("daten.hex", kGappedHex);
+  Click(kIdView);
+  ImageView* view = window_.view();
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->isVisible());
+  EXPECT_EQ(view->windowTitle(), "Ansicht - daten.hex");
+  EXPECT_EQ(view->RowText(0),
+            QString("00000000  41 42 43 44 -- -- 45 46").leftJustified(60) + "ABCD  EF");
+  EXPECT_TRUE(view->StatusText().startsWith("8 Bytes (0x8) | Intel 8 | "));
+
+  // The double click shows the file chosen since, in the same window.
+  view->close();
+  UseDataFile("zwei.bin", "XYZ");
+  QWidget* field = window_.Control(kIdFileName);
+  QPointF at(field->width() / 2, field->height() / 2);
+  QMouseEvent click(QEvent::MouseButtonDblClick, at, field->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(field, &click);
+  EXPECT_EQ(window_.view(), view);
+  EXPECT_TRUE(view->isVisible());
+  EXPECT_EQ(view->windowTitle(), "Ansicht - zwei.bin");
+  EXPECT_EQ(view->RowText(0), QString("00000000  58 59 5A").leftJustified(60) + "XYZ");
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(WindowEndToEndTest, ViewAFileThatCannotBeReadShowsItsMessageAndNoView) {
+  tool_.settings().DataFilePath = dir_.File("fehlt.hex");
+  Click(kIdView);
+  EXPECT_EQ(window_.view(), nullptr);
+  EXPECT_EQ(boxes_.size(), 1u);
+}
+
+TEST_F(WindowEndToEndTest, ViewFollowsAutoReadAndComparesWithTheChip) {
+  Bytes counting(256);
+  for (size_t i = 0; i < counting.size(); ++i) counting[i] = static_cast<uint8_t>(i);
+  Bytes& memory = Seat(counting);
+  UseDataFile("daten.hex", kGappedHex);
+  Click(kIdView);
+  ImageView* view = window_.view();
+  ASSERT_NE(view, nullptr);
+
+  // "Mit Baustein vergleichen": the chip's first eight bytes 00..07 against the file's six.
+  // While it reads, "Ansicht" and the compares are off.
+  std::vector<bool> enabled;
+  ui_.hooks().AnswerBox = [&](BoxKind, const std::string&) {
+    enabled.push_back(window_.Control(kIdView)->isEnabled());
+    enabled.push_back(ButtonCaptioned(view, QString::fromUtf8(kCompareFileText))->isEnabled());
+    return kIdOk;
+  };
+  ButtonCaptioned(view, QString::fromUtf8(kCompareChipText))->click();
+  EXPECT_EQ(enabled, std::vector<bool>({false, false}));
+  EXPECT_TRUE(window_.Control(kIdView)->isEnabled());
+  EXPECT_TRUE(ButtonCaptioned(view, QString::fromUtf8(kCompareFileText))->isEnabled());
+  ASSERT_TRUE(view->Comparing());
+  EXPECT_EQ(view->differences().size(), 6u);
+  EXPECT_EQ(view->image().Size(), 8u);
+
+  // "Auslesen" into a binary file: the open view shows it.
+  Pick("chip.bin", 2);
+  memory[0] = 0xA5;
+  Click(kIdRead);
+  ASSERT_EQ(tool_.commands().LastResult(), 0);
+  EXPECT_EQ(view->windowTitle(), "Ansicht - chip.bin");
+  EXPECT_FALSE(view->Comparing());
+  std::string written = dir_.Read("chip.bin");
+  EXPECT_EQ(view->image().Bytes, std::vector<uint8_t>(written.begin(), written.end()));
+  EXPECT_EQ(view->image().Bytes[0], 0xA5);
+
+  // A cancelled "Auslesen" leaves the view alone.
+  view->CompareWith(DataImage(view->image()), "x");
+  ui_.hooks().RunFileDialog = [](QFileDialog&) { return false; };
+  Click(kIdRead);
+  EXPECT_TRUE(view->Comparing());
 }
 
 }  // namespace
