@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdlib>
 
 #include "ui/text_format.h"
@@ -61,6 +62,20 @@ std::string ParseFaults(const std::string& list, SimOptions& options) {
         return StrFormat(kBadFailFor, value.c_str());
       }
       parsed.FailFor = std::strtoll(value.c_str(), nullptr, 10);
+    } else if (hasValue && name == "signal") {
+      // The signals a user's Ctrl-C, a kill or a closed terminal send.
+      size_t at = value.find('@');
+      std::string which = value.substr(0, at);
+      std::string count = at == std::string::npos ? std::string() : value.substr(at + 1);
+      int signal = which == "int"    ? SIGINT
+                   : which == "term" ? SIGTERM
+                   : which == "hup"  ? SIGHUP
+                                     : 0;
+      if (signal == 0 || !AllDigits(count) || count.size() > 18) {
+        return StrFormat(kBadSignal, item.substr(equals + 1).c_str());
+      }
+      parsed.Signal = signal;
+      parsed.SignalAt = std::strtoll(count.c_str(), nullptr, 10);
     } else {
       return StrFormat(kBadFault, item.c_str());
     }

@@ -35,6 +35,10 @@ struct SimOptions {
   bool NoReadback = false;      // the read-back status bits stay 0
   int64_t FailAfter = -1;       // answers this many handshakes, then no more; -1: always
   int64_t FailFor = -1;         // after FailAfter: misses this many, then answers again
+  // Raised in this process once, as the programmer takes handshake SignalAt (counted from
+  // 0): an interrupt at an exact point of an operation, as a timer cannot place it.
+  int Signal = 0;  // SIGINT, SIGTERM, SIGHUP; 0: none
+  int64_t SignalAt = -1;
 
   // Faults of the chip.
   bool NoChip = false;  // the socket stays empty
@@ -49,10 +53,13 @@ struct SimOptions {
 // Usage errors of the fault list (front ends print them as their own usage errors).
 inline constexpr char kBadFault[] =
     "Unbekannter Simulatorfehler „%s“ (erlaubt: no-programmer, handshake-stuck, "
-    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N, fail-for=N)";
+    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N, fail-for=N, "
+    "signal=INT@N, signal=TERM@N, signal=HUP@N)";
 inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";
 inline constexpr char kBadFailAfter[] = "Ungültige Anzahl „%s“ für fail-after";
 inline constexpr char kBadFailFor[] = "Ungültige Anzahl „%s“ für fail-for (erlaubt: ab 1)";
+inline constexpr char kBadSignal[] =
+    "Ungültige Angabe „%s“ für signal (erlaubt: INT@N, TERM@N oder HUP@N, N ab 0)";
 inline constexpr char kBadAccessTime[] =
     "Ungültige Zugriffszeit „%s“ für --sim-access-us (erlaubt: Mikrosekunden über 0 bis 1000 "
     "mit höchstens drei Nachkommastellen, z. B. 1, 0.5 oder 2,5)";

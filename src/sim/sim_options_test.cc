@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -18,11 +20,13 @@ TEST(SimOptionsTest, FaultListsThatParse) {
   EXPECT_EQ(o.Chip.StuckBit, -1);
 
   SimOptions c;
-  ASSERT_EQ(ParseFaults("No-Chip,CHIP-BUSY,wrong-id,stuck-bit=7", c), "");
+  ASSERT_EQ(ParseFaults("No-Chip,CHIP-BUSY,wrong-id,stuck-bit=7,Signal=Term@7", c), "");
   EXPECT_TRUE(c.NoChip);
   EXPECT_TRUE(c.Chip.NeverReady);
   EXPECT_TRUE(c.Chip.WrongId);
   EXPECT_EQ(c.Chip.StuckBit, 7);
+  EXPECT_EQ(c.Signal, SIGTERM);
+  EXPECT_EQ(c.SignalAt, 7);
   EXPECT_EQ(c.FailAfter, -1);
   EXPECT_FALSE(c.NoProgrammer);
 }
@@ -45,6 +49,15 @@ TEST(SimOptionsTest, FaultItemsAndTheirErrors) {
       {"fail-for=0", StrFormat(kBadFailFor, "0")},
       {"fail-for=x", StrFormat(kBadFailFor, "x")},
       {"fail-after=9999999999999999999", StrFormat(kBadFailAfter, "9999999999999999999")},
+      {"signal=INT@0", ""},
+      {"signal=hup@999999999999999999", ""},
+      {"signal=INT", StrFormat(kBadSignal, "INT")},
+      {"signal=INT@", StrFormat(kBadSignal, "INT@")},
+      {"signal=INT@-1", StrFormat(kBadSignal, "INT@-1")},
+      {"signal=KILL@3", StrFormat(kBadSignal, "KILL@3")},
+      {"signal=SIGINT@3", StrFormat(kBadSignal, "SIGINT@3")},
+      {"signal=INT@3@4", StrFormat(kBadSignal, "INT@3@4")},
+      {"signal", StrFormat(kBadFault, "signal")},
       {"no-chip=1", StrFormat(kBadFault, "no-chip=1")},
       {"melt", StrFormat(kBadFault, "melt")},
       {"", StrFormat(kBadFault, "")},

@@ -1,6 +1,7 @@
 #include "sim/simulated_programmer.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 namespace pellory {
@@ -157,6 +158,10 @@ void SimulatedProgrammer::Latch() {
 
   ++transactions_;
   if (log_) Log(code, value);
+  // After the handshake is logged, so that a log shows exactly how far the work got.
+  if (options_.Signal != 0 && transactions_ == static_cast<uint64_t>(options_.SignalAt) + 1) {
+    std::raise(options_.Signal);
+  }
 }
 
 // A write of 0x04 or 0x08 also selects the read-back nibble of the levels.

@@ -18,6 +18,8 @@
 // to the next at least the pace period passes; a set-and-clear pulse of bit 5 lasts at
 // least 100 us from latch to latch. The clock counts nanoseconds and stops at its maximum
 // rather than wrap; the chip models, the trace and NowUs see whole microseconds.
+// With the signal fault the programmer raises that signal in this process as it takes the
+// handshake of that number (counted from 0), once, after logging it.
 // Counters, the handshake log ("0A 18" per handshake, "TIMEOUT" when the PC gave up
 // waiting) and the VCD trace of the socket lines are kept as it runs; the streams belong
 // to the caller and must outlive the programmer or Finish.

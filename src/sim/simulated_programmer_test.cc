@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sstream>
 
 #include "link/programmer_link.h"
@@ -254,6 +255,25 @@ TEST_F(SimTest, FailForEndsTheFailure) {
   for (int i = 0; i < 5; ++i) results.push_back(link_->LinkTransfer(kRegBus, 0x11));
   EXPECT_EQ(results, (std::vector<int>{0, kResultTimeout, kResultTimeout, 0, 0}));
   EXPECT_EQ(link_->ReadBack(), 0x11);
+}
+
+// The interrupt of the signal fault comes exactly once, with handshake N counted from 0.
+TEST_F(SimTest, SignalFaultRaisesAtItsHandshake) {
+  static volatile sig_atomic_t raised = 0;
+  struct sigaction counting = {}, previous = {};
+  counting.sa_handler = [](int) { raised = raised + 1; };
+  sigemptyset(&counting.sa_mask);
+  ASSERT_EQ(sigaction(SIGHUP, &counting, &previous), 0);
+  SimOptions options;
+  ASSERT_EQ(ParseFaults("signal=HUP@2", options), "");
+  Build(options);
+  std::vector<int> seen;
+  for (int i = 0; i < 5; ++i) {
+    link_->LinkTransfer(kRegBus, 0x11);
+    seen.push_back(int{raised});
+  }
+  sigaction(SIGHUP, &previous, nullptr);
+  EXPECT_EQ(seen, (std::vector<int>{0, 0, 1, 1, 1}));
 }
 
 TEST_F(SimTest, LogRecordsHandshakesAndAbandonedWaits) {
