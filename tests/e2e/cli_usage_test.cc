@@ -54,7 +54,10 @@ TEST(CliUsageTest, HelpListsEveryCommandOptionAndStatus) {
                              "--fault",      "--trace",       "--log",
                              "--stats",      "sim=T",         "--progress",
                              "-h, --help",   "--version",     "  64 ",
-                             "  69 ",        "  70 ",         "1..63"}) {
+                             "  69 ",        "  70 ",         "1..63",
+                             "  3 ",         "  5 ",          "  6 ",
+                             "  7 ",         "  10 ",         "  13 ",
+                             "  75 ",        "docs/cli.md"}) {
       EXPECT_NE(run.out.find(word), std::string::npos) << flag << " lacks " << word;
     }
   }
