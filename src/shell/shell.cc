@@ -106,18 +106,20 @@ bool Shell::OnCloseRequest(int outerX, int outerY) {
 }
 
 bool Shell::IsBusy() const {
-  return busyMarker_.IsHeld();
+  return markerClaimed_ ? busyWindowShown_ : busyMarker_.IsHeld();
 }
 
 void Shell::ShowBusyWindow() {
-  busyMarker_.Acquire();
+  busyWindowShown_ = true;
+  if (!markerClaimed_) busyMarker_.Acquire();
   int offsetX = state_.WindowWidth > 0 ? state_.WindowWidth + kBusyGap : kBusyOffsetX;
   ui_.ShowBusyWindow(settings_.WindowX + offsetX, settings_.WindowY + kBusyOffsetY);
 }
 
 void Shell::HideBusyWindow() {
   ui_.HideBusyWindow();
-  busyMarker_.Release();
+  busyWindowShown_ = false;
+  if (!markerClaimed_) busyMarker_.Release();
 }
 
 void Shell::DisableControls() {

@@ -60,7 +60,13 @@ class Shell {
   void AddCloseHook(std::function<void()> hook) { closeHooks_.push_back(std::move(hook)); }
 
   // --- Busy window --------------------------------------------------------------------
+  // True while any process holds the busy marker; once the front end has claimed it for
+  // the whole run (ClaimedByFrontEnd), only while this process's own busy window shows.
   bool IsBusy() const;
+  // The front end took the busy marker before the first port access and holds it to the
+  // end: checking and taking it in one step keeps a second instance from slipping in
+  // between. The busy window then neither takes nor releases it.
+  void ClaimedByFrontEnd() { markerClaimed_ = true; }
   void ShowBusyWindow();
   void HideBusyWindow();
 
@@ -112,6 +118,8 @@ class Shell {
   SettingsFile& settingsFile_;
   ShellRecord state_;
   BusyMarker busyMarker_;
+  bool markerClaimed_ = false;
+  bool busyWindowShown_ = false;
   std::vector<Stage> stages_;  // index = stage number
   std::vector<std::function<void()>> closeHooks_;
   std::vector<std::function<void(bool)>> frameListeners_;
