@@ -228,11 +228,6 @@ int DeviceLibrary::ParseProgrammingMode() {
     if (entry.Mode == kModeAt45) {
       d.PageCount = d.Size;
       d.Size = static_cast<uint32_t>(at45Size);
-      settings_.PageWriteEnabled = 1;
-      settings_.VerifyAfterProgram = 0;
-    } else if (entry.Mode == kModeSpi25) {
-      settings_.PageWriteEnabled = 1;
-      settings_.VerifyAfterProgram = 1;
     }
     return kLibraryOk;
   }
@@ -286,6 +281,19 @@ int DeviceLibrary::SelectDevice() {
       CloseLibrary();
       return kLibraryFailed;
     }
+  }
+}
+
+// Flash parts are written a page at a time whatever the box says; an AT45 part compares
+// each page as it writes it, a 25-series one is read back afterwards.
+void DeviceLibrary::ApplyDeviceOptions(bool selected) {
+  uint8_t mode = selected ? descriptor_.ProgrammingMode : 0;
+  if (mode == kModeAt45 || mode == kModeSpi25) {
+    settings_.PageWriteEnabled = 1;
+    settings_.VerifyAfterProgram = mode == kModeSpi25 ? 1 : 0;
+  } else {
+    settings_.PageWriteEnabled = settings_.OwnPageWriteEnabled;
+    settings_.VerifyAfterProgram = settings_.OwnVerifyAfterProgram;
   }
 }
 

@@ -53,6 +53,11 @@ class DeviceLibrary {
   // SelectDevice with every message box held back: for a caller that needs the selected
   // device's parameters before the hardware frame, which reports any problem itself.
   int SelectDeviceQuietly();
+  // The options a newly selected device forces ("Pagewrite an" on for AT45 and SPI25,
+  // "Baustein prüfen" off for AT45 and on for SPI25), or the user's own ones back for any
+  // other device or none (SELECTED false). Called when the selection changes (start-up,
+  // a list event), never while lines are parsed.
+  void ApplyDeviceOptions(bool selected);
   // While held, the library shows no message box at all (its results stay the same).
   void HoldMessages(bool hold) { quiet_ = hold; }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -206,12 +207,14 @@ TEST_F(DeviceLibraryTest, ThreeByteIdentificationIsKeptWhole) {
   EXPECT_EQ(d.BpFlag, 0);
 }
 
-TEST_F(DeviceLibraryTest, ModeKeywordsAndTheirSideEffects) {
+// Parsing a line never touches the options (a flash line in a maker's list must not switch
+// off the verify of the I2C part selected after it); selecting the device does.
+TEST_F(DeviceLibraryTest, ModeKeywordsAndTheOptionsTheirSelectionForces) {
   struct Case {
     const char* keyword;
     uint8_t mode;
     uint32_t variant;
-    int pageWrite, verify;  // -1: left alone
+    int pageWrite, verify;  // -1: the user's own (0 here)
   } cases[] = {
       {"I", kModeI2c, 1, -1, -1},       {"I21", kModeI2c, 2, -1, -1},
       {"IS", kModeI2c, 3, -1, -1},      {"S", kModeSpi, 0, -1, -1},
@@ -220,13 +223,16 @@ TEST_F(DeviceLibraryTest, ModeKeywordsAndTheirSideEffects) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.keyword);
-    settings_.PageWriteEnabled = 7;
-    settings_.VerifyAfterProgram = 7;
+    settings_.PageWriteEnabled = settings_.VerifyAfterProgram = 7;
+    settings_.OwnPageWriteEnabled = settings_.OwnVerifyAfterProgram = 0;
     ASSERT_EQ(FirstDevice(Fields(With(k24C02, 6, c.keyword))), kLibraryOk);
     EXPECT_EQ(library_.descriptor().ProgrammingMode, c.mode);
     EXPECT_EQ(library_.descriptor().I2cVariant, c.variant);
-    EXPECT_EQ(settings_.PageWriteEnabled, c.pageWrite < 0 ? 7 : c.pageWrite);
-    EXPECT_EQ(settings_.VerifyAfterProgram, c.verify < 0 ? 7 : c.verify);
+    EXPECT_EQ(settings_.PageWriteEnabled, 7);
+    EXPECT_EQ(settings_.VerifyAfterProgram, 7);
+    library_.ApplyDeviceOptions(true);
+    EXPECT_EQ(settings_.PageWriteEnabled, std::max(c.pageWrite, 0));
+    EXPECT_EQ(settings_.VerifyAfterProgram, std::max(c.verify, 0));
   }
 }
 

@@ -24,11 +24,16 @@ struct AppSettings {
   int DebugNt = 0;
   int BeepOnMessage = 0;  // 0 until loaded, so messages during loading before its key stay quiet
 
-  // Options.
+  // Options. VerifyAfterProgram and PageWriteEnabled are the values in force; selecting an
+  // AT45 or SPI25 device forces them. The user's own choice (ORVANE.INI, a click on the
+  // box, --set) is kept beside them, comes back when another device is selected, and is
+  // what ORVANE.INI stores.
   int VerifyAfterProgram = 1;
   int SaveBlankCells = 0;
   int CheckChecksums = 1;
   int PageWriteEnabled = 1;
+  int OwnVerifyAfterProgram = 1;
+  int OwnPageWriteEnabled = 1;
   // I2C reads of whole devices as sequential reads (one address per run of bytes) instead
   // of one random read per byte; off unless chosen.
   int FastI2cRead = 0;

@@ -179,6 +179,7 @@ void SettingsFile::LoadSettings() {
   const char* op = kSectionOptions;
   s.SaveBlankCells = OneOrZero(ReadInt(ini, op, "FFSave", 0));
   s.VerifyAfterProgram = OneIfNonZero(ReadInt(ini, op, "Verify", 1));
+  s.OwnVerifyAfterProgram = s.VerifyAfterProgram;
   s.WindowX = InRangeOr(ReadInt(ini, op, "X-Koord", 10), 0, 1024, 10);
   s.WindowY = InRangeOr(ReadInt(ini, op, "Y-Koord", 10), 0, 768, 10);
   s.ShowDiagnostics = OneOrZero(ReadInt(ini, op, "ShowDeviceData", 0));
@@ -189,6 +190,7 @@ void SettingsFile::LoadSettings() {
   s.DeleteTempFile = OneIfNonZero(ReadInt(ini, op, "DeleteTemp", 1));
   s.CheckChecksums = OneIfNonZero(ReadInt(ini, op, "TestChecksum", 1));
   s.PageWriteEnabled = OneIfNonZero(ReadInt(ini, op, "PageWrite", 1));
+  s.OwnPageWriteEnabled = s.PageWriteEnabled;
   int hexLineLength = ReadInt(ini, op, "HexLineLen", 32);
   if (hexLineLength < 2 || hexLineLength > 254) {
     boxes_.InfoBox(StrFormat(kHexLineLengthMessage, hexLineLength));
@@ -224,7 +226,7 @@ void SettingsFile::SaveSettings() {
   ini.WriteInt(hw, "MessageBeap", s.BeepOnMessage);
 
   const char* op = kSectionOptions;
-  ini.WriteInt(op, "Verify", s.VerifyAfterProgram);
+  ini.WriteInt(op, "Verify", s.OwnVerifyAfterProgram);
   ini.WriteInt(op, "FFSave", s.SaveBlankCells);
   ini.WriteInt(op, "X-Koord", s.WindowX);
   ini.WriteInt(op, "Y-Koord", s.WindowY);
@@ -233,7 +235,7 @@ void SettingsFile::SaveSettings() {
   ini.WriteInt(op, "DeviceIndex", s.DeviceListIndex);
   ini.WriteInt(op, "DeleteTemp", s.DeleteTempFile);
   ini.WriteInt(op, "TestChecksum", s.CheckChecksums);
-  ini.WriteInt(op, "PageWrite", s.PageWriteEnabled);
+  ini.WriteInt(op, "PageWrite", s.OwnPageWriteEnabled);
   ini.WriteInt(op, "ShowDeviceData", s.ShowDiagnostics);
   ini.WriteInt(op, "HexLineLen", s.HexLineLength);
   ini.WriteInt(op, "ShowI2C", s.ListI2C);

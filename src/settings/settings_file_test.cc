@@ -348,7 +348,7 @@ TEST_F(SettingsFileTest, ChangedSettingsSurviveARoundTrip) {
   s.TimeoutCount = 7654321;
   s.TimeBaseCorrection = 77;
   s.BeepOnMessage = 0;
-  s.VerifyAfterProgram = 0;
+  s.VerifyAfterProgram = s.OwnVerifyAfterProgram = 0;
   s.SaveBlankCells = 1;
   s.WindowX = 1000;
   s.WindowY = 700;
@@ -357,7 +357,9 @@ TEST_F(SettingsFileTest, ChangedSettingsSurviveARoundTrip) {
   s.DeviceListIndex = 12;
   s.DeleteTempFile = 0;
   s.CheckChecksums = 0;
-  s.PageWriteEnabled = 0;
+  // In force for a flash part; the file keeps the user's own choice.
+  s.PageWriteEnabled = 1;
+  s.OwnPageWriteEnabled = 0;
   s.ShowDiagnostics = 1;
   s.HexLineLength = 16;
   s.ListI2C = 0;
@@ -367,6 +369,7 @@ TEST_F(SettingsFileTest, ChangedSettingsSurviveARoundTrip) {
   s.FastI2cRead = 1;
   s.DataFilePath = "/srv/roms/probe.s19";
   file_.SaveSettings();
+  s.PageWriteEnabled = 0;
 
   AppSettings loaded;
   MessageBoxes boxes(ui_, loaded);
