@@ -10,7 +10,10 @@
 #include "formats/data_format.h"
 #include "formats/file_error.h"
 #include "formats/record_reader.h"
+#include "library/device_descriptor.h"
 #include "link/operation_state.h"
+#include "operations/messages.h"
+#include "operations/program.h"
 #include "operations/result_codes.h"
 #include "settings/app_settings.h"
 #include "ui/message_boxes.h"
@@ -233,6 +236,15 @@ std::vector<ImageDifference> CompareImages(const DataImage& expected, const Data
     }
   }
   return differences;
+}
+
+const char* ImageMisfit(const DataImage& image, const DeviceDescriptor& device) {
+  bool binary = image.Format == FormatBinary;
+  if (binary && image.Size() == 0) return kFileEmpty;
+  // Records lie where the buffer file would put them, so a file fits exactly when
+  // programming it would.
+  if (BinaryFits(device, image.Size())) return nullptr;
+  return binary ? kTooMuchData : kTooMuchHexData;
 }
 
 }  // namespace pellory

@@ -23,6 +23,7 @@ inline constexpr char kImageTooLargeFormat[] =
     "Die Datei beschreibt mehr als %lu MiB Daten !\n\nSie wird nicht geladen.";
 
 class MessageBoxes;
+struct DeviceDescriptor;
 struct AppSettings;
 struct OperationState;
 
@@ -50,6 +51,11 @@ const char* FormatName(int format);
 // file does for Microwire parts.
 int LoadDataImage(const std::string& path, bool microwire, AppSettings& settings,
                   OperationState& state, MessageBoxes& boxes, DataImage& image);
+
+// Why IMAGE cannot be compared with DEVICE, in the words "Prüfen" uses for the same file:
+// an empty binary file, or data beyond the device's end (kTooMuchData for a binary file,
+// kTooMuchHexData for a hexadecimal one); null when it fits.
+const char* ImageMisfit(const DataImage& image, const DeviceDescriptor& device);
 
 struct ImageDifference {
   uint32_t Address = 0;

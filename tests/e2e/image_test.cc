@@ -105,8 +105,13 @@ TEST_F(CliImageTest, CompareListsEveryDifference) {
   cli_.workdir().Write("sim/24C02.bin", Counting(256));
   cli_.workdir().Write("sim/AT93C46.bin", Counting(128));
   cli_.workdir().Write("sim/W25X05CL.bin", Counting(65536));
-  // Beyond the 256 bytes of the device, records are not compared.
-  cli_.workdir().Write("same.hex", ":0400400040414243B6\n:0400FE00FEFF000100\n:00000001FF\n");
+  cli_.workdir().Write("same.hex", ":0400400040414243B6\n:0200FE00FEFF03\n:00000001FF\n");
+  // Data beyond the device's end cannot have been compared: refused as "Prüfen" refuses it.
+  cli_.workdir().Write("long.hex", ":0400FE00FEFF000100\n:00000001FF\n");
+  CliRun refused = Run("24C02", {"-y", "compare", "long.hex"});
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err, "--- Info ---\nZuviele Daten für diesen EPROM-Typ !\n");
   cli_.workdir().Write("two.hex", ":0400400040124243E5\n:010010009956\n:00000001FF\n");
   std::string words = Counting(128);
   words[5] = '\xAA';
@@ -139,10 +144,11 @@ TEST_F(CliImageTest, CompareWithoutAChipOrFileEndsAsTheReadWould) {
     int status;
     const char* notInOut;
   } cases[] = {
-      {{"-y", "--fault", "no-chip", "compare", "gappy.hex"}, 4, "Unterschiede"},
-      {{"--answers", "cancel", "compare", "gappy.hex"}, 5, "Unterschiede"},
+      {{"-y", "--fault", "no-chip", "compare", "small.hex"}, 4, "Unterschiede"},
+      {{"--answers", "cancel", "compare", "small.hex"}, 5, "Unterschiede"},
       {{"-y", "compare", "missing.hex"}, 3, "OK/Abbrechen"},
   };
+  cli_.workdir().Write("small.hex", ":0400240041424344CE\n:00000001FF\n");
   for (const Case& c : cases) {
     CliRun run = Run("24C02", c.args);
     EXPECT_EQ(run.status, c.status) << c.args[c.args.size() - 1] << run.out;

@@ -3,13 +3,14 @@
 #include <sstream>
 
 #include "library/device_descriptor.h"
+#include "operations/result_codes.h"
 #include "shell/cli/command_table.h"
 #include "shell/cli/messages.h"
 #include "ui/text_format.h"
 
 namespace pellory {
 
-int LoadCliImage(CliContext& context, DataImage& image) {
+int LoadCliImage(CliContext& context, DataImage& image, bool fitDevice) {
   // The file's messages go to standard error: standard output carries only the image, so a
   // script reading it never mistakes a message for data.
   static std::istringstream noInput;
@@ -18,8 +19,14 @@ int LoadCliImage(CliContext& context, DataImage& image) {
   MessageBoxes boxes(errorUi, settings);
   // Microwire files count bytes as well; the flag only follows the selected device.
   bool microwire = context.tool.descriptor().ProgrammingMode == kModeMicrowire;
-  return LoadDataImage(context.options.File, microwire, settings, context.tool.operation(), boxes,
-                       image);
+  int loaded = LoadDataImage(context.options.File, microwire, settings, context.tool.operation(),
+                             boxes, image);
+  if (loaded != 0 || !fitDevice) return loaded;
+  if (const char* misfit = ImageMisfit(image, context.tool.descriptor())) {
+    boxes.InfoBox(misfit);
+    return kResultDataFile;
+  }
+  return 0;
 }
 
 std::string ChecksumLine(const DataImage& image) {

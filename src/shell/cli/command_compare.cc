@@ -17,8 +17,8 @@ constexpr char kCompareCountFormat[] = "Unterschiede: %lu\n";
 
 int CommandCompare(CliContext& context) {
   DataImage expected;
-  // A file that cannot be read needs no chip.
-  if (int loaded = LoadCliImage(context, expected); loaded != 0) {
+  // A file that cannot be read, or that the chip could not hold, needs no chip.
+  if (int loaded = LoadCliImage(context, expected, true); loaded != 0) {
     return ExitStatusForResult(loaded);
   }
   DataImage chip;

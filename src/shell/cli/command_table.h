@@ -67,8 +67,9 @@ int CommandErase(CliContext& context);
 int CommandDump(CliContext& context);
 int CommandChecksum(CliContext& context);
 int CommandCompare(CliContext& context);
-// FILE of the command line into IMAGE, its messages on ERR: 0 or kResultDataFile.
-int LoadCliImage(CliContext& context, DataImage& image);
+// FILE of the command line into IMAGE, its messages on ERR: 0 or kResultDataFile. With
+// FIT_DEVICE a file the selected device cannot hold is refused as well (ImageMisfit).
+int LoadCliImage(CliContext& context, DataImage& image, bool fitDevice = false);
 // "size=N covered=N sum16=0xXXXX crc32=0xXXXXXXXX format=NAME".
 std::string ChecksumLine(const DataImage& image);
 // Sixteen bytes a line, "--" for cells no record gave; lines without any covered cell
