@@ -20,6 +20,10 @@ struct OperationState {
   uint32_t DataByteCount = 0;
   uint32_t HighestAddress = 0;
   uint8_t NoAckFlag = 0;
+  // The last question that lets the user stop an operation before its work (insert the
+  // chip, erase the chip, replace the file) was answered with Cancel: the operation
+  // ended there, without doing what it was asked.
+  uint8_t PromptDeclined = 0;
 };
 
 }  // namespace pellory

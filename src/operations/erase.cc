@@ -1,5 +1,7 @@
 #include "operations/erase.h"
 
+#include <algorithm>
+
 #include "operations/messages.h"
 #include "operations/result_codes.h"
 #include "ui/text_format.h"
@@ -14,6 +16,13 @@ constexpr uint8_t kBufferToPage = 0x83;
 constexpr uint32_t kErasePasses = 16;
 }  // namespace
 
+int EraseOperation::StopBeforeErase() {
+  if (!frame_.StopBeforeWork()) return kResultOk;
+  frame_.progress().ProgressReset();
+  if (frame_.Cancelled()) frame_.boxes().InfoBox(kEraseAborted);
+  return kResultAborted;
+}
+
 int EraseOperation::EraseSpi25() {
   const DeviceDescriptor& device = frame_.device();
   if (device.EraseKind == kErasePage) return kResultOk;
@@ -23,7 +32,8 @@ int EraseOperation::EraseSpi25() {
 
   frame_.progress().ProgressStart(perPass);
   bus.PowerReset();
-  if (frame_.boxes().OkCancelBox(kEraseQuestion) == kIdCancel) return kResultOk;
+  if (frame_.EraseQuestion() == kIdCancel) return kResultOk;
+  if (int stopped = StopBeforeErase(); stopped != kResultOk) return stopped;
   bus.PowerOn();
   if (spi.Spi25CheckId() != 0) {
     bus.PowerOff();
@@ -54,7 +64,8 @@ int EraseOperation::EraseAt45() {
 
   frame_.progress().ProgressStart(device.PageCount);
   bus.PowerReset();
-  if (frame_.boxes().OkCancelBox(kEraseQuestion) == kIdCancel) return kResultOk;
+  if (frame_.EraseQuestion() == kIdCancel) return kResultOk;
+  if (int stopped = StopBeforeErase(); stopped != kResultOk) return stopped;
   bus.PowerOn();
   if (at45.At45CheckStatus() != 0) {
     frame_.ReportDensityMismatch();
@@ -85,6 +96,24 @@ int EraseOperation::EraseAt45() {
   }
   bus.PowerOff();
   return result;
+}
+
+int EraseOperation::CheckErased(const DataImage& chip) {
+  // A Microwire cell is a 16-bit word: two bytes of the image.
+  uint64_t cellBytes = frame_.device().ProgrammingMode == kModeMicrowire ? 2 : 1;
+  unsigned long cells = 0;
+  unsigned long first = 0;
+  for (uint64_t cell = 0; cell * cellBytes < chip.Size(); ++cell) {
+    uint64_t from = cell * cellBytes;
+    uint64_t to = std::min(from + cellBytes, chip.Size());
+    bool blank = std::all_of(chip.Bytes.begin() + from, chip.Bytes.begin() + to,
+                             [](uint8_t byte) { return byte == 0xFF; });
+    if (blank) continue;
+    if (cells++ == 0) first = static_cast<unsigned long>(cell);
+  }
+  if (cells == 0) return kResultOk;
+  frame_.boxes().InfoBox(StrFormat(kNotFullyErasedFormat, cells, first));
+  return kResultProgramFailed;
 }
 
 }  // namespace pellory

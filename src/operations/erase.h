@@ -8,11 +8,14 @@
 // no "Abbrechen", no status text. Results: kResultOk, or kResultProgramFailed when the
 // identity or density check failed (after its messages) or the chip was still busy (after
 // "Löschen fehlgeschlagen", with the page for AT45), so that nothing is programmed into a
-// chip that was never erased. Parts with page erase only (PE) are not erased at all:
-// their page write erases as it writes.
+// chip that was never erased; kResultAborted when a cancel (or a link timeout) came before
+// the erase began: nothing erased, the socket off, "Löschen abgebrochen !" for a cancel.
+// EraseSpi25 leaves parts with page erase only (PE) alone: their page write erases as it
+// writes, and "Löschen" programs them with 0xFF instead.
 #pragma once
 
 #include "operations/chip_protocols.h"
+#include "operations/data_image.h"
 #include "operations/operation_frame.h"
 
 namespace pellory {
@@ -24,8 +27,15 @@ class EraseOperation {
 
   int EraseSpi25();
   int EraseAt45();
+  // The read-back after an erase: CHIP is the whole device as read. 0 when every cell is
+  // blank; else one box with the number of cells that are not (bytes, or words for
+  // Microwire parts) and the first one's address, and kResultProgramFailed.
+  int CheckErased(const DataImage& chip);
 
  private:
+  // After the question, before the socket is switched on.
+  int StopBeforeErase();
+
   OperationFrame& frame_;
   ChipProtocols protocols_;
 };

@@ -24,17 +24,22 @@ uint32_t FlashPages::PageSize() const {
   return std::clamp<uint32_t>(frame_.device().PageSize, 1, kBlockBufferSize);
 }
 
-bool FlashPages::Begin() {
+int FlashPages::Begin() {
   uint64_t bytes = uint64_t{frame_.state().HighestAddress} + 1;
   frame_.progress().ProgressStart(static_cast<uint32_t>(bytes / PageSize()));
   frame_.bus().PowerReset();
   int format = settings_.FileFormat;
   if (IsHexFormat(format) || format == FormatBinary) {
-    if (frame_.ProgramPrompt(ProgramPromptLabel(format)) == kIdCancel) return false;
+    if (frame_.ProgramPrompt(ProgramPromptLabel(format)) == kIdCancel) return kResultProgramFailed;
+  }
+  if (frame_.StopBeforeWork()) {
+    frame_.progress().ProgressReset();
+    if (frame_.Cancelled()) frame_.boxes().InfoBox(kProgramAborted);
+    return kResultProgramFailed;
   }
   frame_.BeginWork(kProgramStatus);
   frame_.bus().PowerOn();
-  return true;
+  return kResultOk;
 }
 
 int FlashPages::Finish(int error, uint32_t failedPage) {
@@ -64,7 +69,7 @@ int FlashPages::ProgramSpi25Pages(uint32_t start) {
   SpiBus& spi = protocols_.spi;
   uint32_t pageSize = PageSize();
 
-  if (!Begin()) return kResultProgramFailed;
+  if (int begun = Begin(); begun != kResultOk) return begun;
   if (spi.Spi25CheckId() != 0) {
     frame_.bus().PowerOff();
     return kResultProgramFailed;
@@ -101,7 +106,7 @@ int FlashPages::ProgramAt45Pages(uint32_t start) {
   At45Flash& at45 = protocols_.at45;
   uint32_t pageSize = PageSize();
 
-  if (!Begin()) return kResultProgramFailed;
+  if (int begun = Begin(); begun != kResultOk) return begun;
   if (at45.At45CheckStatus() != 0) {
     frame_.ReportDensityMismatch();
     frame_.bus().PowerOff();

@@ -33,8 +33,9 @@ class FlashPages {
 
  private:
   uint32_t PageSize() const;
-  // The frame up to PowerOn: bar, prompt, "Abbrechen", status text. False on Cancel.
-  bool Begin();
+  // The frame up to PowerOn: bar, prompt, "Abbrechen", status text. kResultProgramFailed
+  // when the prompt was cancelled, or when a cancel came before the first page (said).
+  int Begin();
   int Finish(int error, uint32_t failedPage);
 
   OperationFrame& frame_;

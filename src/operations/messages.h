@@ -95,6 +95,12 @@ inline constexpr char kEraseQuestion[] = "Baustein löschen";
 inline constexpr char kCheckIdFailed[] = "Check ID fehlgeschlagen";
 inline constexpr char kEraseFailed[] = "Löschen fehlgeschlagen";
 inline constexpr char kEraseFailedPageFormat[] = "Löschen fehlgeschlagen in Page %ld";
+// A cancel that came before the chip erase began: nothing was erased.
+inline constexpr char kEraseAborted[] = "Löschen abgebrochen !";
+// The read after "Löschen" found cells that are not 0xFF: how many (bytes, or 16-bit
+// words for Microwire parts) and the address of the first.
+inline constexpr char kNotFullyErasedFormat[] =
+    "Baustein nicht vollständig gelöscht !\n\nZellen: %lu, erste an Adresse 0x%08lX";
 
 // --- Verify ------------------------------------------------------------------------------
 inline constexpr char kTooMuchHexData[] = "Zuviele Daten für diesen EPROM-Typ !";

@@ -62,7 +62,17 @@ std::string PromptText(PromptKind kind, const DeviceDescriptor& device, const st
 
 int OperationFrame::Prompt(PromptKind kind, const std::string& label, uint32_t count,
                            uint32_t highest) {
-  return boxes_.OkCancelBox(PromptText(kind, device_, label, count, highest));
+  return Ask(PromptText(kind, device_, label, count, highest));
+}
+
+int OperationFrame::EraseQuestion() {
+  return Ask(kEraseQuestion);
+}
+
+int OperationFrame::Ask(const std::string& text) {
+  int answer = boxes_.OkCancelBox(text);
+  state_.PromptDeclined = answer == kIdCancel ? 1 : 0;
+  return answer;
 }
 
 int OperationFrame::ProgramPrompt(const std::string& label) {

@@ -46,6 +46,8 @@ class OperationFrame {
   int VerifyPrompt(const std::string& label);
   int ReadPrompt(const std::string& label);
   int BlankCheckPrompt();
+  // "Baustein löschen" before a chip erase.
+  int EraseQuestion();
 
   // Enables "Abbrechen", shows STATUS in the status line (none when empty) and repaints the
   // window at once, so the user sees the work start before the first bar step.
@@ -67,6 +69,14 @@ class OperationFrame {
   // read; nothing after a timeout, whose box already told why.
   void ReportDensityMismatch();
 
+  // Looks once more for a cancel (or a silent programmer) before the first write or erase:
+  // a Ctrl-C noted while the buffer file was made or a prompt was open must stop the run
+  // before the chip is touched, not at the first step of the write loop.
+  bool StopBeforeWork() {
+    progress_.PumpMessages();
+    return Aborted();
+  }
+
   MessageBoxes& boxes() { return boxes_; }
   Progress& progress() { return progress_; }
   const DeviceDescriptor& device() const { return device_; }
@@ -80,6 +90,8 @@ class OperationFrame {
 
  private:
   int Prompt(PromptKind kind, const std::string& label, uint32_t count, uint32_t highest);
+  // Asks TEXT and notes in PromptDeclined whether the user stopped the operation.
+  int Ask(const std::string& text);
 
   MessageBoxes& boxes_;
   Progress& progress_;

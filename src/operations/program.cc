@@ -115,6 +115,12 @@ int ProgramOperation::ProgramBlocks(uint32_t start) {
   if (IsHexFormat(format) || format == FormatBinary) {
     if (frame_.ProgramPrompt(ProgramPromptLabel(format)) == kIdCancel) return kResultProgramFailed;
   }
+  if (frame_.StopBeforeWork()) {
+    progress.ProgressReset();
+    if (frame_.Cancelled()) frame_.boxes().InfoBox(kProgramAborted);
+    frame_.boxes().InfoBox(kNotProgrammed);
+    return kResultAborted;
+  }
   frame_.BeginWork(kProgramStatus);
   bus.PowerOn();
   state.CurrentAddress = start;

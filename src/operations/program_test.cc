@@ -80,31 +80,40 @@ TEST(ProgramTest, FailuresOfEveryFamilyEndAsFailures) {
 }
 
 // "Abbrechen" at the first bar step: the block loops end after the page they are in with
-// 5, the page loops with 7, and only "Programmierung abgebrochen !" tells of it.
+// 5, the page loops with 7, and only "Programmierung abgebrochen !" tells of it. A cancel
+// noted before the work leaves the chip as it was.
 TEST(ProgramTest, AbbrechenEndsTheLoops) {
+  // The operations look for a cancel once before they touch the chip (before the erase of
+  // a 25-series part, and before the first write), then at every step.
   struct Case {
     DeviceDescriptor part;
+    int abortAtPump;  // 1: the cancel was noted before the work began
     int result;
     Texts reports;
     uint32_t written;  // bytes of the file the chip took
+    bool erased;
   } cases[] = {
-      {kI2c, kResultAborted, {kProgramAborted, kNotProgrammed}, 8},
-      {kFlash, kResultProgramFailed, {kProgramAborted}, 256},
-      {kAt45, kResultProgramFailed, {kProgramAborted}, 264},
+      {kI2c, 2, kResultAborted, {kProgramAborted, kNotProgrammed}, 8, false},
+      {kFlash, 3, kResultProgramFailed, {kProgramAborted}, 256, true},
+      {kAt45, 2, kResultProgramFailed, {kProgramAborted}, 264, false},
+      {kI2c, 1, kResultAborted, {kProgramAborted, kNotProgrammed}, 0, false},
+      {kFlash, 1, kResultAborted, {kEraseAborted}, 0, false},
+      {kFlash, 2, kResultProgramFailed, {kProgramAborted}, 0, true},
+      {kAt45, 1, kResultProgramFailed, {kProgramAborted}, 0, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.part.ProgrammingMode);
+    SCOPED_TRACE(testing::Message() << int{c.part.ProgrammingMode} << " " << c.abortAtPump);
     ChipBench b(c.part);
     std::fill(b.Memory().begin(), b.Memory().end(), 0x00);
-    b.ui.PumpAction = [&b](int) { b.progress.AbortFlag() = 1; };
+    int pumps = 0;
+    b.ui.PumpAction = [&](int) {
+      if (++pumps >= c.abortAtPump) b.progress.AbortFlag() = 1;
+    };
     b.UseFile("data.bin", std::string(std::min<uint32_t>(c.part.Size, 4000), '\x5A'));
     EXPECT_EQ(b.ops.program.ProgramFromFile(), c.result);
     EXPECT_EQ(b.Reports(), c.reports);
-    std::vector<uint8_t> expected = b.Memory();
+    std::vector<uint8_t> expected(b.Memory().size(), c.erased ? 0xFF : 0x00);
     std::fill(expected.begin(), expected.begin() + c.written, 0x5A);
-    // The flash was erased before the first page.
-    if (c.part.ProgrammingMode == kModeSpi25)
-      std::fill(expected.begin() + 256, expected.end(), 0xFF);
     EXPECT_EQ(b.Memory(), expected);
   }
 }

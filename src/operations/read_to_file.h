@@ -38,7 +38,9 @@ class DeviceReader {
   // timeouts; "Baustein gelesen" is not shown, the caller reports. kResultOk with IMAGE
   // empty when the prompt was cancelled; kResultReadFailed after any failure, with IMAGE
   // empty, since a partial image would compare as a chip that differs.
-  int ReadDeviceToImage(DataImage& image);
+  // PROMPTED false skips the "Baustein auslesen" prompt: the read that checks an erase
+  // follows the erase's own question.
+  int ReadDeviceToImage(DataImage& image, bool prompted = true);
 
  private:
   // After PowerOn: the identity or density check and the start of the continuous read of

@@ -6,7 +6,7 @@
 
 namespace pellory {
 
-int DeviceReader::ReadDeviceToImage(DataImage& image) {
+int DeviceReader::ReadDeviceToImage(DataImage& image, bool prompted) {
   const DeviceDescriptor& device = frame_.device();
   OperationState& state = frame_.state();
   DeviceBus& bus = frame_.bus();
@@ -16,7 +16,7 @@ int DeviceReader::ReadDeviceToImage(DataImage& image) {
   progress.ProgressStart(device.Size);
   state.NoAckFlag = 0;
   bus.PowerReset();
-  if (frame_.ReadPrompt(ReadPromptLabel(FormatBinary)) == kIdCancel) {
+  if (prompted && frame_.ReadPrompt(ReadPromptLabel(FormatBinary)) == kIdCancel) {
     progress.ProgressReset();
     return kResultOk;
   }

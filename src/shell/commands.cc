@@ -1,6 +1,7 @@
 #include "shell/commands.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 
 #include "formats/file_error.h"
@@ -8,6 +9,7 @@
 #include "operations/result_codes.h"
 #include "shell/messages.h"
 #include "ui/control_ids.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 
@@ -100,6 +102,11 @@ void Commands::OnCommand(int id) {
   }
 }
 
+void Commands::BeginCommand() {
+  lastResult_ = 0;
+  if (operation_) operation_->PromptDeclined = 0;
+}
+
 // Even in demo mode the file dialog comes before the refusal. A cancelled dialog shows the
 // busy window and takes it away again, and nothing runs.
 bool Commands::DataFileChecks() {
@@ -118,7 +125,7 @@ bool Commands::DataFileChecks() {
 }
 
 void Commands::ProgramCommand() {
-  lastResult_ = 0;
+  BeginCommand();
   if (!DataFileChecks()) return;
   if (!program_) {
     shell_.boxes().InfoBox(kNotAvailableMessage);
@@ -133,7 +140,7 @@ void Commands::ProgramCommand() {
 }
 
 void Commands::VerifyCommand() {
-  lastResult_ = 0;
+  BeginCommand();
   if (!DataFileChecks()) return;
   if (!verify_) {
     shell_.boxes().InfoBox(kNotAvailableMessage);
@@ -143,7 +150,7 @@ void Commands::VerifyCommand() {
 }
 
 void Commands::EraseCommand() {
-  lastResult_ = 0;
+  BeginCommand();
   if (shell_.IsBusy()) return;
   if (shell_.DemoMode()) {
     shell_.boxes().DemoModeBox();
@@ -154,21 +161,37 @@ void Commands::EraseCommand() {
     return;
   }
   if (shell_.OpenHardwareFrame()) {
-    uint8_t mode = selectedDevice_ ? selectedDevice_->ProgrammingMode : 0;
-    if (mode == kModeAt45 || mode == kModeSpi25) {
+    lastResult_ = EraseDevice();
+    // An erase that left cells behind must not end like one that did not; a declined
+    // question erased nothing to check.
+    if (lastResult_ == 0 && !LastDeclined() && shell_.settings().VerifyAfterProgram != 0 &&
+        erase_.CheckErased) {
       shell_.DisableControls();
       shell_.RaisePriority();
-      lastResult_ = mode == kModeAt45 ? erase_.EraseAt45() : erase_.EraseSpi25();
+      lastResult_ = erase_.CheckErased();
       shell_.RestorePriority();
       shell_.EnableControls();
-    } else {
-      lastResult_ = EraseByProgramming();
     }
   } else {
     lastResult_ = kLibraryFailed;
   }
   shell_.progress().ProgressReset();
   shell_.FrameCleanUp();
+}
+
+// Parts with page erase only have no chip erase: their page write erases each page as it
+// writes it, so an all-0xFF image erases them like the families without any erase.
+int Commands::EraseDevice() {
+  uint8_t mode = selectedDevice_ ? selectedDevice_->ProgrammingMode : 0;
+  bool chipErase =
+      mode == kModeAt45 || (mode == kModeSpi25 && selectedDevice_->EraseKind != kErasePage);
+  if (!chipErase) return EraseByProgramming();
+  shell_.DisableControls();
+  shell_.RaisePriority();
+  int result = mode == kModeAt45 ? erase_.EraseAt45() : erase_.EraseSpi25();
+  shell_.RestorePriority();
+  shell_.EnableControls();
+  return result;
 }
 
 // The image is made before the controls are locked; the priority is raised only around
@@ -202,7 +225,7 @@ void Commands::RunOperation(const std::function<int()>& operation) {
 }
 
 void Commands::BlankCheckCommand() {
-  lastResult_ = 0;
+  BeginCommand();
   // The demo refusal comes first, even while another instance is busy.
   if (shell_.DemoMode()) {
     shell_.boxes().DemoModeBox();
@@ -229,7 +252,7 @@ bool Commands::FormatFitsDevice(int k, uint64_t bytes) {
 }
 
 void Commands::ReadCommand() {
-  lastResult_ = 0;
+  BeginCommand();
   if (shell_.IsBusy()) return;
   AppSettings& s = shell_.settings();
   FileDialogRequest request;
@@ -238,9 +261,16 @@ void Commands::ReadCommand() {
   request.InitialDirectory = s.DataDirectory;
   request.InitialName = WithoutExtension(s.DataFileName);
   request.DefaultExtension = kReadDefaultExtension;
-  request.OverwritePrompt = true;
+  // The dialog would ask about the name as typed; the extension rule below may write
+  // another one, so the question is asked here, for the name that is written.
+  request.OverwritePrompt = false;
   auto chosen = shell_.ui().SaveFileDialog(request);
   if (!chosen) {
+    shell_.FrameCleanUp();
+    return;
+  }
+  ReadTarget target = ReadTargetFor(chosen->Path, chosen->FilterIndex - 1);
+  if (!MayReplace(target.Directory + target.FileName)) {
     shell_.FrameCleanUp();
     return;
   }
@@ -259,7 +289,6 @@ void Commands::ReadCommand() {
     shell_.boxes().DemoModeBox();
     return;
   }
-  ReadTarget target = ReadTargetFor(chosen->Path, s.FileFormat);
   s.FileFormat = target.FileFormat;
   s.DataFilePath = target.Directory + target.FileName;
   s.DataDirectory = target.Directory;
@@ -272,8 +301,16 @@ void Commands::ReadCommand() {
   RunOperation(readDevice_);
 }
 
+bool Commands::MayReplace(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return true;
+  if (shell_.boxes().OkCancelBox(StrFormat(kReplaceFileFormat, path.c_str())) == kIdOk) return true;
+  if (operation_) operation_->PromptDeclined = 1;
+  return false;
+}
+
 int Commands::ReadChipImage(DataImage& chip) {
-  lastResult_ = 0;
+  BeginCommand();
   chip = DataImage{};
   if (shell_.IsBusy()) return 0;
   if (shell_.DemoMode()) {
@@ -293,7 +330,7 @@ void Commands::OnCheckBox(int id, bool checked) {
   int value = checked ? 1 : 0;
   switch (id) {
     case kIdVerifyAfterProgram:
-      s.VerifyAfterProgram = value;
+      s.VerifyAfterProgram = s.OwnVerifyAfterProgram = value;
       return;
     case kIdSaveBlankCells:
       s.SaveBlankCells = value;
@@ -302,7 +339,7 @@ void Commands::OnCheckBox(int id, bool checked) {
       s.CheckChecksums = value;
       return;
     case kIdPageWrite:
-      s.PageWriteEnabled = value;
+      s.PageWriteEnabled = s.OwnPageWriteEnabled = value;
       return;
     default:
       break;

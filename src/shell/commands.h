@@ -13,6 +13,7 @@
 #include <string>
 
 #include "library/device_descriptor.h"
+#include "link/operation_state.h"
 #include "operations/data_image.h"
 #include "shell/shell.h"
 
@@ -40,14 +41,20 @@ class Commands {
   // for a data file first when none is set.
   void ProgramCommand();
   void VerifyCommand();
-  // "Löschen": the chip erase of AT45 and 25-series parts; the others are programmed with
-  // an all-0xFF image of the device.
+  // "Löschen": the chip erase of AT45 and 25-series parts; the others, and 25-series parts
+  // with page erase only, are programmed with an all-0xFF image of the device. With
+  // "Baustein prüfen" on, the whole chip is read back afterwards and must be blank.
   void EraseCommand();
   // The result of the last device operation a command ran (after "Brennen" the verify's
   // when one ran); 0 when none ran or the command stopped silently, 4 when "Auslesen"
   // refused the chosen format for the device's size, 13 (kLibraryFailed) when the device
   // could not be selected.
   int LastResult() const { return lastResult_; }
+  // The last command ended at a question the user answered with Cancel (insert the chip,
+  // erase it, replace the file): it did not do what it was asked, whatever its result.
+  bool LastDeclined() const { return operation_ != nullptr && operation_->PromptDeclined != 0; }
+  // The record whose PromptDeclined the operations' questions set.
+  void SetOperationState(OperationState* operation) { operation_ = operation; }
   // The whole selected device into CHIP, with the checks of "Auslesen" and inside the
   // hardware frame, no file involved. Returns 0 or the read's result code (also kept as
   // LastResult); 0 with CHIP empty when nothing was read: busy, demo mode (after its box),
@@ -74,6 +81,9 @@ class Commands {
     std::function<int()> EraseSpi25;
     std::function<int()> CreateImage;
     std::function<std::string()> ImagePath;
+    // Reads the whole chip without a prompt and checks that every cell is blank: 0, or
+    // non-zero after its messages.
+    std::function<int()> CheckErased;
   };
   void SetErase(EraseSteps steps) { erase_ = std::move(steps); }
   // The descriptor of the device chosen in the lists, and how to load it again without
@@ -93,8 +103,14 @@ class Commands {
   void SetListHandler(int id, std::function<void(int)> handler) { lists_[id] = std::move(handler); }
 
  private:
+  // Every hardware command starts with no result and no declined question.
+  void BeginCommand();
   // The checks of "Brennen" and "Prüfen"; true when the operation may run.
   bool DataFileChecks();
+  // The erase of the selected device, without the check.
+  int EraseDevice();
+  // When PATH exists, asks whether to replace it; false when the user declined.
+  bool MayReplace(const std::string& path);
   int EraseByProgramming();
   // False (after its message) when format index K of the save dialog cannot carry a
   // device of BYTES bytes.
@@ -112,6 +128,7 @@ class Commands {
   std::function<int(int)> verify_;
   EraseSteps erase_;
   const DeviceDescriptor* selectedDevice_ = nullptr;
+  OperationState* operation_ = nullptr;
   std::function<void()> followSelection_;
   int lastResult_ = 0;
 };

@@ -25,6 +25,9 @@ inline constexpr char kReadFilter[] =
     "IntelMCS|*.hex|*.HEX Motorola S1 Exorciser|*.hex|*.HEX Motorola S2 Exormax|*.hex|*.HEX "
     "Motorola S3 32Bit|*.hex|*.HEX MOS Technology|*.hex|*.HEX Tektronix|*.hex||";
 inline constexpr char kReadDefaultExtension[] = "hex";
+// Before "Auslesen" writes over an existing file: the name that will be written.
+inline constexpr char kReplaceFileFormat[] =
+    "Die Datei\n%s\nist bereits vorhanden.\n\nSoll sie ersetzt werden?";
 inline constexpr char kTooLargeFor64k[] =
     "Die aktuelle Bausteingröße beträgt mehr als 64kB !\nDas ausgewählte Datenformat "
     "unterstützt mur 64kB Daten.\nZum auslesen des Bausteines sind folgende Datei-Formate "

@@ -69,6 +69,12 @@ void Tool::PlugOperations() {
     return created == kResultOk && closed ? kResultOk : kResultBufferCreate;
   };
   erase.ImagePath = [&chip] { return chip.buffer.Path(); };
+  erase.CheckErased = [&chip] {
+    DataImage image;
+    int read = chip.reader.ReadDeviceToImage(image, false);
+    return read != kResultOk ? read : chip.erase.CheckErased(image);
+  };
+  commands_.SetOperationState(&chip.operation);
   commands_.SetErase(std::move(erase));
 }
 
@@ -95,7 +101,8 @@ void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {
 void Tool::PlugDeviceLibrary() {
   shell_.SetStage(9, [this] { lists_.FillLists(); });
   // The result only matters to the hardware commands, which select again.
-  shell_.SetStage(10, [this] { library_.SelectDevice(); });
+  shell_.SetStage(10,
+                  [this] { library_.ApplyDeviceOptions(library_.SelectDevice() == kLibraryOk); });
   shell_.SetSelectDevice([this] { return library_.SelectDevice(); });
   shell_.AddCloseHook([this] { library_.CloseLibrary(); });
   for (int id : {kIdListI2c, kIdListSpi, kIdListMicrowire}) {
@@ -105,7 +112,9 @@ void Tool::PlugDeviceLibrary() {
   commands_.SetListHandler(kIdManufacturerList,
                            [this](int index) { lists_.OnManufacturerSelected(index); });
   commands_.SetListHandler(kIdDeviceList, [this](int index) { lists_.OnDeviceSelected(index); });
-  commands_.SetSelectedDevice(&library_.descriptor(), [this] { library_.SelectDeviceQuietly(); });
+  commands_.SetSelectedDevice(&library_.descriptor(), [this] {
+    library_.ApplyDeviceOptions(library_.SelectDeviceQuietly() == kLibraryOk);
+  });
 }
 
 bool Tool::LookUpDevice(const std::string& name, DeviceDescriptor& device) {

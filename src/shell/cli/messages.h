@@ -54,6 +54,10 @@ inline constexpr char kAnotherInstanceBusy[] =
 // --- Command output on standard output -----------------------------------------------
 inline constexpr char kProgrammerFound[] = "Brenner gefunden an 0x%X";
 
+// --- Command output on standard error --------------------------------------------------
+// After a read: the file written, after the extension rule.
+inline constexpr char kFileWritten[] = "geschrieben: %s";
+
 // --- Message boxes on standard output -------------------------------------------------
 inline constexpr char kHeaderInfo[] = "--- Info ---";
 inline constexpr char kHeaderOkCancel[] = "--- OK/Abbrechen ---";

@@ -1,5 +1,6 @@
 #include "shell/cli/run.h"
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <ostream>
 
+#include "operations/result_codes.h"
 #include "shell/busy_marker.h"
 #include "shell/cli/command_table.h"
 #include "shell/cli/device_choice.h"
@@ -16,6 +18,7 @@
 #include "shell/cli/usage.h"
 #include "shell/version_text.h"
 #include "sim/sim_session.h"
+#include "ui/control_ids.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -34,6 +37,11 @@ const char* DirectoryError(int error) {
     default:
       return std::strerror(error);
   }
+}
+
+// Settings keys are matched without regard to case, as ORVANE.INI's are.
+bool SameKey(const std::string& key, const char* name) {
+  return strcasecmp(key.c_str(), name) == 0;
 }
 
 TerminalUiOptions UiOptionsFor(const CliOptions& options, const CliStreams& io) {
@@ -67,8 +75,11 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
   const CliCommandRow* row = FindCliCommandRow(options.Command);
   if (row == nullptr)
     return UsageError(io.err, StrFormat(kUnknownCommand, options.Command.c_str()));
-  // Even the programmer search would send handshakes into the other instance's operation.
-  if (row->Programmer && BusyMarker(DefaultMarkerDirectory(), kBusyMarkerName).IsHeld()) {
+  // Even the programmer search would send handshakes into the other instance's operation,
+  // so the marker is taken before anything touches the port, and held to the end. Where
+  // no marker can exist at all (no runtime directory), the command runs as it did before.
+  BusyMarker claim(DefaultMarkerDirectory(), kBusyMarkerName);
+  if (row->Programmer && !claim.Acquire() && claim.IsHeld()) {
     io.err << kCliProgramName << ": " << kAnotherInstanceBusy << '\n';
     io.err.flush();
     return kExitBusy;
@@ -85,6 +96,7 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
     toolOptions.RealPort = row->Programmer;
   }
   Tool tool(ui, toolOptions);
+  if (claim.Owned()) tool.shell().ClaimedByFrontEnd();
   if (sim) {
     sim->FollowDevice(&tool.descriptor());
     sim->SetDeviceLookup([&tool](const std::string& name, DeviceDescriptor& device) {
@@ -111,17 +123,31 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
       if (choiceError.empty()) tool.lists().FillLists();
     });
     tool.shell().SetStage(10, [&] {
-      if (choiceError.empty()) tool.library().SelectDevice();
+      if (choiceError.empty()) {
+        tool.library().ApplyDeviceOptions(tool.library().SelectDevice() == kLibraryOk);
+      }
     });
   }
   if (!row->Library) tool.library().HoldMessages(true);
   tool.Start(0, 0);
   if (!choiceError.empty()) return UsageError(io.err, choiceError);
+  // The user's own choice of the two boxes the selection may force acts after it, as a
+  // click on the box would.
+  for (const auto& [key, value] : options.Settings) {
+    if (SameKey(key, "Verify")) {
+      tool.commands().OnCheckBox(kIdVerifyAfterProgram, tool.settings().OwnVerifyAfterProgram != 0);
+    } else if (SameKey(key, "PageWrite")) {
+      tool.commands().OnCheckBox(kIdPageWrite, tool.settings().OwnPageWriteEnabled != 0);
+    }
+  }
   CliContext context{options, tool, ui, io.out, io.err};
   uint64_t timeouts = tool.link().Timeouts();
   int status = row->Run(context);
   // A programmer that stopped answering failed the command, whatever its result says.
   if (status == kExitOk && tool.link().Timeouts() != timeouts) status = kResultTimeout;
+  // A cancelled question means the command was not done, even where the window's result
+  // is 0 (or says the programming failed).
+  if (row->Hardware && tool.commands().LastDeclined()) status = kResultAborted;
   if (row->Hardware && status != kExitUsage && tool.shell().DemoMode() != 0) {
     status = kExitDemoMode;
   }

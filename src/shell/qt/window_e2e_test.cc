@@ -229,7 +229,8 @@ TEST_F(WindowEndToEndTest, ReadWritesTheFormatOfTheChosenFilter) {
       EXPECT_EQ(dialog.directory().absolutePath().toStdString(), dir_.File("daten"));
       EXPECT_EQ(QFileInfo(dialog.selectedFiles().value(0)).fileName(), offered);
       EXPECT_EQ(dialog.defaultSuffix(), "hex");
-      EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+      // The command asks itself, for the name the extension rule makes.
+      EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
     });
     Run(kIdRead, Prompt(std::string("Baustein auslesen ") + c.label), {kRead}, 0);
     EXPECT_EQ(dir_.Read(std::string("daten/") + c.written), c.content);
@@ -391,10 +392,17 @@ TEST_F(WindowEndToEndTest, CancelledReadKeepsAnEarlierFile) {
   const std::string kept = "Die vorhandene Datei\n" + dir_.File("lang.hex") +
                            "\nbleibt unverändert.\n\nDas bis dahin Gelesene steht in\n" +
                            dir_.File("lang.hex.partial");
+  const std::string prompt = Prompt("Baustein auslesen (Intel32-HEX)");
+  const std::string question = "Die Datei\n" + dir_.File("lang.hex") + "\nist bereits vorhanden.";
+  const std::string fullPrompt = prompt +
+                                 "Anzahl Bytes: 65536 (0x10000)\n\nBaustein in Sockel 1 "
+                                 "einsetzen !!\nBündig am unteren Ende, Nase zeigt zum Hebel";
   struct Case {
     bool existed;
+    std::string first;
     std::vector<std::string> after;
-  } const cases[] = {{false, {kSaveAborted}}, {true, {kSaveAborted, kept}}};
+  } const cases[] = {{false, prompt, {kSaveAborted}},
+                     {true, question, {fullPrompt, kSaveAborted, kept}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.existed);
     if (c.existed) dir_.Write("lang.hex", "alt\n");
@@ -410,7 +418,7 @@ TEST_F(WindowEndToEndTest, CancelledReadKeepsAnEarlierFile) {
     });
     press.start(0);
     Pick("lang", 4);
-    Run(kIdRead, Prompt("Baustein auslesen (Intel32-HEX)"), c.after, 4);
+    Run(kIdRead, c.first, c.after, 4);
     EXPECT_EQ(pressed, 1);
     EXPECT_EQ(dir_.Read("lang.hex"), c.existed ? "alt\n" : begun);
     EXPECT_EQ(dir_.Exists("lang.hex.partial"), c.existed);
