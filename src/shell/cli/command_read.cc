@@ -11,8 +11,9 @@ int CommandRead(CliContext& context) {
   Commands& commands = context.tool.commands();
   commands.OnCommand(kIdRead);
   int status = ExitStatusForResult(commands.LastResult());
-  // The extension rule may have written another name than the one given.
-  if (status == kExitOk && !commands.LastDeclined()) {
+  // The extension rule may have written another name than the one given. Demo mode ends
+  // the command with nothing read and the result 0.
+  if (status == kExitOk && !commands.LastDeclined() && context.tool.shell().DemoMode() == 0) {
     context.err << kCliProgramName << ": "
                 << StrFormat(kFileWritten, context.tool.settings().DataFilePath.c_str()) << '\n';
     context.err.flush();
