@@ -1,7 +1,9 @@
-// pellory-cli blank and read against the simulated programmer, for a device of every
-// programming mode and addressing scheme. The chips' contents are the images in sim/ of
-// the working directory; hexadecimal files are turned back into images by srec_cat, a
-// program nobody here wrote.
+// pellory-cli blank and read against the simulated programmer: the blank check's reports
+// and answers for a device of every programming mode and addressing scheme, and the edges
+// of the read (binary ends, layouts, refusals, failures, the replace question). That every
+// format of every mode reads back what the chip holds is the invariant sweep's (tests/sweep).
+// The chips' contents are the images in sim/ of the working directory; hexadecimal files
+// are turned back into images by srec_cat, a program nobody here wrote.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -47,21 +49,6 @@ const Device kEveryMode[] = {
     {"25LC040A", 512}, {"25LC640A", 8192}, {"W25X05CL", 65536}, {"AT45DB011", 135168},
     {"AT93C46", 128},  {"SDA2506", 128},
 };
-
-struct Format {
-  const char* Option;
-  const char* Srec;  // srec_cat's name of the format; nullptr: binary
-};
-
-const Format kFormats[] = {
-    {"bin", nullptr},    {"intel8", "-intel"}, {"intel32", "-intel"},
-    {"mcs86", "-intel"}, {"s1", "-motorola"},  {"s2", "-motorola"},
-    {"s3", "-motorola"}, {"mos", "-mos_tech"}, {"tek", "-tektronix"},
-};
-
-bool Is16BitFormat(const std::string& option) {
-  return option == "intel8" || option == "s1" || option == "mos" || option == "tek";
-}
 
 size_t Count(const std::string& text, const std::string& what) {
   size_t n = 0;
@@ -153,36 +140,6 @@ TEST_P(EveryModeTest, BlankCheck) {
   EXPECT_EQ(run.status, 4) << run.out;
   EXPECT_EQ(Count(run.out, "Blank Check Fehler"), 1u);
   EXPECT_TRUE(run.out.ends_with(">>> Wiederholen\n")) << run.out;
-}
-
-TEST_P(EveryModeTest, ReadIntoEveryFormat) {
-  const Device& d = GetParam();
-  Bytes image = Pattern(d.Bytes);
-  SetChip(d.Name, image);
-  // The binary end lies behind the last cell that is not blank (whole words for Microwire).
-  size_t cell = std::string(d.Name).starts_with("AT93") ? 2 : 1;
-  size_t end = (image.find_last_not_of('\xFF') / cell + 1) * cell;
-  for (const char* saveBlank : {"FFSave=0", "FFSave=1"}) {
-    for (const Format& f : kFormats) {
-      std::string label = std::string(f.Option) + " " + saveBlank;
-      CliRun run = Run(d.Name, {"-y", "--set", saveBlank, "read", "out", "-f", f.Option});
-      if (d.Bytes > 0x10000 && Is16BitFormat(f.Option)) {
-        EXPECT_EQ(run.status, 4) << label;
-        EXPECT_NE(run.out.find("mehr als 64kB"), std::string::npos) << label;
-        continue;
-      }
-      ASSERT_EQ(run.status, 0) << label << run.out << run.err;
-      EXPECT_TRUE(run.out.ends_with("--- Info ---\n\nBaustein gelesen\n\n")) << label;
-      if (!f.Srec) {
-        // The end search applies to cell-by-cell reads; streamed parts are read whole.
-        bool whole = saveBlank[7] == '1' || std::string(d.Name).starts_with("W25") ||
-                     std::string(d.Name).starts_with("AT45");
-        EXPECT_EQ(Read("out.bin"), whole ? image : image.substr(0, end)) << label;
-      } else {
-        EXPECT_EQ(ThroughSrecCat("out.hex", f.Srec, d.Bytes), image) << label;
-      }
-    }
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, EveryModeTest, testing::ValuesIn(kEveryMode),
