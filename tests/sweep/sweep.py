@@ -257,18 +257,20 @@ def make_case(run_seed, index, devices, max_chip, slot):
     cls = slot.get("cls") or rng.choice(list(CLASSES))
     fault = slot.get("fault") or ("none" if rng.random() < 0.3 else rng.choice(FAULTS[1:]))
     answers = slot.get("answers") or rng.choices(list(ANSWERS), weights=[6, 2, 2, 1])[0]
-    fitting = [d for d in devices if in_class(d, cls) and 0 < d.size <= max_chip]
+    fitting = [d for d in devices if in_class(d, cls) and 0 < d.size <= max_chip and (
+        not slot.get("flash_maker") or d.maker in {e.maker for e in devices
+                                                    if e.mode in ("A", "SPI25")})]
     device = rng.choice(fitting or [min((d for d in devices if in_class(d, cls) and d.size),
                                          key=lambda d: d.size)])
     case = Case(index, variant, cls, device, fault, answers, rng,
                 signal_when=slot.get("when"))
     size, command = device.size, case.command
     for key in ("Verify", "PageWrite", "DeleteTemp", "FFSave", "FastI2CRead", "TestChecksum"):
-        if rng.random() < 0.3:
+        if rng.random() < 0.3 and not slot.get("plain"):
             case.settings[key] = rng.choice("01")
-    if rng.random() < 0.2:
+    if rng.random() < 0.2 and not slot.get("plain"):
         case.settings["HexLineLen"] = str(rng.randrange(2, 255) & ~1)
-    if rng.random() < 0.25:
+    if rng.random() < 0.25 and not slot.get("plain"):
         case.ini = ("[Hardware]\nPortAdress=378\n[PelloryRom INI-Section]\nVerify=%d\n"
                     "PageWrite=%d\nDeleteTemp=%d\n[Eigene Notizen]\nKunde=Muster; Auftrag 4711\n"
                     "Zeile ohne Schlüssel\n" % (rng.randrange(2), rng.randrange(2),
@@ -343,10 +345,12 @@ def covering_slots(run_seed):
     for command in COMMANDS:
         rng.shuffle(classes)
         for n, cls in enumerate(classes):
-            # Verify and compare on a chip that holds the file, so that they can end with 0.
+            # Verify and compare on a chip that holds the file, so that they can end with 0;
+            # erase on one that is not blank.
+            chip = {"verify": "file", "compare": "file", "erase": "random",
+                    "blank": ["blank", "sparse"][n % 2]}.get(command)
             slots.append(dict(variant=command, cls=cls, fault="none", answers="ok",
-                              shape=["whole", "part", "over", "part"][n % 4],
-                              chip="file" if command in ("verify", "compare") else None))
+                              shape=["whole", "part", "over", "part"][n % 4], chip=chip))
         rng.shuffle(classes)
         for n, fault in enumerate(FAULTS[1:]):
             slots.append(dict(variant=command, cls=classes[n], fault=fault, answers="ok",
@@ -355,6 +359,11 @@ def covering_slots(run_seed):
         for n, answers in enumerate(list(ANSWERS)[1:]):
             slots.append(dict(variant=command, cls=classes[-1 - n], answers=answers,
                               fault="none"))
+        # A stuck bit, the user's own settings, and an EEPROM of a maker whose list has
+        # flash parts too, whose selection switches the verify.
+        if command in ("program-bin", "program-hex", "erase"):
+            slots.append(dict(variant=command, fault="stuck-bit", answers="ok", plain=True,
+                              flash_maker=True, cls=rng.choice(["i2c-a8", "spi-a16"])))
     rng.shuffle(slots)
     return slots
 
