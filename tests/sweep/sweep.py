@@ -169,7 +169,9 @@ def hex_file(fmt, segments, record_bytes, scratch):
 
     lines = [line for line in chunks[0] if head(line)]
     lines += [line for c in chunks for line in c if not head(line) and not end(line)]
-    return "\n".join(lines + [line for line in chunks[-1] if end(line)]) + "\n"
+    lines += [line for line in chunks[-1] if end(line)]
+    # A MOS or Tektronix file without data is empty, as srec_cat writes it.
+    return "".join(line + "\n" for line in lines)
 
 
 # ---- Cases ------------------------------------------------------------------------------
@@ -771,14 +773,16 @@ def report(case, result, violations, expected, run_seed, flags, folder):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--runs", type=int, default=200)
+    parser.add_argument("--runs", type=int, default=200, help="how many cases (200)")
     parser.add_argument("--seed", help="what the cases are drawn from (default: new, printed)")
-    parser.add_argument("--cli", default=str(ROOT / "build/src/shell/cli/pellory-cli"))
-    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    parser.add_argument("--cli", default=str(ROOT / "build/src/shell/cli/pellory-cli"),
+                        help="the pellory-cli to run (build/src/shell/cli/pellory-cli)")
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2,
+                        help="cases at a time (one per core)")
     parser.add_argument("--case", type=int, action="append", help="only this case")
     parser.add_argument("--sample", action="store_true",
                         help="the covering set, then random cases until --budget seconds")
-    parser.add_argument("--budget", type=float, default=40.0)
+    parser.add_argument("--budget", type=float, default=40.0, help="seconds (40)")
     parser.add_argument("--max-chip", type=int,
                         help="largest chip in bytes (1 MiB; 256 KiB with --sample)")
     parser.add_argument("--timeout", type=float, default=60.0, help="seconds a run per MiB")
