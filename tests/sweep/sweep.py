@@ -377,7 +377,7 @@ class Runner:
     def __init__(self, cli, base, timeout):
         self.cli, self.base, self.timeout = cli, base, timeout
         with open(cli, "rb") as f:
-            self.sanitized = b"AddressSanitizer" in f.read()
+            self.sanitized = b"__asan_init" in f.read()
 
     def limit(self, case):
         return self.timeout * (5 if self.sanitized else 1) * (1 + case.device.size // MIB)
