@@ -70,6 +70,8 @@ std::string ParseFaults(const std::string& list, SimOptions& options) {
       int signal = which == "int"    ? SIGINT
                    : which == "term" ? SIGTERM
                    : which == "hup"  ? SIGHUP
+                   // Stops the process where it stands, for a look at what it holds then.
+                   : which == "stop" ? SIGSTOP
                                      : 0;
       if (signal == 0 || !AllDigits(count) || count.size() > 18) {
         return StrFormat(kBadSignal, item.substr(equals + 1).c_str());

@@ -54,12 +54,13 @@ struct SimOptions {
 inline constexpr char kBadFault[] =
     "Unbekannter Simulatorfehler „%s“ (erlaubt: no-programmer, handshake-stuck, "
     "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N, fail-for=N, "
-    "signal=INT@N, signal=TERM@N, signal=HUP@N)";
+    "signal=INT@N, signal=TERM@N, signal=HUP@N, signal=STOP@N)";
 inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";
 inline constexpr char kBadFailAfter[] = "Ungültige Anzahl „%s“ für fail-after";
 inline constexpr char kBadFailFor[] = "Ungültige Anzahl „%s“ für fail-for (erlaubt: ab 1)";
 inline constexpr char kBadSignal[] =
-    "Ungültige Angabe „%s“ für signal (erlaubt: INT@N, TERM@N oder HUP@N, N ab 0)";
+    "Ungültige Angabe „%s“ für signal (erlaubt: INT@N, TERM@N, HUP@N oder STOP@N, N "
+    "ab 0)";
 inline constexpr char kBadAccessTime[] =
     "Ungültige Zugriffszeit „%s“ für --sim-access-us (erlaubt: Mikrosekunden über 0 bis 1000 "
     "mit höchstens drei Nachkommastellen, z. B. 1, 0.5 oder 2,5)";

@@ -51,6 +51,7 @@ TEST(SimOptionsTest, FaultItemsAndTheirErrors) {
       {"fail-after=9999999999999999999", StrFormat(kBadFailAfter, "9999999999999999999")},
       {"signal=INT@0", ""},
       {"signal=hup@999999999999999999", ""},
+      {"signal=stop@0", ""},
       {"signal=INT", StrFormat(kBadSignal, "INT")},
       {"signal=INT@", StrFormat(kBadSignal, "INT@")},
       {"signal=INT@-1", StrFormat(kBadSignal, "INT@-1")},

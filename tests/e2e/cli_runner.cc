@@ -38,14 +38,20 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
-// WATCH runs between the polls until it returns true.
-int WaitWithLimit(pid_t pid, const std::function<bool()>& watch) {
+// WATCH runs between the polls until it returns true; STOPPED whenever the process stops.
+int WaitWithLimit(pid_t pid, const std::function<bool()>& watch,
+                  const std::function<void()>& stopped) {
   bool watching = static_cast<bool>(watch);
   auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(CliRunner::kTimeLimitSeconds);
   for (;;) {
     int status = 0;
-    pid_t done = waitpid(pid, &status, WNOHANG);
+    pid_t done = waitpid(pid, &status, WNOHANG | WUNTRACED);
+    if (done == pid && WIFSTOPPED(status)) {
+      if (stopped) stopped();
+      kill(pid, SIGCONT);
+      continue;
+    }
     if (done == pid) {
       if (WIFEXITED(status)) return WEXITSTATUS(status);
       if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
@@ -99,7 +105,7 @@ CliRun CliRunner::Run(const std::vector<std::string>& args, const CliSignal& sig
       return true;
     };
   }
-  run.status = WaitWithLimit(pid, watch);
+  run.status = WaitWithLimit(pid, watch, signal.WhileStopped);
   run.out = capture_.Read("stdout");
   run.err = capture_.Read("stderr");
   return run;

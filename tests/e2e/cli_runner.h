@@ -7,6 +7,7 @@
 // longer than the time limit is killed and reported with status kTimedOut.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,12 @@ struct CliRun {
   std::string err;
 };
 
-// Signals sent to a run, back to back, once its standard error holds a text.
+// Signals sent to a run, back to back, once its standard error holds a text; and what to
+// look at while the run has stopped itself (--fault signal=STOP@N), before it goes on.
 struct CliSignal {
   std::vector<int> Signals;
   std::string After;
+  std::function<void()> WhileStopped;
 };
 
 class CliRunner {

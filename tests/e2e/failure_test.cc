@@ -247,6 +247,18 @@ TEST_F(FailureTest, AnotherInstanceAtWorkIsWaitedFor) {
   EXPECT_EQ(cli_.Run({"list"}).status, 0);  // the lists need no programmer
   close(fd);
   EXPECT_EQ(Run("24C02", {"blank"}).status, 0);
+
+  // The marker is taken before the first handshake, not with the operation: an instance
+  // stopped in its programmer search already holds it, so no second one can slip in.
+  bool held = false;
+  CliSignal stop;
+  stop.WhileStopped = [&] {
+    int probe = open(cli_.runtimeDir().File("Tarnwick").c_str(), O_RDWR);
+    held = probe >= 0 && flock(probe, LOCK_EX | LOCK_NB) != 0;
+    if (probe >= 0) close(probe);
+  };
+  EXPECT_EQ(Run("24C02", {"--fault", "signal=STOP@0", "blank"}, stop).status, 0);
+  EXPECT_TRUE(held);
 }
 
 TEST_F(FailureTest, NoDeviceToSelectIs13) {
@@ -353,7 +365,7 @@ TEST_F(FailureTest, TerminationSignalsCancelTheRead) {
     SCOPED_TRACE(signal);
     Write("out.hex", kOld);
     CliRun run = Run("W25Q16", {"--progress", "-f", "intel32", "read", "out.hex"},
-                     CliSignal{{signal}, "Speichere Bausteindaten"});
+                     CliSignal{{signal}, "Speichere Bausteindaten", {}});
     EXPECT_EQ(run.status, 4) << run.out << run.err;
     EXPECT_NE(run.out.find("--- Info ---\nSpeichern abgebrochen !\n"), std::string::npos);
     EXPECT_EQ(Read("out.hex"), kOld);
@@ -366,7 +378,7 @@ TEST_F(FailureTest, TerminationSignalsCancelTheRead) {
   // Two within a second (as `timeout` sends them, to the process and to its group) are one
   // request: the read is cancelled as above, not killed without powering off.
   CliRun twice = Run("W25Q16", {"--progress", "-f", "intel32", "read", "out.hex"},
-                     CliSignal{{SIGTERM, SIGHUP}, "Speichere Bausteindaten"});
+                     CliSignal{{SIGTERM, SIGHUP}, "Speichere Bausteindaten", {}});
   EXPECT_EQ(twice.status, 4) << twice.out << twice.err;
   EXPECT_NE(twice.out.find("--- Info ---\nSpeichern abgebrochen !\n"), std::string::npos);
 }
