@@ -749,7 +749,7 @@ def expected_failure(case, code, invariant, what):
 # ---- Main -------------------------------------------------------------------------------
 
 
-def report(case, result, violations, expected, run_seed, flags, folder):
+def report(case, result, violations, expected, run_seed, flags, folder, kept):
     lines = ["%s %d: %s" % ("EXPECTED (%s), promise" % expected[v] if v in expected else
                             "VIOLATION of promise", v[0], v[1]) for v in violations]
     d = case.device
@@ -764,10 +764,11 @@ def report(case, result, violations, expected, run_seed, flags, folder):
         result.get("code"), result["seconds"], result["rss"] / MIB))
     lines.append("  again: tools/sweep --seed %s%s --case %d --keep" % (run_seed, flags,
                                                                         case.index))
-    lines.append("  command%s: XDG_RUNTIME_DIR=%s PELLORY_NO_REAL_PORT=1 %s < /dev/null" % (
-        " (the driver holding run/Tarnwick)" if case.fault == "busy" else "",
-        shlex.quote(str(folder / "run")), shlex.join(result["args"])))
-    lines.append("  folder: %s (as the run left it)" % folder)
+    if kept:  # its command line names the files of the case's folder
+        lines.append("  command%s: XDG_RUNTIME_DIR=%s PELLORY_NO_REAL_PORT=1 %s < /dev/null" % (
+            " (the driver holding run/Tarnwick)" if case.fault == "busy" else "",
+            shlex.quote(str(folder / "run")), shlex.join(result["args"])))
+        lines.append("  folder: %s (as the run left it)" % folder)
     return "\n".join(lines)
 
 
@@ -836,7 +837,9 @@ def main():
                 real = len(violations) > len(expected)
                 if violations:
                     text = report(case, result, violations, expected, run_seed, flags,
-                                  base / ("case-%d" % i))
+                                  base / ("case-%d" % i), real or options.keep)
+                if not real and not options.keep:
+                    shutil.rmtree(base / ("case-%d" % i), ignore_errors=True)
             except Exception:  # a fault of the driver fails the run as well
                 real, violations = True, [(0, "driver")]
                 text = "DRIVER ERROR in case %d of --seed %s\n%s" % (i, run_seed,
@@ -863,7 +866,7 @@ def main():
     print("sweep: %d runs, %d failures, %d expected failures (issue 21), %.0f s, --seed %s%s"
           % (counts["runs"], counts["failures"], counts["expected"],
              time.monotonic() - started, run_seed, flags), flush=True)
-    if not options.keep and not counts["failures"] + counts["expected"]:
+    if not options.keep and not counts["failures"]:
         shutil.rmtree(base, ignore_errors=True)
     return 1 if counts["failures"] else 0
 
