@@ -1,7 +1,10 @@
 #include "cli_runner.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,7 +71,32 @@ int WaitWithLimit(pid_t pid, const std::function<bool()>& watch,
   }
 }
 
+constexpr uid_t kNobody = 65534;
+
 }  // namespace
+
+void CliRunner::Limit(const CliLimits& limits) {
+  limits_ = limits;
+  if (limits.AsNobody) {
+    chmod(workdir_.path().c_str(), 0755);
+    chmod(runtime_.path().c_str(), 0700);
+    if (chown(runtime_.path().c_str(), kNobody, kNobody) != 0) limits_.AsNobody = false;
+  }
+}
+
+bool CliRunner::Unprivileged() {
+  if (geteuid() != 0) return false;
+  // Every folder on the way to the program must let others through.
+  std::string path = PELLORY_CLI_PATH;
+  struct stat info;
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    if (stat(path.substr(0, slash).c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) {
+      return false;
+    }
+  }
+  return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IXOTH) != 0;
+}
 
 CliRun CliRunner::Run(const std::vector<std::string>& args, const CliSignal& signal) const {
   std::vector<std::string> argv = {PELLORY_CLI_PATH};
@@ -90,6 +118,18 @@ CliRun CliRunner::Run(const std::vector<std::string>& args, const CliSignal& sig
     int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
         chdir(workdir_.path().c_str()) != 0) {
+      _exit(127);
+    }
+    if (limits_.FileSizeLimit != 0) {
+      struct rlimit limit = {limits_.FileSizeLimit, limits_.FileSizeLimit};
+      struct sigaction ignore = {};
+      ignore.sa_handler = SIG_IGN;
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0 || sigaction(SIGXFSZ, &ignore, nullptr) != 0) {
+        _exit(127);
+      }
+    }
+    if (limits_.AsNobody &&
+        (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
       _exit(127);
     }
     execve(argvPointers[0], argvPointers.data(), envPointers.data());

@@ -7,6 +7,7 @@
 // longer than the time limit is killed and reported with status kTimedOut.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,6 +30,16 @@ struct CliSignal {
   std::function<void()> WhileStopped;
 };
 
+// What a run may not do, to bring about failures a root test machine would not have: a
+// full disk (writes beyond FileSizeLimit bytes fail with EFBIG, SIGXFSZ ignored) and a
+// folder the user may not write to (the run as the unprivileged user nobody; the working
+// and runtime directories are opened to it; the test gives it the files it may write).
+// A run as nobody needs root: Unprivileged() says whether it can be made.
+struct CliLimits {
+  uint64_t FileSizeLimit = 0;  // 0: none
+  bool AsNobody = false;
+};
+
 class CliRunner {
  public:
   static constexpr int kTimedOut = -2;
@@ -43,11 +54,17 @@ class CliRunner {
   const TempDir& runtimeDir() const { return runtime_; }
 
   CliRun Run(const std::vector<std::string>& args, const CliSignal& signal = {}) const;
+  // The limits of the runs that follow.
+  void Limit(const CliLimits& limits);
+  // True when runs can be made as nobody: the tests run as root and nobody may execute
+  // the built pellory-cli.
+  static bool Unprivileged();
 
  private:
   TempDir workdir_;
   TempDir runtime_;
   TempDir capture_;
+  CliLimits limits_;
 };
 
 }  // namespace pellory
