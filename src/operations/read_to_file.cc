@@ -54,8 +54,8 @@ int DeviceReader::ReadDeviceToFile(uint32_t start, uint32_t count) {
   if (result != kResultOk) {
     std::string partial = output_.KeepPartial();
     if (!partial.empty()) {
-      frame_.boxes().InfoBox(
-          StrFormat(kPartialKept, settings_.DataFilePath.c_str(), partial.c_str()));
+      frame_.boxes().InfoBox(StrFormat(output_.Replaces() ? kPartialKept : kPartialOfNew,
+                                       settings_.DataFilePath.c_str(), partial.c_str()));
     }
   }
   return result;

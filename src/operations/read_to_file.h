@@ -7,8 +7,8 @@
 // where it happened. The output file is created only after the prompt was answered with OK
 // and the chip passed its identity (SPI25) or density (AT45) check, so an existing file
 // survives a cancelled or refused read. Once writing has begun, a failure leaves what was
-// written so far: under the file's name when it is new, else as "<file>.partial" beside
-// the existing file, which stays as it was (OutputFile); the last message names it.
+// written so far as "<file>.partial" beside the file's name, which stays as it was: absent
+// or the earlier file (OutputFile); the last message names it.
 //
 // A binary file ends at the last non-blank cell unless SaveBlankCells is on (AT45 and SPI25
 // chips are always read whole); a device with nothing but blank cells gives no file.

@@ -189,7 +189,12 @@ TEST_F(ReadToFileTest, NoAcknowledge) {
   chip_.NoAckFrom = 100;
   settings_.SaveBlankCells = 1;
   EXPECT_EQ(Read(1), kResultReadFailed);
-  EXPECT_EQ(Reports(), Texts{kTestNoAckMessage});
+  EXPECT_EQ(Reports(), (Texts{kTestNoAckMessage, "Die Datei\n" + settings_.DataFilePath +
+                                                     "\nwurde nicht angelegt.\n\nDas bis dahin "
+                                                     "Gelesene steht in\n" +
+                                                     dir_.File("out.dat.partial")}));
+  EXPECT_FALSE(HasOutput());
+  std::filesystem::rename(dir_.File("out.dat.partial"), settings_.DataFilePath);
   EXPECT_EQ(Output(), std::string(chip_.Image.begin(), chip_.Image.begin() + 100));
 
   // Hexadecimal over that file: it stays as it was; the records before the chunk in
@@ -282,8 +287,8 @@ TEST_F(ReadToFileTest, AbbrechenDuringAHexReadLeavesNoEndRecord) {
     if (n == 0x1800) progress_.AbortFlag() = 1;
   };
   EXPECT_EQ(Read(2), kResultReadFailed);
-  EXPECT_EQ(Reports(), Texts{"Speichern abgebrochen !"});
-  EXPECT_EQ(Output(), "");  // the one chunk was in progress
+  EXPECT_EQ(Reports()[0], "Speichern abgebrochen !");
+  EXPECT_EQ(dir_.Read("out.dat.partial"), "");  // the one chunk was in progress
   EXPECT_FALSE(chip_.Powered);
 
   // A larger part: the first 64 KiB chunk is in the file, without end record.
@@ -294,7 +299,6 @@ TEST_F(ReadToFileTest, AbbrechenDuringAHexReadLeavesNoEndRecord) {
   };
   progress_.AbortFlag() = 0;
   EXPECT_EQ(Read(6), kResultReadFailed);
-  EXPECT_EQ(Output(), "");  // the earlier file stays
   std::vector<std::string> lines = Lines(dir_.Read("out.dat.partial"));
   ASSERT_EQ(lines.size(), 2u + 0x10000 / 32);
   EXPECT_EQ(lines.back().substr(0, 8), "S123FFE0");
@@ -308,8 +312,9 @@ TEST_F(ReadToFileTest, AbbrechenDuringABinaryRead) {
     if (n == 0x18000) progress_.AbortFlag() = 1;
   };
   EXPECT_EQ(Read(1), kResultReadFailed);
-  EXPECT_EQ(Reports(), Texts{"Speichern abgebrochen !"});
-  EXPECT_EQ(Output().size(), 0x10000u);
+  EXPECT_EQ(Reports()[0], "Speichern abgebrochen !");
+  EXPECT_FALSE(HasOutput());
+  EXPECT_EQ(dir_.Read("out.dat.partial").size(), 0x10000u);
 }
 
 TEST_F(ReadToFileTest, FileErrors) {

@@ -314,47 +314,80 @@ TEST_F(FailureTest, ALibraryThatIsNoFileIsRefused) {
 
 // --- Reads that fail keep the earlier file --------------------------------------------
 
+// What a read leaves: its file's name appears, or changes, only with a complete read; what
+// a failed one read is kept beside it. In a folder that allows no new file (the run as
+// nobody) the read is held in memory until it is complete.
 TEST_F(FailureTest, AFailedReadKeepsTheEarlierFile) {
+  const std::string full = ":020000040000FA\n:200000004142";
   struct Case {
     const char* name;
     bool existed;
+    bool lockedFolder;
     std::vector<std::string> args;
     int status;
-    std::string partial;  // what the read left, under the file's own name when it is new
+    std::string partial;  // what the read left beside the file
+    std::string file;     // the start of the file afterwards (kOld or nothing: unchanged)
   } const cases[] = {
       {"missing chip, over a file",
        true,
-       {"--fault", "no-chip", "read", "out.hex"},
-       4,
-       ":020000040000FA\n"},
-      {"missing chip, new file",
        false,
        {"--fault", "no-chip", "read", "out.hex"},
        4,
-       ":020000040000FA\n"},
-      {"cancelled at the prompt", true, {"--answers", "cancel", "read", "out.hex"}, 5, ""},
+       ":020000040000FA\n",
+       ""},
+      {"missing chip, new file",
+       false,
+       false,
+       {"--fault", "no-chip", "read", "out.hex"},
+       4,
+       ":020000040000FA\n",
+       ""},
+      {"cancelled at the prompt",
+       true,
+       false,
+       {"--answers", "cancel", "read", "out.hex"},
+       5,
+       "",
+       ""},
+      {"missing chip, locked folder",
+       true,
+       true,
+       {"--fault", "no-chip", "read", "out.hex"},
+       4,
+       "",
+       ""},
+      {"locked folder", true, true, {"read", "out.hex"}, 0, "", full},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::filesystem::remove(cli_.workdir().File("out.hex"));
     std::filesystem::remove(cli_.workdir().File("out.hex.partial"));
     if (c.existed) Write("out.hex", kOld);
+    if (c.lockedFolder) {
+      if (!CliRunner::Unprivileged()) continue;
+      Write("sim/24C02.bin", "AB" + std::string(254, '\xFF'));
+      cli_.Limit({0, true});
+      ASSERT_EQ(chown(cli_.workdir().File("out.hex").c_str(), 65534, 65534), 0);
+    }
     std::vector<std::string> args = {"--simulate", "-y",    "-m", "Test",
                                      "-d",         "24C02", "-f", "intel32"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     CliRun run = cli_.Run(args);
-    EXPECT_EQ(run.status, c.status) << run.out;
-    if (!c.existed) {
-      EXPECT_EQ(Read("out.hex"), c.partial);
-      EXPECT_FALSE(Exists("out.hex.partial"));
-      continue;
-    }
-    EXPECT_EQ(Read("out.hex"), kOld);
+    cli_.Limit({});
+    EXPECT_EQ(run.status, c.status) << run.out << run.err;
     EXPECT_EQ(Exists("out.hex.partial"), !c.partial.empty());
+    if (!c.file.empty()) {
+      EXPECT_TRUE(Read("out.hex").starts_with(c.file)) << Read("out.hex");
+    } else if (c.existed) {
+      EXPECT_EQ(Read("out.hex"), kOld);
+    } else {
+      EXPECT_FALSE(Exists("out.hex"));
+    }
     if (c.partial.empty()) continue;
     EXPECT_EQ(Read("out.hex.partial"), c.partial);
-    EXPECT_TRUE(run.out.ends_with("bleibt unverändert.\n\nDas bis dahin Gelesene steht in\n" +
-                                  cli_.workdir().File("out.hex.partial") + "\n"))
+    EXPECT_TRUE(run.out.ends_with(
+        std::string(c.existed ? "bleibt unverändert." : "wurde nicht angelegt.") +
+        "\n\nDas bis dahin Gelesene steht in\n" + cli_.workdir().File("out.hex.partial") + "\n"))
         << run.out;
   }
 }
