@@ -107,7 +107,9 @@ bool VerifyOperation::HexFits() const {
   const OperationState& state = frame_.state();
   uint32_t size = frame_.device().Size;
   if (frame_.device().ProgrammingMode == kModeMicrowire) return state.HighestAddress / 2 < size;
-  return size >= state.DataByteCount && size > state.HighestAddress;
+  // Overlapping records count their bytes twice: only the highest address tells whether
+  // the file fits, as it does when programming.
+  return size > state.HighestAddress;
 }
 
 int VerifyOperation::Begin(int prompted, const char* label, uint32_t bytes) {
