@@ -1,5 +1,9 @@
 #include "operations/buffer_file.h"
 
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "formats/file_error.h"
@@ -8,10 +12,36 @@
 
 namespace pellory {
 
-std::string BufferFile::Path() const {
+std::string BufferFile::DefaultPath() const {
   size_t slash = settings_.IniPath.rfind('/');
   std::string folder = slash == std::string::npos ? "" : settings_.IniPath.substr(0, slash + 1);
   return folder + kBufferFileName;
+}
+
+std::string BufferFile::Path() const {
+  return path_.empty() ? DefaultPath() : path_;
+}
+
+// The buffer file is emptied before the data file is read: when the data file is the buffer
+// file itself (by its name or by a link), it would be destroyed unread. Such a run uses a
+// new file beside it.
+std::FILE* BufferFile::OpenFresh() {
+  path_ = DefaultPath();
+  struct stat buffer, data;
+  if (stat(path_.c_str(), &buffer) != 0 || stat(settings_.DataFilePath.c_str(), &data) != 0 ||
+      buffer.st_dev != data.st_dev || buffer.st_ino != data.st_ino) {
+    return std::fopen(path_.c_str(), "w+b");
+  }
+  std::string name = path_.substr(0, path_.size() - 4) + ".XXXXXX.tmp";
+  int fd = mkstemps(name.data(), 4);
+  if (fd < 0) return nullptr;
+  path_ = name;
+  std::FILE* file = fdopen(fd, "w+b");
+  if (file == nullptr) {
+    close(fd);
+    unlink(name.c_str());
+  }
+  return file;
 }
 
 void BufferFile::Close() {
@@ -29,10 +59,10 @@ int BufferFile::WriteFailed(int error) {
 
 int BufferFile::CreateBufferFile() {
   Close();
-  std::string path = Path();
-  file_ = std::fopen(path.c_str(), "w+b");
+  file_ = OpenFresh();
+  made_ = file_ != nullptr;
   if (file_ == nullptr) {
-    ReportFileError(boxes_, path);
+    ReportFileError(boxes_, Path());
     return kResultBufferFile;
   }
   uint64_t size = uint64_t{device_.Size} * (device_.ProgrammingMode == kModeMicrowire ? 2 : 1);
@@ -43,6 +73,12 @@ int BufferFile::CreateBufferFile() {
   if (std::fflush(file_) != 0) return WriteFailed(errno);
   std::rewind(file_);
   return kResultOk;
+}
+
+void BufferFile::Discard() {
+  Close();
+  if (made_) std::remove(Path().c_str());
+  made_ = false;
 }
 
 bool BufferFile::Fits() const {

@@ -38,7 +38,8 @@ class BufferFile {
   BufferFile(const BufferFile&) = delete;
   BufferFile& operator=(const BufferFile&) = delete;
 
-  // The folder of IniPath and "pelloryrom.tmp".
+  // The folder of IniPath and "pelloryrom.tmp"; "pelloryrom.XXXXXX.tmp", a new file beside
+  // it, after CreateBufferFile found the data file to be "pelloryrom.tmp" itself.
   std::string Path() const;
 
   // 0, or kResultBufferFile when the file cannot be made.
@@ -52,8 +53,12 @@ class BufferFile {
   // write-failure messages.
   bool CloseBufferFile();
   bool IsOpen() const { return file_ != nullptr; }
+  // Closes and deletes the file when this object made it; a failure to delete is not told.
+  void Discard();
 
  private:
+  std::string DefaultPath() const;
+  std::FILE* OpenFresh();
   int WriteFailed(int error);
   void Close();
   bool Fits() const;
@@ -65,6 +70,8 @@ class BufferFile {
   Progress& progress_;
   RecordReader& records_;
   std::FILE* file_ = nullptr;
+  std::string path_;
+  bool made_ = false;
   uint64_t written_ = 0;
 };
 

@@ -32,7 +32,12 @@ int ProgramOperation::ProgramFromFile() {
   if (kind == FormatUnknown) return kResultDataFile;
   frame_.state().NoAckFlag = 0;
   bool hex = IsHexFormat(kind);
-  if (int opened = hex ? OpenHexData(kind) : OpenBinaryData(); opened != kResultOk) return opened;
+  if (int opened = hex ? OpenHexData(kind) : OpenBinaryData(); opened != kResultOk) {
+    // A refused file leaves no buffer file behind; a failure to delete it is not told over
+    // the refusal.
+    if (hex && settings_.DeleteTempFile != 0) buffer_.Discard();
+    return opened;
+  }
 
   int result;
   switch (frame_.device().ProgrammingMode) {
