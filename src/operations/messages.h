@@ -54,6 +54,8 @@ inline constexpr char kChipReadAborted[] = "Auslesen abgebrochen !";
 // read is kept.
 inline constexpr char kPartialKept[] =
     "Die vorhandene Datei\n%s\nbleibt unverändert.\n\nDas bis dahin Gelesene steht in\n%s";
+inline constexpr char kPartialOfNew[] =
+    "Die Datei\n%s\nwurde nicht angelegt.\n\nDas bis dahin Gelesene steht in\n%s";
 inline constexpr char kHeaderWriteFailed[] =
     "Header-Record der HEX-Datei\nkonnte nicht geschrieben werden.";
 inline constexpr char kIdentWriteFailed[] =
