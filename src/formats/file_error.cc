@@ -59,6 +59,7 @@ constexpr ErrnoEntry kErrnoTable[] = {
     {EOPNOTSUPP, -1, kNotSupportedText},
     {ESTALE, -1, kStaleHandleText},
     {EDQUOT, -1, kQuotaExceededText},
+    {kErrorNotRegularFile, -1, kNotRegularFileText},
 };
 
 const ErrnoEntry* FindEntry(int errorNumber) {

@@ -15,6 +15,9 @@
 
 namespace pellory {
 
+// Not a Linux error number: the file exists but is no regular file (a FIFO, a device).
+inline constexpr int kErrorNotRegularFile = -2;
+
 // The index into kFileErrorTexts for a Linux error number, or -1 when no entry fits.
 int FileErrorTextIndex(int errorNumber);
 // The German text for a Linux error number.

@@ -33,9 +33,11 @@ TEST(FileErrorTextTest, LinuxNumbersPickTheEntryOfTheSameMeaning) {
 
 TEST(FileErrorTextTest, ErrorsWithoutAnEntryGetTextsOfTheirOwn) {
   const std::pair<int, const char*> own[] = {
-      {EISDIR, kIsDirectoryText},  {ENAMETOOLONG, kNameTooLongText}, {ELOOP, kSymlinkLoopText},
-      {EFBIG, kFileTooLargeText},  {EDQUOT, kQuotaExceededText},     {ETXTBSY, kTextBusyText},
-      {ENOTTY, kNotATerminalText}, {EMLINK, kTooManyLinksText},
+      {EISDIR, kIsDirectoryText},  {ENAMETOOLONG, kNameTooLongText},
+      {ELOOP, kSymlinkLoopText},   {kErrorNotRegularFile, kNotRegularFileText},
+      {EFBIG, kFileTooLargeText},  {EDQUOT, kQuotaExceededText},
+      {ETXTBSY, kTextBusyText},    {ENOTTY, kNotATerminalText},
+      {EMLINK, kTooManyLinksText},
   };
   for (const auto& [number, text] : own) {
     SCOPED_TRACE(number);

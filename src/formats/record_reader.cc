@@ -1,11 +1,11 @@
 #include "formats/record_reader.h"
 
 #include <cerrno>
-#include <filesystem>
 
 #include "formats/data_format.h"
 #include "formats/file_error.h"
 #include "formats/hex_field.h"
+#include "formats/input_file.h"
 #include "formats/messages.h"
 #include "ui/text_format.h"
 
@@ -34,12 +34,7 @@ uint32_t HighLowSum(uint32_t value16) {
 
 bool RecordReader::OpenInput(const std::string& path) {
   CloseInput();
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    errno = EISDIR;
-    return false;
-  }
-  input_ = std::fopen(path.c_str(), "rb");
+  input_ = OpenInputFile(path);
   lines_.Reset(input_);
   return input_ != nullptr;
 }

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "formats/data_format.h"
+#include "formats/file_error.h"
 #include "ui/scripted_ui.h"
 #include "ui/temp_dir.h"
 
@@ -332,12 +335,18 @@ TEST(RecordReaderTest, LinesLongerThan2047CharactersFailInPieces) {
   EXPECT_EQ(second.ui.BoxTexts().back(), Start(2));
 }
 
-TEST(RecordReaderTest, OpenInputRefusesDirectoriesAndMissingFiles) {
+// A FIFO without a writer would block the open itself, a device would never end.
+TEST(RecordReaderTest, OpenInputRefusesWhatIsNoRegularFile) {
   Harness h("");
-  EXPECT_FALSE(h.reader.OpenInput(h.dir.path()));
-  EXPECT_EQ(errno, EISDIR);
-  EXPECT_FALSE(h.reader.OpenInput(h.dir.File("fehlt")));
-  EXPECT_EQ(errno, ENOENT);
+  ASSERT_EQ(mkfifo(h.dir.File("fifo").c_str(), 0600), 0);
+  const std::pair<std::string, int> cases[] = {{h.dir.path(), EISDIR},
+                                               {h.dir.File("fehlt"), ENOENT},
+                                               {h.dir.File("fifo"), kErrorNotRegularFile},
+                                               {"/dev/zero", kErrorNotRegularFile}};
+  for (const auto& [path, error] : cases) {
+    EXPECT_FALSE(h.reader.OpenInput(path)) << path;
+    EXPECT_EQ(errno, error) << path;
+  }
   EXPECT_FALSE(h.reader.InputOpen());
   EXPECT_EQ(h.reader.ReadIntelRecord(), RecordError);
   EXPECT_EQ(h.reader.ReadTektronixRecord(), RecordError);

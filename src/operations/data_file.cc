@@ -1,9 +1,9 @@
 #include "operations/data_file.h"
 
 #include <cerrno>
-#include <filesystem>
 
 #include "formats/file_error.h"
+#include "formats/input_file.h"
 #include "operations/result_codes.h"
 
 namespace pellory {
@@ -14,12 +14,7 @@ bool DataFile::Open(const std::string& path) {
   ended_ = false;
   read_ = 0;
   length_ = 0;
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    errno = EISDIR;
-    return false;
-  }
-  file_ = std::fopen(path.c_str(), "rb");
+  file_ = OpenInputFile(path);
   if (file_ == nullptr) return false;
   path_ = path;
   if (std::fseek(file_, 0, SEEK_END) == 0) {
