@@ -60,6 +60,7 @@ constexpr ErrnoEntry kErrnoTable[] = {
     {ESTALE, -1, kStaleHandleText},
     {EDQUOT, -1, kQuotaExceededText},
     {kErrorNotRegularFile, -1, kNotRegularFileText},
+    {kErrorFileShrunk, -1, kFileShrunkText},
 };
 
 const ErrnoEntry* FindEntry(int errorNumber) {

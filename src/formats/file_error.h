@@ -17,6 +17,8 @@ namespace pellory {
 
 // Not a Linux error number: the file exists but is no regular file (a FIFO, a device).
 inline constexpr int kErrorNotRegularFile = -2;
+// Nor this: the file ended before the length it had when it was opened (cut while in use).
+inline constexpr int kErrorFileShrunk = -3;
 
 // The index into kFileErrorTexts for a Linux error number, or -1 when no entry fits.
 int FileErrorTextIndex(int errorNumber);

@@ -113,6 +113,7 @@ inline constexpr char kValueOverflowText[] = "Wert zu groß für den Datentyp";
 inline constexpr char kNotSupportedText[] = "Operation nicht unterstützt";
 inline constexpr char kNoLocksText[] = "Keine Dateisperren verfügbar";
 inline constexpr char kStaleHandleText[] = "Veraltetes Dateihandle";
+inline constexpr char kFileShrunkText[] = "Datei wurde während der Arbeit gekürzt";
 inline constexpr char kNotRegularFileText[] = "Keine reguläre Datei (Gerät, FIFO oder Socket)";
 inline constexpr char kUnknownErrorNumberText[] = "Unbekannter Fehler (Nummer %d)";
 

@@ -41,6 +41,12 @@ int DataFile::ReadNextBlock(uint32_t n) {
     return kResultDataFile;
   }
   if (got == 0) ended_ = true;
+  // Cut while in use: what it held when it was opened can no longer be read whole.
+  if (got < n && std::feof(file_) && read_ < length_) {
+    ended_ = true;
+    ReportFileError(boxes_, path_, kErrorFileShrunk);
+    return kResultDataFile;
+  }
   return got > 0 ? kResultOk : kResultDataFile;
 }
 

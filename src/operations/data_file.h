@@ -34,6 +34,9 @@ class DataFile {
   bool Open(const std::string& path);
   // The length of the open file in bytes, as it was when opened.
   uint64_t Length() const { return length_; }
+  // Up to N bytes into BlockBuffer: kResultOk, or kResultDataFile at the file's end, after a
+  // read error (reported) and when the file ended before the length it had when it was
+  // opened (reported, whatever this last block holds).
   int ReadNextBlock(uint32_t n);
   bool ReadFailed() const { return readFailed_; }
   // True when the file ended before the length it had when it was opened (it was cut

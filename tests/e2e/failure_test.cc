@@ -392,6 +392,25 @@ TEST_F(FailureTest, AFailedReadKeepsTheEarlierFile) {
   }
 }
 
+// A data file cut while a command reads it (here while the process is stopped inside its
+// first block) is told, naming the file: what it held when opened was not all compared.
+TEST_F(FailureTest, ADataFileCutWhileInUseIsTold) {
+  for (const char* command : {"verify", "program"}) {
+    SCOPED_TRACE(command);
+    std::string data(100000, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 13 + i / 256);
+    Write("d.bin", data);
+    CliSignal cut;
+    cut.WhileStopped = [&] { std::filesystem::resize_file(cli_.workdir().File("d.bin"), 70000); };
+    CliRun run = Run("W25Q16", {"--fault", "signal=STOP@500000", command, "d.bin"}, cut);
+    EXPECT_EQ(run.status, 3) << run.out;
+    EXPECT_NE(
+        run.out.find(cli_.workdir().File("d.bin") + "\n\nDatei wurde während der Arbeit gekürzt"),
+        std::string::npos)
+        << run.out;
+  }
+}
+
 // SIGTERM and SIGHUP press "Abbrechen" as Ctrl-C does; a second signal ends the process.
 TEST_F(FailureTest, TerminationSignalsCancelTheRead) {
   for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
