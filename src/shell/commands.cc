@@ -104,6 +104,7 @@ void Commands::OnCommand(int id) {
 
 void Commands::BeginCommand() {
   lastResult_ = 0;
+  nameRefused_ = false;
   if (operation_) operation_->PromptDeclined = 0;
 }
 
@@ -270,6 +271,10 @@ void Commands::ReadCommand() {
     return;
   }
   ReadTarget target = ReadTargetFor(chosen->Path, chosen->FilterIndex - 1);
+  if (RefusesName(target.Directory + target.FileName)) {
+    shell_.FrameCleanUp();
+    return;
+  }
   if (!MayReplace(target.Directory + target.FileName)) {
     shell_.FrameCleanUp();
     return;
@@ -299,6 +304,13 @@ void Commands::ReadCommand() {
     return;
   }
   RunOperation(readDevice_);
+}
+
+bool Commands::RefusesName(const std::string& path) {
+  // ORVANE.INI keeps the name on one line; a line break would cut it and add a line.
+  nameRefused_ = path.find_first_of("\r\n") != std::string::npos;
+  if (nameRefused_) shell_.boxes().InfoBox(kLineBreakInFileName);
+  return nameRefused_;
 }
 
 bool Commands::MayReplace(const std::string& path) {
@@ -378,11 +390,7 @@ int Commands::ChooseDataFile() {
   request.MustExist = true;
   auto chosen = shell_.ui().OpenFileDialog(request);
   if (!chosen) return 3;
-  // ORVANE.INI keeps the name on one line; a line break would cut it and add a line.
-  if (chosen->Path.find_first_of("\r\n") != std::string::npos) {
-    shell_.boxes().InfoBox(kLineBreakInFileName);
-    return 3;
-  }
+  if (RefusesName(chosen->Path)) return 3;
   s.OpenFilterIndex = chosen->FilterIndex;
   s.DataFilePath = chosen->Path;
   s.DataFileName = FileNamePart(chosen->Path);

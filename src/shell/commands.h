@@ -53,6 +53,8 @@ class Commands {
   // The last command ended at a question the user answered with Cancel (insert the chip,
   // erase it, replace the file): it did not do what it was asked, whatever its result.
   bool LastDeclined() const { return operation_ != nullptr && operation_->PromptDeclined != 0; }
+  // Whether the last command refused the file name it was given (a line break in it).
+  bool LastNameRefused() const { return nameRefused_; }
   // The record whose PromptDeclined the operations' questions set.
   void SetOperationState(OperationState* operation) { operation_ = operation; }
   // The whole selected device into CHIP, with the checks of "Auslesen" and inside the
@@ -111,6 +113,8 @@ class Commands {
   int EraseDevice();
   // When PATH exists, asks whether to replace it; false when the user declined.
   bool MayReplace(const std::string& path);
+  // True, after its box, for a name ORVANE.INI could not keep.
+  bool RefusesName(const std::string& path);
   int EraseByProgramming();
   // False (after its message) when format index K of the save dialog cannot carry a
   // device of BYTES bytes.
@@ -131,6 +135,7 @@ class Commands {
   OperationState* operation_ = nullptr;
   std::function<void()> followSelection_;
   int lastResult_ = 0;
+  bool nameRefused_ = false;
 };
 
 // The result of the "Auslesen" extension rule for a chosen PATH and FileFormat value

@@ -272,13 +272,18 @@ TEST_F(WriteTest, TheBufferFileBesideTheSettings) {
   EXPECT_EQ(Chip(d), image);
 }
 
+// ORVANE.INI keeps the data file's name on one line: a name it cannot keep is refused, for
+// the file read as for the file programmed.
 TEST_F(WriteTest, ANameWithALineBreakIsRefused) {
   Write("a\nb.bin", "x");
-  CliRun run = Run(Find("24C02"), {"-y", "program", "a\nb.bin"});
-  EXPECT_EQ(run.status, 64);
-  EXPECT_EQ(run.out,
-            "--- Info ---\nDer Dateiname enthält einen Zeilenumbruch !\n\nSolche Namen können "
-            "nicht gespeichert werden.\nBitte die Datei umbenennen oder eine andere wählen.\n");
+  for (const char* command : {"program", "read"}) {
+    CliRun run = Run(Find("24C02"), {"-y", command, command[0] == 'p' ? "a\nb.bin" : "a\nc.bin"});
+    EXPECT_EQ(run.status, 64) << command;
+    EXPECT_EQ(run.out,
+              "--- Info ---\nDer Dateiname enthält einen Zeilenumbruch !\n\nSolche Namen können "
+              "nicht gespeichert werden.\nBitte die Datei umbenennen oder eine andere wählen.\n");
+  }
+  EXPECT_FALSE(cli_.workdir().Exists("a\nc.bin"));
 }
 
 // Files as toolchains write them, with start addresses (Intel 03, 05) and record counts

@@ -10,6 +10,7 @@ namespace pellory {
 int CommandRead(CliContext& context) {
   Commands& commands = context.tool.commands();
   commands.OnCommand(kIdRead);
+  if (commands.LastNameRefused()) return kExitUsage;
   int status = ExitStatusForResult(commands.LastResult());
   // The extension rule may have written another name than the one given. Demo mode ends
   // the command with nothing read and the result 0.
