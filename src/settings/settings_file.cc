@@ -80,7 +80,9 @@ std::optional<uint16_t> ParseHexPort(std::string_view text) {
   return negative ? static_cast<uint16_t>(-value) : value;
 }
 
-// A decimal long of the original platform (32 bits, held at its limits), taken as unsigned.
+// A decimal count of polls, held at the largest 32-bit long. A negative count means no
+// time at all and reads as 0, which loading raises to the lowest count like any small one
+// (taken as unsigned it would be billions of polls, hours on a real port).
 uint32_t ParseTimeout(std::string_view text) {
   size_t at = text.find_first_not_of(" \t");
   if (at == std::string_view::npos) return 0;
@@ -89,9 +91,9 @@ uint32_t ParseTimeout(std::string_view text) {
   int64_t value = 0;
   for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
     value = value * 10 + (text[at] - '0');
-    if (value > INT32_MAX) value = negative ? int64_t{INT32_MAX} + 1 : INT32_MAX;
+    if (value > INT32_MAX) value = INT32_MAX;
   }
-  return static_cast<uint32_t>(negative ? -value : value);
+  return negative ? 0 : static_cast<uint32_t>(value);
 }
 
 // Everything up to and including the last "/"; empty when there is none.
