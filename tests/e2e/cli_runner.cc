@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <thread>
@@ -42,20 +44,23 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 }
 
 // WATCH runs between the polls until it returns true; STOPPED whenever the process stops.
+// PEAK: the ended process's peak resident set.
 int WaitWithLimit(pid_t pid, const std::function<bool()>& watch,
-                  const std::function<void()>& stopped) {
+                  const std::function<void()>& stopped, uint64_t& peak) {
   bool watching = static_cast<bool>(watch);
   auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(CliRunner::kTimeLimitSeconds);
   for (;;) {
     int status = 0;
-    pid_t done = waitpid(pid, &status, WNOHANG | WUNTRACED);
+    struct rusage usage {};
+    pid_t done = wait4(pid, &status, WNOHANG | WUNTRACED, &usage);
     if (done == pid && WIFSTOPPED(status)) {
       if (stopped) stopped();
       kill(pid, SIGCONT);
       continue;
     }
     if (done == pid) {
+      peak = static_cast<uint64_t>(usage.ru_maxrss) * 1024;
       if (WIFEXITED(status)) return WEXITSTATUS(status);
       if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
       return -1;
@@ -145,8 +150,17 @@ CliRun CliRunner::Run(const std::vector<std::string>& args, const CliSignal& sig
       return true;
     };
   }
-  run.status = WaitWithLimit(pid, watch, signal.WhileStopped);
-  run.out = capture_.Read("stdout");
+  run.status = WaitWithLimit(pid, watch, signal.WhileStopped, run.PeakBytes);
+  if (limits_.OutputTail == 0) {
+    run.out = capture_.Read("stdout");
+  } else if (std::FILE* out = std::fopen(outPath.c_str(), "rb")) {
+    std::fseek(out, 0, SEEK_END);
+    long tail = std::min(std::ftell(out), static_cast<long>(limits_.OutputTail));
+    std::fseek(out, -tail, SEEK_END);
+    run.out.resize(static_cast<size_t>(tail));
+    run.out.resize(std::fread(run.out.data(), 1, run.out.size(), out));
+    std::fclose(out);
+  }
   run.err = capture_.Read("stderr");
   return run;
 }

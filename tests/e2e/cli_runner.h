@@ -20,6 +20,9 @@ struct CliRun {
   int status = -1;  // exit status; 128 + N when killed by signal N
   std::string out;
   std::string err;
+  // The run's peak resident set (wait4's ru_maxrss). It includes what the test process had
+  // resident when it forked, so a test keeps itself small before a run it measures.
+  uint64_t PeakBytes = 0;
 };
 
 // Signals sent to a run, back to back, once its standard error holds a text; and what to
@@ -34,10 +37,13 @@ struct CliSignal {
 // full disk (writes beyond FileSizeLimit bytes fail with EFBIG, SIGXFSZ ignored) and a
 // folder the user may not write to (the run as the unprivileged user nobody; the working
 // and runtime directories are opened to it; the test gives it the files it may write).
-// A run as nobody needs root: Unprivileged() says whether it can be made.
+// A run as nobody needs root: Unprivileged() says whether it can be made. OutputTail keeps
+// only the last so many bytes of standard output (0: all), for runs that print more than a
+// test should hold.
 struct CliLimits {
   uint64_t FileSizeLimit = 0;  // 0: none
   bool AsNobody = false;
+  uint64_t OutputTail = 0;
 };
 
 class CliRunner {
