@@ -46,7 +46,7 @@ TEST(FileErrorTextTest, ErrorsWithoutAnEntryGetTextsOfTheirOwn) {
     EXPECT_NE(FileErrorText(number), "Unix only");
   }
   EXPECT_EQ(FileErrorText(4711), "Unbekannter Fehler (Nummer 4711)");
-  EXPECT_EQ(FileErrorText(-3), "Unbekannter Fehler (Nummer -3)");
+  EXPECT_EQ(FileErrorText(-99), "Unbekannter Fehler (Nummer -99)");
 }
 
 TEST(FileErrorTextTest, NoMappedNumberShowsAPlaceholderEntry) {

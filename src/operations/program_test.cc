@@ -147,7 +147,9 @@ TEST(ProgramTest, AFileCutWhileInUseIsNoSuccess) {
   b.UseFile("data.bin", std::string(20000, '\x11'));
   b.ui.PumpAction = [&b](int) { std::filesystem::resize_file(b.settings.DataFilePath, 300); };
   EXPECT_EQ(b.ops.program.ProgramFromFile(), kResultDataFile);
-  EXPECT_EQ(b.Reports(), Texts{kNotProgrammed});
+  EXPECT_EQ(b.Reports(), (Texts{"Fehler beim Öffnen der Datei\n\n" + b.settings.DataFilePath +
+                                    "\n\nDatei wurde während der Arbeit gekürzt",
+                                kNotProgrammed}));
 }
 
 }  // namespace
