@@ -13,6 +13,7 @@ constexpr uint8_t kBufferWrite = 0x84;
 constexpr uint8_t kBufferToPage = 0x83;
 constexpr uint8_t kProgramThroughBuffer = 0x82;
 constexpr uint8_t kCompare = 0x60;
+constexpr uint8_t kPageToBuffer = 0x53;
 constexpr uint8_t kReady = 0x80;
 constexpr uint8_t kDiffers = 0x40;
 constexpr int kAddressEnd = 4;
@@ -99,7 +100,7 @@ void At45Chip::OnByte(uint8_t byte, int bytes, uint64_t nowUs) {
       return;
     }
     bool known = byte == kArrayRead || byte == kBufferWrite || byte == kBufferToPage ||
-                 byte == kProgramThroughBuffer || byte == kCompare;
+                 byte == kProgramThroughBuffer || byte == kCompare || byte == kPageToBuffer;
     if (!known || cycle_.Busy(nowUs)) frame_.Drop();
     return;
   }
@@ -130,6 +131,12 @@ void At45Chip::OnDeselect(bool atBoundary, int bytes, uint64_t nowUs) {
   if (instruction_ == kCompare) {
     cycle_.Start(nowUs, config_.CompareUs, [this, base] {
       differs_ = !std::equal(buffer_.begin(), buffer_.end(), memory_.begin() + base);
+    });
+    return;
+  }
+  if (instruction_ == kPageToBuffer) {
+    cycle_.Start(nowUs, config_.CompareUs, [this, base] {
+      std::copy_n(memory_.begin() + base, config_.PageSize, buffer_.begin());
     });
     return;
   }

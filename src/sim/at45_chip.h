@@ -10,8 +10,9 @@
 //   on across page boundaries, rolling over at the end of the memory.
 // - 0x84 buffer 1 write from the byte offset, rolling over inside the buffer.
 // - 0x83 buffer 1 to page program with built-in erase; 0x82 buffer 1 write then the same
-//   program; 0x60 page to buffer 1 compare. Each starts when CS rises after a whole byte
-//   and keeps the part busy for its time.
+//   program, so buffer bytes it did not clock in keep what the buffer held; 0x53 page to
+//   buffer 1 transfer; 0x60 page to buffer 1 compare. Each starts when CS rises after a
+//   whole byte and keeps the part busy for its time.
 // While the part is busy only the status is answered. RESET low aborts any instruction.
 #pragma once
 
@@ -30,7 +31,7 @@ struct At45Config {
   uint32_t PageShift = 9;
   uint8_t Density = 0x1C;      // status bits 5-2
   uint64_t ProgramUs = 20000;  // page erase and program
-  uint64_t CompareUs = 300;
+  uint64_t CompareUs = 300;    // tXFR: a page to buffer transfer or compare
 };
 
 class At45Chip : public ChipModel {

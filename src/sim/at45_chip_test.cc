@@ -10,7 +10,7 @@ namespace {
 using testing_chips::SpiMaster;
 
 constexpr uint8_t kStatus = 0xD7, kArrayRead = 0xE8, kBufferWrite = 0x84, kBufferToPage = 0x83,
-                  kProgramThroughBuffer = 0x82, kCompare = 0x60;
+                  kProgramThroughBuffer = 0x82, kCompare = 0x60, kPageToBuffer = 0x53;
 
 At45Config Config() {
   At45Config c;
@@ -107,6 +107,22 @@ TEST(At45ChipTest, CompareReportsADifferenceInBitSix) {
   EXPECT_EQ(b.Status() & 0x80, 0);
   b.pins.Wait(300);
   EXPECT_EQ(b.Status() & 0xC0, 0xC0);
+}
+
+// A page that is written only in part keeps its other cells through the transfer.
+TEST(At45ChipTest, TransferLoadsThePageIntoTheBufferThatAProgramThenCompletes) {
+  Bench b;
+  auto& m = b.chip.Memory();
+  for (uint32_t i = 0; i < 264; ++i) m[4 * 264 + i] = static_cast<uint8_t>(i);
+  b.PageCommand(kPageToBuffer, 4);
+  b.pins.Wait(200);
+  EXPECT_EQ(b.Status() & 0x80, 0);
+  b.pins.Wait(100);
+  EXPECT_EQ(b.Status() & 0x80, 0x80);
+  b.PageCommand(kProgramThroughBuffer, 4, {0xA0, 0xA1});
+  b.pins.Wait(20000);
+  EXPECT_EQ(b.ArrayRead(4, 0, 3), (Bytes{0xA0, 0xA1, 0x02}));
+  EXPECT_EQ(m[4 * 264 + 263], 263 & 0xFF);
 }
 
 TEST(At45ChipTest, CommandsDuringBusyAndResetAreIgnored) {
