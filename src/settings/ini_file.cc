@@ -1,9 +1,12 @@
 #include "settings/ini_file.h"
 
+#include <cerrno>
 #include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "settings/replace_file.h"
 
 namespace pellory {
 
@@ -87,9 +90,20 @@ bool IniFile::Load(const std::string& path) {
   std::error_code error;
   auto status = std::filesystem::status(path, error);
   if (status.type() == std::filesystem::file_type::not_found) return true;
-  if (status.type() != std::filesystem::file_type::regular) return false;
+  if (status.type() != std::filesystem::file_type::regular) {
+    if (error) {
+      errno = error.value();
+    } else {
+      errno = status.type() == std::filesystem::file_type::directory ? EISDIR : EINVAL;
+    }
+    return false;
+  }
+  errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
+  if (!in) {
+    if (errno == 0) errno = EIO;
+    return false;
+  }
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return false;
   Parse(text);
@@ -126,12 +140,8 @@ std::string IniFile::Text() const {
   return text;
 }
 
-bool IniFile::Save(const std::string& path) const {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out << Text();
-  out.flush();
-  return static_cast<bool>(out);
+int IniFile::Save(const std::string& path) const {
+  return ReplaceFile(path, Text());
 }
 
 std::optional<size_t> IniFile::FindSection(std::string_view section) const {

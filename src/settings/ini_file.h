@@ -16,8 +16,9 @@
 // line (LF for an empty file).
 //
 // Failure: a missing file loads as empty. Load reports false when the file exists but
-// cannot be read; Save reports false when it cannot be written. Nothing here shows a
-// message.
+// cannot be read (errno says why: EISDIR for a folder, EINVAL for anything else that is no
+// regular file). Save replaces the file whole or not at all (ReplaceFile) and returns the
+// error number of a failed save, 0 on success. Nothing here shows a message.
 #pragma once
 
 #include <optional>
@@ -47,7 +48,7 @@ class IniFile {
   void Parse(std::string_view text);
   // The whole content as it would be written.
   std::string Text() const;
-  bool Save(const std::string& path) const;
+  int Save(const std::string& path) const;
 
   // The value of KEY in SECTION, trimmed and unquoted; nothing when the key is missing or
   // its value is empty.

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
+#include <filesystem>
+#include <iterator>
 
 #include "ui/temp_dir.h"
 
@@ -150,9 +153,22 @@ TEST(IniFileTest, LoadAndSaveOnDisk) {
   dir.Write("a.ini", "[S]\r\nk=1\r\n");
   ASSERT_TRUE(ini.Load(dir.File("a.ini")));
   ini.WriteInt("S", "k", -2);
-  EXPECT_TRUE(ini.Save(dir.File("a.ini")));
+  EXPECT_EQ(ini.Save(dir.File("a.ini")), 0);
   EXPECT_EQ(dir.Read("a.ini"), "[S]\r\nk=-2\r\n");
-  EXPECT_FALSE(ini.Save(dir.File("no/such/dir.ini")));
+  EXPECT_EQ(ini.Save(dir.File("no/such/dir.ini")), ENOENT);
+
+  // The file is replaced whole, behind a link as well: the link stays, the file it points
+  // to keeps its permissions.
+  std::filesystem::create_symlink("a.ini", dir.File("link.ini"));
+  std::filesystem::permissions(dir.File("a.ini"), std::filesystem::perms(0640));
+  ini.WriteInt("S", "k", 7);
+  EXPECT_EQ(ini.Save(dir.File("link.ini")), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.ini")));
+  EXPECT_EQ(dir.Read("a.ini"), "[S]\r\nk=7\r\n");
+  EXPECT_EQ(std::filesystem::status(dir.File("a.ini")).permissions(), std::filesystem::perms(0640));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            2);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -213,12 +214,12 @@ void SettingsFile::LoadSettings() {
   s.FastI2cRead = OneIfNonZero(ReadInt(ini, op, "FastI2CRead", 0));
 }
 
-void SettingsFile::SaveSettings() {
-  if (!writable_) return;
+int SettingsFile::SaveSettings() {
+  if (!writable_) return 0;
   const AppSettings& s = settings_;
   IniFile ini;
   // A file that is there but unreadable is left alone rather than replaced by our keys.
-  if (!ini.Load(s.IniPath)) return;
+  if (!ini.Load(s.IniPath)) return errno != 0 ? errno : EIO;
 
   const char* hw = kSectionHardware;
   ini.WriteString(hw, "PortAdress", StrFormat("%x", s.PortBase));
@@ -247,7 +248,7 @@ void SettingsFile::SaveSettings() {
   ini.WriteString(op, "DataPath", FolderPart(s.DataFilePath));
   ini.WriteString(op, "LastFile", NamePart(s.DataFilePath));
   ini.WriteInt(op, "FastI2CRead", s.FastI2cRead);
-  ini.Save(s.IniPath);
+  return ini.Save(s.IniPath);
 }
 
 }  // namespace pellory

@@ -8,8 +8,9 @@
 // directory ($HOME, else "/") with a trailing "/"; "drive and folder" of a path is its part
 // up to and including the last "/".
 //
-// A missing file is not an error. A failed write is not reported. A file that exists but
-// cannot be read is never overwritten.
+// A missing file is not an error. A file that exists but cannot be read is never
+// overwritten. Saving replaces the file whole or not at all; a failed save leaves the old
+// file as it was and returns its error number, and the caller tells the user.
 #pragma once
 
 #include <map>
@@ -42,7 +43,9 @@ class SettingsFile {
   bool SetOverride(const std::string& key, const std::string& value);
 
   void LoadSettings();
-  void SaveSettings();
+  // 0 when saved (or not writable); otherwise the error number of the failed step, also
+  // for a file that is there but cannot be read.
+  int SaveSettings();
 
   // When off, SaveSettings writes nothing (the command-line front end writes the file
   // only when asked to).

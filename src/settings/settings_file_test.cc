@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -457,7 +458,7 @@ TEST_F(SettingsFileTest, UnreadableFileIsLeftAlone) {
   std::filesystem::create_directory(dir_.File(kIniFileName));
   Load();
   EXPECT_EQ(settings_.PortBase, 0x378);
-  file_.SaveSettings();
+  EXPECT_EQ(file_.SaveSettings(), EISDIR);
   EXPECT_TRUE(std::filesystem::is_directory(dir_.File(kIniFileName)));
 }
 

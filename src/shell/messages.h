@@ -9,6 +9,9 @@ inline constexpr char kIdleStatus[] = "Warte auf Eingaben";
 // The idle status line in demo mode: why nothing works, and how to try the tool anyway.
 inline constexpr char kDemoStatus[] = "Demomodus: kein Brenner (Simulator: pellory --simulate)";
 inline constexpr char kRemoveChipMessage[] = "Baustein jetzt unbedingt\naus dem Sockel nehmen !!!";
+// A failed save of ORVANE.INI: its path and the reason; the old file is kept as it was.
+inline constexpr char kSettingsNotSavedMessage[] =
+    "Die Einstellungen konnten nicht gespeichert werden:\n%s\n\n%s";
 inline constexpr char kNotAvailableMessage[] =
     "Diese Funktion ist in dieser Version noch nicht verfügbar.";
 

@@ -1,9 +1,11 @@
 #include "shell/shell.h"
 
+#include "formats/file_error.h"
 #include "shell/messages.h"
 #include "shell/priority.h"
 #include "shell/version_text.h"
 #include "ui/control_ids.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 
@@ -99,10 +101,18 @@ bool Shell::OnCloseRequest(int outerX, int outerY) {
   if (IsBusy()) return false;
   settings_.WindowX = outerX;
   settings_.WindowY = outerY;
-  settingsFile_.SaveSettings();
+  SaveSettings();
   boxes_.InfoBox(kRemoveChipMessage);
   for (auto& hook : closeHooks_) hook();
   return true;
+}
+
+bool Shell::SaveSettings() {
+  int error = settingsFile_.SaveSettings();
+  if (error == 0) return true;
+  boxes_.PlainBox(
+      StrFormat(kSettingsNotSavedMessage, settings_.IniPath.c_str(), FileErrorText(error).c_str()));
+  return false;
 }
 
 bool Shell::IsBusy() const {

@@ -54,7 +54,8 @@ class Shell {
   void OnMaximized();
   void OnMinimized();
   // The user asked to close the window with its outer corner at (x, y). False: refused
-  // (a hardware action runs). True: settings saved and the window may close.
+  // (a hardware action runs). True: the window may close; the settings were saved, or a
+  // box has said why not.
   bool OnCloseRequest(int outerX, int outerY);
   // Run when the window closes (closing the device library and the data file).
   void AddCloseHook(std::function<void()> hook) { closeHooks_.push_back(std::move(hook)); }
@@ -102,8 +103,9 @@ class Shell {
   // The "Abbrechen" button.
   void OnAbort() { progress_.AbortFlag() = kAbortByUser; }
 
-  // Saves the settings (start-up's demo mode, the close request).
-  void SaveSettings() { settingsFile_.SaveSettings(); }
+  // Saves the settings (start-up's demo mode, the close request, pellory-cli's --save).
+  // False when the save failed: the old file is kept and a box has said why.
+  bool SaveSettings();
 
   Ui& ui() { return ui_; }
   AppSettings& settings() { return settings_; }

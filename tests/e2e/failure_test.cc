@@ -9,12 +9,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "cli_runner.h"
+#include "formats/file_error.h"
+#include "settings/settings_file.h"
+#include "shell/cli/messages.h"
+#include "shell/messages.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 namespace {
@@ -408,6 +414,50 @@ TEST_F(FailureTest, ADataFileCutWhileInUseIsTold) {
         run.out.find(cli_.workdir().File("d.bin") + "\n\nDatei wurde während der Arbeit gekürzt"),
         std::string::npos)
         << run.out;
+  }
+}
+
+// --- A save that fails keeps ORVANE.INI ----------------------------------------------
+
+// A disk that fills up while ORVANE.INI is saved (the file-size limit cuts it in the user's
+// own section at the end) leaves the old file byte for byte and no temporary file, says so,
+// and turns a 0 into 73; any other status stays.
+TEST_F(FailureTest, AFailedSaveKeepsTheSettingsFile) {
+  std::string ini = "[Hardware]\nPortAdress=378\n[Kunde]\n";
+  for (int i = 0; i < 40; ++i) ini += "Eintrag" + std::to_string(i) + "=eigener Wert\n";
+  const std::string box =
+      std::string(kHeaderPlain) + "\n" +
+      StrFormat(kSettingsNotSavedMessage, cli_.workdir().File(kIniFileName).c_str(),
+                FileErrorText(EFBIG).c_str());
+  const struct Case {
+    const char* name;
+    bool full;
+    bool library;
+    int status;
+  } cases[] = {
+      {"saved", false, true, 0},
+      {"disk full", true, true, kExitSaveFailed},
+      {"disk full after a failed command", true, false, 13},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write(kIniFileName, ini);
+    if (!c.library) std::filesystem::remove(cli_.workdir().File("SERLIST.CSV"));
+    cli_.Limit({c.full ? ini.size() / 2 : 0, false});
+    CliRun run = cli_.Run({"--simulate", "--save", "list"});
+    cli_.Limit({});
+    EXPECT_EQ(run.status, c.status) << run.out << run.err;
+    EXPECT_EQ(run.out.find(box) != std::string::npos, c.full) << run.out;
+    std::string saved = Read(kIniFileName);
+    if (c.full) {
+      EXPECT_EQ(saved, ini);
+    } else {
+      EXPECT_NE(saved.find(ini.substr(ini.find("[Kunde]"))), std::string::npos) << saved;
+      EXPECT_NE(saved.find("ManufIndex=0"), std::string::npos) << saved;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(cli_.workdir().path())) {
+      EXPECT_FALSE(entry.path().filename().string().starts_with("ORVANE.INI.")) << entry.path();
+    }
   }
 }
 

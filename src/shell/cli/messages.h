@@ -15,6 +15,8 @@ inline constexpr int kExitMaxResult = 63;
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitDemoMode = 69;
 inline constexpr int kExitInternal = 70;
+// --save could not write ORVANE.INI, in a command that otherwise ended with 0.
+inline constexpr int kExitSaveFailed = 73;
 inline constexpr int kExitBusy = 75;
 
 // --- Usage errors --------------------------------------------------------------------

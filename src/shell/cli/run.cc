@@ -153,7 +153,8 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
   }
   if (options.Save) {
     tool.settingsFile().SetWritable(true);
-    tool.settingsFile().SaveSettings();
+    // A command that did its work but lost the user's settings did not do all it was asked.
+    if (!tool.shell().SaveSettings() && status == kExitOk) status = kExitSaveFailed;
   }
   if (sim) FinishSimulation(*sim, options, io);
   return status;

@@ -3,7 +3,8 @@
 // command from the command table; write ORVANE.INI at the end only with --save.
 //
 // Returns the exit status (messages.h): 0, the command's result 1..63, kExitUsage,
-// kExitDemoMode when a hardware command met demo mode. Exceptions of the standard library
+// kExitDemoMode when a hardware command met demo mode, kExitSaveFailed when --save failed
+// after a command that ended with 0. Exceptions of the standard library
 // pass through to the caller, which turns them into kExitInternal.
 #pragma once
 

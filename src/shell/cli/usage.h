@@ -40,7 +40,8 @@ inline constexpr char kUsageText[] =
     "                           mos, tek oder die Nummer 1 bis 9\n"
     "      --set KEY=VALUE      Einstellung aus ORVANE.INI für diesen Lauf ersetzen, mit den\n"
     "                           Prüfungen des Ladens (wiederholbar), z. B. HexLineLen=16\n"
-    "      --save               ORVANE.INI am Ende schreiben (sonst nie)\n"
+    "      --save               ORVANE.INI am Ende schreiben (sonst nie); ganz oder gar\n"
+    "                           nicht: scheitert es, bleibt die alte Datei (Rückgabewert 73)\n"
     "  -y, --yes                jede Frage mit OK bzw. Wiederholen beantworten\n"
     "      --answers LIST       Antworten der Fragen der Reihe nach: ok, cancel, retry,\n"
     "                           durch Kommas getrennt (ok und retry wählen beide die\n"
@@ -103,6 +104,8 @@ inline constexpr char kUsageText[] =
     "         DATEI fehlt)\n"
     "  69     abgelehnt: Demomodus\n"
     "  70     interner Fehler\n"
+    "  73     --save konnte ORVANE.INI nicht schreiben (die alte Datei bleibt\n"
+    "         unverändert), nach einem Befehl, der sonst mit 0 geendet hätte\n"
     "  75     abgelehnt: eine andere Instanz arbeitet gerade mit dem Brenner (nichts\n"
     "         wurde an den Port gesendet; später wiederholen)\n";
 
