@@ -16,6 +16,7 @@ constexpr uint8_t kPageWrite = 0x0A;
 constexpr uint8_t kWriteEnableLatch = 0x02;
 constexpr uint8_t kBufferWriteAndProgram = 0x82;
 constexpr uint8_t kCompare = 0x60;
+constexpr uint8_t kPageToBuffer = 0x53;
 constexpr uint8_t kCompareDiffers = 0x40;
 }  // namespace
 
@@ -118,19 +119,21 @@ int FlashPages::ProgramAt45Pages(uint32_t start) {
   int error = 0;
   do {
     if (data_.ReadNextBlock(pageSize) != 0) break;
-    std::fill(state.BlockBuffer.begin() + state.BlockLength, state.BlockBuffer.begin() + pageSize,
-              uint8_t{0xFF});
-    spi.SpiSelect();
-    spi.SpiWriteByte(kBufferWriteAndProgram);
-    at45.At45SendAddress(page, 0);
-    for (uint32_t i = 0; i < pageSize; ++i) spi.SpiWriteByte(state.BlockBuffer[i]);
-    spi.SpiDeselect();
-    error = at45.At45WaitReady();
+    // The program writes the whole buffer: a page the file covers in part is loaded first.
+    if (state.BlockLength < pageSize) {
+      at45.At45PageCommand(kPageToBuffer, page);
+      error = at45.At45WaitReady();
+    }
     if (error == 0) {
       spi.SpiSelect();
-      spi.SpiWriteByte(kCompare);
+      spi.SpiWriteByte(kBufferWriteAndProgram);
       at45.At45SendAddress(page, 0);
+      for (uint32_t i = 0; i < state.BlockLength; ++i) spi.SpiWriteByte(state.BlockBuffer[i]);
       spi.SpiDeselect();
+      error = at45.At45WaitReady();
+    }
+    if (error == 0) {
+      at45.At45PageCommand(kCompare, page);
       error = at45.At45WaitReady();
     }
     if (error == 0 && (at45.At45ReadStatus() & kCompareDiffers) != 0) error = kResultProgramFailed;

@@ -5,8 +5,9 @@
 // compared with 0x60; a compare that differs fails the page.
 //
 // Pages start at page boundaries, so no write crosses one. A last page the file does not
-// fill is sent as far as the file goes to a 25-series chip, and completed with 0xFF for an
-// AT45 chip, whose buffer would otherwise hold the previous page's rest.
+// fill is sent as far as the file goes. An AT45 program erases the whole page and writes
+// the whole buffer, so such a page is first transferred into buffer 1 (0x53, then a ready
+// poll): the cells after the file's end keep their content.
 //
 // Results: kResultOk; kResultProgramFailed after the prompt was cancelled, a failed
 // identity or density check, a page error ("Fehler beim brennen von Page %ld" with the

@@ -55,6 +55,13 @@ void At45Flash::At45SendAddress(uint32_t page, uint32_t offset) {
   spi_.Spi25SendAddress((page << device_.PageShift) | offset);
 }
 
+void At45Flash::At45PageCommand(uint8_t instruction, uint32_t page) {
+  spi_.SpiSelect();
+  spi_.SpiWriteByte(instruction);
+  At45SendAddress(page, 0);
+  spi_.SpiDeselect();
+}
+
 int At45Flash::At45BeginRead() {
   int result = At45CheckStatus();
   if (result != 0) return result;

@@ -24,6 +24,8 @@ class At45Flash {
   uint8_t LastDensity() const { return lastDensity_; }
   int At45WaitReady();
   void At45SendAddress(uint32_t page, uint32_t offset);
+  // An instruction that names a whole page (byte 0) and starts when CS rises.
+  void At45PageCommand(uint8_t instruction, uint32_t page);
   // Checks the density and opens a continuous read at 0; CS stays low for the caller.
   int At45BeginRead();
   // Opens a continuous read at byte ADDRESS (page and offset by PageSize) without the

@@ -183,11 +183,12 @@ struct Edge {
   Bytes file;  // written as f.bin, or f.hex when it starts with ':'
   int status;
   std::string out;  // what standard output ends with
-  int chip;         // afterwards: kUntouched, kHoldsTheFile or kAnything
+  int chip;         // afterwards: kUntouched, kHoldsTheFile, kFileOverTheOld or kAnything
 };
 constexpr int kUntouched = 0;
 constexpr int kHoldsTheFile = 1;
 constexpr int kAnything = 2;
+constexpr int kFileOverTheOld = 3;  // the file's bytes, the old cells after its end
 
 const std::string kTooMuch = "--- Info ---\nZuviele Daten für diesen Baustein !\n";
 const std::string kTooMuchHex = "--- Info ---\nZuviele Daten für diesen EPROM-Typ !\n";
@@ -221,6 +222,8 @@ TEST_F(WriteTest, EdgesAndFaults) {
       {"a device of size 0", "NULL", "program", {}, Bytes(1, 'x'), 3, kTooMuch, kUntouched},
       {"DataFlash compare", "AT45DB011", "program", {"--fault", "stuck-bit=3"},
        Bytes(600, '\xFF'), 7, kPage0, kAnything},
+      {"DataFlash file ending inside a page", "AT45DB011", "program", {}, Pattern(3 * 264 + 100, 9),
+       0, kProgrammed, kFileOverTheOld},
   };
   // clang-format on
   for (const Edge& c : cases) {
@@ -237,7 +240,9 @@ TEST_F(WriteTest, EdgesAndFaults) {
     if (c.status == 3) {
       EXPECT_EQ(run.out, c.out) << c.what;
     }
-    if (c.chip != kAnything) {
+    if (c.chip == kFileOverTheOld) {
+      EXPECT_TRUE(Chip(d) == c.file + old.substr(c.file.size())) << c.what;
+    } else if (c.chip != kAnything) {
       EXPECT_TRUE(Chip(d) == (c.chip == kHoldsTheFile ? c.file : old)) << c.what;
     }
   }
