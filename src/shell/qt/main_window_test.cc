@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <cerrno>
 
+#include "formats/file_error.h"
 #include "shell/busy_marker.h"
 #include "shell/messages.h"
 #include "shell/qt/qt_test_support.h"
@@ -19,6 +21,7 @@
 #include "sim/simulated_programmer.h"
 #include "ui/control_ids.h"
 #include "ui/temp_dir.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 namespace {
@@ -260,6 +263,18 @@ TEST_F(MainWindowTest, CloseStoresTheOuterCornerAndAsksToRemoveTheChip) {
   const std::string& ini = iniAtMessage;
   EXPECT_NE(ini.find("X-Koord=" + std::to_string(outer.x())), std::string::npos) << ini;
   EXPECT_NE(ini.find("Y-Koord=" + std::to_string(outer.y())), std::string::npos) << ini;
+}
+
+// A save that fails is told, and the window closes all the same.
+TEST_F(MainWindowTest, CloseTellsAFailedSaveAndStillCloses) {
+  Start();
+  tool_.settings().IniPath = dir_.File("gone/ORVANE.INI");
+  EXPECT_TRUE(window_.close());
+  EXPECT_FALSE(window_.isVisible());
+  EXPECT_EQ(boxes_, (std::vector<std::string>{
+                        StrFormat(kSettingsNotSavedMessage, tool_.settings().IniPath.c_str(),
+                                  FileErrorText(ENOENT).c_str()),
+                        kRemoveChipMessage}));
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedSilentlyWhileAHardwareActionRuns) {
