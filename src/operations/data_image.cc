@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <numeric>
 
-#include <sys/stat.h>
-
 #include "formats/data_format.h"
 #include "formats/file_error.h"
 #include "formats/record_reader.h"
@@ -47,6 +45,33 @@ const CrcTables& Crc() {
   return tables;
 }
 
+uint32_t CrcUpdate(uint32_t crc, const uint8_t* p, size_t n) {
+  const CrcTables& t = Crc();
+  for (; n >= 8; n -= 8, p += 8) {
+    uint32_t low =
+        crc ^ (uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24);
+    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
+          t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+  }
+  for (; n > 0; --n, ++p) crc = (crc >> 8) ^ t[0][(crc ^ *p) & 0xFF];
+  return crc;
+}
+
+// What a page nothing was written into holds.
+const std::array<uint8_t, DataImage::kPageBytes>& BlankPage() {
+  static const std::array<uint8_t, DataImage::kPageBytes> blank = [] {
+    std::array<uint8_t, DataImage::kPageBytes> bytes;
+    bytes.fill(0xFF);
+    return bytes;
+  }();
+  return blank;
+}
+
+const uint8_t* PageBytes(const DataImage& image, uint64_t index) {
+  const DataImage::Page* page = image.PageAt(index);
+  return page != nullptr ? page->Bytes.data() : BlankPage().data();
+}
+
 // Restores the data file path and format the detection overwrites: looking at a file does
 // not choose it for the next programming.
 class SettingsKeeper {
@@ -77,31 +102,22 @@ int LoadBinary(const std::string& path, MessageBoxes& boxes, DataImage& image) {
     ReportFileError(boxes, path);
     return kResultDataFile;
   }
-  // One allocation for the length the file has now; a file that grows meanwhile is read on.
-  std::vector<uint8_t> bytes;
-  struct stat status {};
-  if (fstat(fileno(file), &status) == 0 && status.st_size > 0) {
-    bytes.resize(std::min<uint64_t>(static_cast<uint64_t>(status.st_size), kLargestImage + 1));
-  }
-  size_t length = std::fread(bytes.data(), 1, bytes.size(), file);
-  bytes.resize(length);
-  std::array<uint8_t, 1 << 16> block;
-  for (size_t got; bytes.size() <= kLargestImage &&
+  // Read to its end, a page at a time: a file that grows meanwhile is read on, up to a page
+  // beyond the largest image.
+  std::array<uint8_t, DataImage::kPageBytes> block;
+  for (size_t got; image.Size() <= kLargestImage &&
                    (got = std::fread(block.data(), 1, block.size(), file)) > 0;) {
-    bytes.insert(bytes.end(), block.begin(), block.begin() + static_cast<long>(got));
+    image.Write(image.Size(), block.data(), got);
   }
   int result = 0;
   if (std::ferror(file)) {
     ReportFileError(boxes, path);
     result = kResultDataFile;
-  } else if (bytes.size() > kLargestImage) {
+  } else if (image.Size() > kLargestImage) {
     result = TooLarge(boxes);
   }
   std::fclose(file);
-  if (result != 0) return result;
-  image.Covered.assign(bytes.size(), 1);
-  image.Bytes = std::move(bytes);
-  return 0;
+  return result;
 }
 
 int LoadHex(const std::string& path, int kind, uint64_t end, AppSettings& settings,
@@ -113,12 +129,9 @@ int LoadHex(const std::string& path, int kind, uint64_t end, AppSettings& settin
     ReportFileError(boxes, path);
     return kResultDataFile;
   }
-  // The pre-scan's records give the size at once; the pass still grows the image should the
+  // The pre-scan's records refuse a file too large at once; the pass checks again should the
   // file have changed in between.
   if (end > kLargestImage) return TooLarge(boxes);
-  image.Bytes.assign(end, 0xFF);
-  image.Covered.assign(end, 0);
-  end = 0;
   records.StartPass();
   int record;
   do {
@@ -127,49 +140,82 @@ int LoadHex(const std::string& path, int kind, uint64_t end, AppSettings& settin
     uint64_t start = state.CurrentAddress;
     uint64_t stop = start + state.BlockLength;
     if (stop > kLargestImage) return TooLarge(boxes);
-    if (stop > image.Bytes.size()) {
-      image.Bytes.resize(stop, 0xFF);
-      image.Covered.resize(stop, 0);
-    }
-    std::copy_n(state.BlockBuffer.begin(), state.BlockLength, image.Bytes.begin() + start);
-    std::fill_n(image.Covered.begin() + start, state.BlockLength, 1);
-    end = std::max(end, stop);
+    // An empty record still reaches its address.
+    image.Grow(stop);
+    image.Write(start, state.BlockBuffer.data(), state.BlockLength);
   } while (record != RecordEnd && record != RecordError);
   records.CloseInput();
   if (record == RecordError) {
     boxes.HexReadErrorBox();
     return kResultDataFile;
   }
-  image.Bytes.resize(end);
-  image.Covered.resize(end);
   return 0;
 }
 
 }  // namespace
 
+DataImage::DataImage(const DataImage& other)
+    : Format(other.Format), Path(other.Path), size_(other.size_) {
+  pages_.reserve(other.pages_.size());
+  for (const std::unique_ptr<Page>& page : other.pages_) {
+    pages_.push_back(page != nullptr ? std::make_unique<Page>(*page) : nullptr);
+  }
+}
+
+DataImage& DataImage::operator=(const DataImage& other) {
+  if (this != &other) *this = DataImage(other);
+  return *this;
+}
+
+void DataImage::Write(uint64_t address, const uint8_t* bytes, uint64_t length) {
+  Grow(address + length);
+  while (length > 0) {
+    uint64_t index = address / kPageBytes;
+    size_t offset = address % kPageBytes;
+    size_t count = static_cast<size_t>(std::min<uint64_t>(length, kPageBytes - offset));
+    if (index >= pages_.size()) pages_.resize(index + 1);
+    std::unique_ptr<Page>& page = pages_[index];
+    if (page == nullptr) {
+      page = std::make_unique<Page>();
+      page->Bytes.fill(0xFF);
+    }
+    std::copy_n(bytes, count, page->Bytes.begin() + offset);
+    if (count == kPageBytes) {
+      page->Covered.set();
+    } else {
+      for (size_t i = offset; i < offset + count; ++i) page->Covered.set(i);
+    }
+    address += count;
+    bytes += count;
+    length -= count;
+  }
+}
+
 uint64_t DataImage::CoveredCount() const {
-  // Covered holds only 0 and 1.
-  return std::accumulate(Covered.begin(), Covered.end(), uint64_t{0});
+  uint64_t count = 0;
+  for (const std::unique_ptr<Page>& page : pages_) {
+    if (page != nullptr) count += page->Covered.count();
+  }
+  return count;
 }
 
 uint16_t DataImage::ByteSum() const {
   // 64 bits hold the sum of any image without wrapping; only the low 16 bits are shown.
-  uint64_t sum = std::accumulate(Bytes.begin(), Bytes.end(), uint64_t{0});
+  uint64_t sum = 0;
+  for (uint64_t start = 0; start < size_; start += kPageBytes) {
+    size_t count = static_cast<size_t>(std::min(kPageBytes, size_ - start));
+    const uint8_t* bytes = PageBytes(*this, start / kPageBytes);
+    sum = std::accumulate(bytes, bytes + count, sum);
+  }
   return static_cast<uint16_t>(sum & 0xFFFF);
 }
 
 uint32_t DataImage::Crc32() const {
-  const CrcTables& t = Crc();
   uint32_t crc = 0xFFFFFFFFu;
-  const uint8_t* p = Bytes.data();
-  size_t n = Bytes.size();
-  for (; n >= 8; n -= 8, p += 8) {
-    uint32_t low =
-        crc ^ (uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24);
-    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
-          t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+  for (uint64_t start = 0; start < size_; start += kPageBytes) {
+    size_t count = static_cast<size_t>(std::min(kPageBytes, size_ - start));
+    crc = CrcUpdate(crc, PageBytes(*this, start / kPageBytes), count);
   }
-  for (; n > 0; --n, ++p) crc = (crc >> 8) ^ t[0][(crc ^ *p) & 0xFF];
   return crc ^ 0xFFFFFFFFu;
 }
 
@@ -227,15 +273,26 @@ int LoadDataImage(const std::string& path, bool microwire, AppSettings& settings
   return 0;
 }
 
-std::vector<ImageDifference> CompareImages(const DataImage& expected, const DataImage& actual) {
-  std::vector<ImageDifference> differences;
-  size_t size = std::min(expected.Bytes.size(), actual.Bytes.size());
-  for (size_t i = 0; i < size; ++i) {
-    if (expected.Covered[i] != 0 && expected.Bytes[i] != actual.Bytes[i]) {
-      differences.push_back({static_cast<uint32_t>(i), expected.Bytes[i], actual.Bytes[i]});
+uint64_t CompareImages(const DataImage& expected, const DataImage& actual,
+                       const std::function<void(const ImageDifference&)>& each) {
+  uint64_t size = std::min(expected.Size(), actual.Size());
+  uint64_t count = 0;
+  for (uint64_t start = 0; start < size; start += DataImage::kPageBytes) {
+    uint64_t index = start / DataImage::kPageBytes;
+    // A page the file never wrote holds none of its cells.
+    const DataImage::Page* page = expected.PageAt(index);
+    if (page == nullptr) continue;
+    const uint8_t* theirs = PageBytes(actual, index);
+    size_t length = static_cast<size_t>(std::min(DataImage::kPageBytes, size - start));
+    // Gaps hold 0xFF on both sides, so equal bytes leave nothing to look at cell by cell.
+    if (std::equal(theirs, theirs + length, page->Bytes.begin())) continue;
+    for (size_t i = 0; i < length; ++i) {
+      if (page->Bytes[i] == theirs[i] || !page->Covered[i]) continue;
+      ++count;
+      if (each) each({static_cast<uint32_t>(start + i), page->Bytes[i], theirs[i]});
     }
   }
-  return differences;
+  return count;
 }
 
 const char* ImageMisfit(const DataImage& image, const DeviceDescriptor& device) {

@@ -4,13 +4,22 @@
 // record wrote read 0xFF and are not covered; every byte of a binary file or of a chip
 // read is covered.
 //
+// The bytes live in pages of 64 KiB, and only pages something was written into exist: a
+// file whose records lie far apart costs memory for its records, not for the distance
+// between them.
+//
 // LoadDataImage finds the format as "Prüfen" and "Brennen" do (DetectFileFormat with its
 // pre-scan), reads every record in file order (a later record wins where records overlap)
 // and reports reader errors with the readers' own messages through BOXES. Nothing is
 // written to disk.
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <bitset>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,17 +37,51 @@ struct AppSettings;
 struct OperationState;
 
 struct DataImage {
-  std::vector<uint8_t> Bytes;    // 0xFF where not covered
-  std::vector<uint8_t> Covered;  // 1 where a record (or the file, or the chip) gave the byte
-  int Format = 0;                // FileFormat number 1..9 (data_format.h)
-  std::string Path;              // the file it came from; empty for a chip read
+  static constexpr uint64_t kPageBytes = uint64_t{1} << 16;
+  struct Page {
+    std::array<uint8_t, kPageBytes> Bytes;  // 0xFF where not covered
+    std::bitset<kPageBytes> Covered;        // where a record (or the file, or the chip) gave it
+  };
 
-  uint64_t Size() const { return Bytes.size(); }
+  int Format = 0;    // FileFormat number 1..9 (data_format.h)
+  std::string Path;  // the file it came from; empty for a chip read
+
+  DataImage() = default;
+  DataImage(const DataImage& other);
+  DataImage& operator=(const DataImage& other);
+  DataImage(DataImage&&) noexcept = default;
+  DataImage& operator=(DataImage&&) noexcept = default;
+
+  // One past the highest cell given.
+  uint64_t Size() const { return size_; }
+  // Page INDEX (cells from INDEX * kPageBytes on), or null where nothing was written.
+  const Page* PageAt(uint64_t index) const {
+    return index < pages_.size() ? pages_[index].get() : nullptr;
+  }
+  uint8_t At(uint64_t address) const {
+    const Page* page = PageAt(address / kPageBytes);
+    return page != nullptr ? page->Bytes[address % kPageBytes] : 0xFF;
+  }
+  bool IsCovered(uint64_t address) const {
+    const Page* page = PageAt(address / kPageBytes);
+    return page != nullptr && page->Covered[address % kPageBytes];
+  }
+
+  // LENGTH bytes from ADDRESS on, covered from now on; the image grows to hold them.
+  void Write(uint64_t address, const uint8_t* bytes, uint64_t length);
+  // The image reaches at least SIZE; cells it gains are gaps.
+  void Grow(uint64_t size) { size_ = std::max(size_, size); }
+
   uint64_t CoveredCount() const;
   // Sum of all bytes modulo 0x10000, gaps counted as 0xFF (the sum over the whole image,
-  // as programmer software shows it) and CRC-32 (IEEE 802.3, as zlib's crc32) of Bytes.
+  // as programmer software shows it) and CRC-32 (IEEE 802.3, as zlib's crc32) of all Size()
+  // bytes.
   uint16_t ByteSum() const;
   uint32_t Crc32() const;
+
+ private:
+  std::vector<std::unique_ptr<Page>> pages_;
+  uint64_t size_ = 0;
 };
 
 // The German name of a format in the view's status line and the command line's output:
@@ -63,8 +106,11 @@ struct ImageDifference {
   uint8_t Actual = 0;    // the chip's (or the second file's) byte
 };
 
-// Every address below both sizes where EXPECTED is covered and the two bytes differ, in
-// address order. Cells beyond the shorter image are not compared.
-std::vector<ImageDifference> CompareImages(const DataImage& expected, const DataImage& actual);
+// Calls EACH (when set) for every address below both sizes where EXPECTED is covered and
+// the two bytes differ, in address order, and returns how many there were. Cells beyond the
+// shorter image are not compared. Nothing is kept per difference: a chip that differs
+// everywhere costs no more than one that differs nowhere.
+uint64_t CompareImages(const DataImage& expected, const DataImage& actual,
+                       const std::function<void(const ImageDifference&)>& each);
 
 }  // namespace pellory

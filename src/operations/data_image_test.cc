@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <numeric>
 #include <random>
+#include <utility>
 
 #include "formats/data_format.h"
 #include "formats/file_error.h"
@@ -29,6 +31,29 @@ struct Segment {
   uint32_t Address;
   uint32_t Length;
 };
+
+// Every cell's byte and coverage, as the dense vectors a test states.
+std::vector<uint8_t> BytesOf(const DataImage& image) {
+  std::vector<uint8_t> bytes;
+  for (uint64_t i = 0; i < image.Size(); ++i) bytes.push_back(image.At(i));
+  return bytes;
+}
+
+std::vector<uint8_t> CoverageOf(const DataImage& image) {
+  std::vector<uint8_t> covered;
+  for (uint64_t i = 0; i < image.Size(); ++i) covered.push_back(image.IsCovered(i) ? 1 : 0);
+  return covered;
+}
+
+// BYTES, given where COVERED holds 1 (everywhere when it is empty).
+DataImage ImageOf(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& covered = {}) {
+  DataImage image;
+  image.Grow(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (covered.empty() || covered[i] != 0) image.Write(i, &bytes[i], 1);
+  }
+  return image;
+}
 
 struct World {
   ScriptedUi ui;
@@ -112,13 +137,14 @@ TEST(DataImageTest, EveryHexFormatLoadsAsSrecCatReadsIt) {
     ASSERT_EQ(world.Load(dir.File("f.hex"), image), 0);
     EXPECT_TRUE(world.ui.Boxes.empty());
     EXPECT_EQ(image.Format, format);
-    EXPECT_EQ(std::string(image.Bytes.begin(), image.Bytes.end()), theirs);
+    std::vector<uint8_t> bytes = BytesOf(image);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), theirs);
     uint64_t covered = 0;
     for (const Segment& s : segments) {
       covered += s.Length;
-      EXPECT_TRUE(image.Covered[s.Address] && image.Covered[s.Address + s.Length - 1]);
+      EXPECT_TRUE(image.IsCovered(s.Address) && image.IsCovered(s.Address + s.Length - 1));
       if (s.Address > 0) {
-        EXPECT_FALSE(image.Covered[s.Address - 1]) << s.Address;
+        EXPECT_FALSE(image.IsCovered(s.Address - 1)) << s.Address;
       }
     }
     EXPECT_EQ(image.CoveredCount(), covered);
@@ -149,13 +175,13 @@ TEST(DataImageTest, LaterRecordsWinAndBinaryFilesAreCoveredWhole) {
     EXPECT_EQ(image.Format, c.format) << c.file;
     if (c.format == FormatIntel32) {
       ASSERT_EQ(image.Size(), 0x10004u);
-      EXPECT_EQ(image.Bytes[0x10000], 0x11);
-      EXPECT_EQ(image.Bytes[0x10001], 0xAA);
-      EXPECT_EQ(image.Bytes[0x10002], 0xBB);
+      EXPECT_EQ(image.At(0x10000), 0x11);
+      EXPECT_EQ(image.At(0x10001), 0xAA);
+      EXPECT_EQ(image.At(0x10002), 0xBB);
       EXPECT_EQ(image.CoveredCount(), 4u);
     } else {
-      EXPECT_EQ(image.Bytes, c.bytes) << c.file;
-      EXPECT_EQ(image.Covered, c.covered) << c.file;
+      EXPECT_EQ(BytesOf(image), c.bytes) << c.file;
+      EXPECT_EQ(CoverageOf(image), c.covered) << c.file;
     }
   }
 }
@@ -175,8 +201,7 @@ TEST(DataImageTest, FilesThatCannotBeReadSayWhyOnce) {
   for (const Case& c : cases) {
     World world;
     world.settings.DataFilePath = "chosen.hex";
-    DataImage image;
-    image.Bytes.assign(3, 0);
+    DataImage image = ImageOf({0, 0, 0});
     EXPECT_EQ(world.Load(dir.File(c.file), image), kResultDataFile) << c.file;
     EXPECT_EQ(world.ui.BoxTexts(), c.boxes) << c.file;
     EXPECT_EQ(image.Size(), 0u) << c.file;
@@ -195,45 +220,74 @@ uint32_t BitwiseCrc(const std::vector<uint8_t>& bytes) {
 }
 
 TEST(DataImageTest, ChecksumsMatchIndependentSums) {
-  DataImage check;
   std::string digits = "123456789";
-  check.Bytes.assign(digits.begin(), digits.end());
+  DataImage check = ImageOf(std::vector<uint8_t>(digits.begin(), digits.end()));
   EXPECT_EQ(check.Crc32(), 0xCBF43926u);
   EXPECT_EQ(check.ByteSum(), 0x01DD);
 
   std::mt19937 random(3);
   for (size_t size : {0, 1, 7, 8, 9, 15, 4097}) {
-    DataImage image;
-    image.Bytes.resize(size);
+    std::vector<uint8_t> bytes(size);
     unsigned sum = 0;
-    for (uint8_t& byte : image.Bytes) sum += byte = static_cast<uint8_t>(random());
-    EXPECT_EQ(image.Crc32(), BitwiseCrc(image.Bytes)) << size;
+    for (uint8_t& byte : bytes) sum += byte = static_cast<uint8_t>(random());
+    DataImage image = ImageOf(bytes);
+    EXPECT_EQ(image.Crc32(), BitwiseCrc(bytes)) << size;
     EXPECT_EQ(image.ByteSum(), sum & 0xFFFF) << size;
   }
 
+  // 16 MiB of gaps, no page written: 0xFF * 2^24 = 0xFF000000, of which the low 16 bits are 0.
   DataImage big;
-  big.Bytes.assign(16u << 20, 0xFF);
-  uint32_t crc = big.Crc32();
-  // 16 MiB of 0xFF: 0xFF * 2^24 = 0xFF000000, of which the low 16 bits are 0.
+  big.Grow(16u << 20);
   EXPECT_EQ(big.ByteSum(), 0);
-  EXPECT_EQ(crc, BitwiseCrc(big.Bytes));
+  EXPECT_EQ(big.Crc32(), BitwiseCrc(std::vector<uint8_t>(16u << 20, 0xFF)));
+
+  // Writes across a page border, pages between them never written, a short last page: the
+  // same cells and sums as the dense image.
+  std::vector<uint8_t> dense(0x50005, 0xFF), data(300);
+  for (uint8_t& byte : data) byte = static_cast<uint8_t>(random());
+  DataImage sparse;
+  for (auto [at, length] : {std::pair<uint32_t, uint32_t>{0xFFF0, 300}, {0x50000, 5}, {3, 1}}) {
+    sparse.Write(at, data.data(), length);
+    std::copy_n(data.begin(), length, dense.begin() + at);
+  }
+  EXPECT_EQ(BytesOf(sparse), dense);
+  EXPECT_EQ(sparse.CoveredCount(), 306u);
+  EXPECT_TRUE(sparse.IsCovered(0x1011B) && !sparse.IsCovered(0x1011C) && !sparse.IsCovered(0xFFEF));
+  EXPECT_EQ(sparse.Crc32(), BitwiseCrc(dense));
+  EXPECT_EQ(sparse.ByteSum(), std::accumulate(dense.begin(), dense.end(), 0u) & 0xFFFF);
+  EXPECT_NE(sparse.PageAt(1), nullptr);
+  EXPECT_EQ(sparse.PageAt(2), nullptr);
 }
 
 TEST(DataImageTest, CompareLooksOnlyAtCoveredCellsBelowBothSizes) {
-  DataImage file;
-  file.Bytes = {0x00, 0x11, 0xFF, 0x33, 0x44, 0x55};
-  file.Covered = {1, 1, 0, 1, 1, 1};
-  DataImage chip;
-  chip.Bytes = {0x00, 0x10, 0x22, 0x33, 0x40};
-  chip.Covered.assign(5, 1);
-  std::vector<ImageDifference> differences = CompareImages(file, chip);
+  auto compare = [](const DataImage& expected, const DataImage& actual) {
+    std::vector<ImageDifference> differences;
+    uint64_t count = CompareImages(expected, actual,
+                                   [&](const ImageDifference& d) { differences.push_back(d); });
+    EXPECT_EQ(count, differences.size());
+    return differences;
+  };
+  DataImage file = ImageOf({0x00, 0x11, 0xFF, 0x33, 0x44, 0x55}, {1, 1, 0, 1, 1, 1});
+  DataImage chip = ImageOf({0x00, 0x10, 0x22, 0x33, 0x40});
+  std::vector<ImageDifference> differences = compare(file, chip);
   ASSERT_EQ(differences.size(), 2u);
   EXPECT_EQ(differences[0].Address, 1u);
   EXPECT_EQ(differences[0].Expected, 0x11);
   EXPECT_EQ(differences[0].Actual, 0x10);
   EXPECT_EQ(differences[1].Address, 4u);
   EXPECT_EQ(differences[1].Actual, 0x40);
-  EXPECT_TRUE(CompareImages(chip, DataImage{}).empty());
+  EXPECT_TRUE(compare(chip, DataImage{}).empty());
+
+  // Across a page border, against a page the other image never wrote (0xFF there).
+  const uint8_t bytes[] = {1, 2, 3, 4};
+  DataImage far;
+  far.Write(0xFFFE, bytes, 4);
+  DataImage other;
+  other.Grow(0x20000);
+  other.Write(0xFFFF, bytes + 1, 1);
+  std::vector<uint32_t> addresses;
+  for (const ImageDifference& d : compare(far, other)) addresses.push_back(d.Address);
+  EXPECT_EQ(addresses, (std::vector<uint32_t>{0xFFFE, 0x10000, 0x10001}));
 }
 
 }  // namespace

@@ -106,8 +106,10 @@ int EraseOperation::CheckErased(const DataImage& chip) {
   for (uint64_t cell = 0; cell * cellBytes < chip.Size(); ++cell) {
     uint64_t from = cell * cellBytes;
     uint64_t to = std::min(from + cellBytes, chip.Size());
-    bool blank = std::all_of(chip.Bytes.begin() + from, chip.Bytes.begin() + to,
-                             [](uint8_t byte) { return byte == 0xFF; });
+    bool blank = true;
+    for (uint64_t address = from; address < to; ++address) {
+      blank = blank && chip.At(address) == 0xFF;
+    }
     if (blank) continue;
     if (cells++ == 0) first = static_cast<unsigned long>(cell);
   }

@@ -25,18 +25,14 @@ int DeviceReader::ReadDeviceToImage(DataImage& image, bool prompted) {
   state.NoAckFlag = 0;
   bool complete = BeginStream(true);
   if (complete) {
-    std::vector<uint8_t> bytes;
-    bytes.reserve(uint64_t{device.Size} * CellBytes());
+    DataImage read;
     state.CurrentAddress = 0;
     do {
       uint32_t length = FillChunk(device.Size, kBlockBufferSize);
-      bytes.insert(bytes.end(), state.BlockBuffer.begin(), state.BlockBuffer.begin() + length);
+      read.Write(read.Size(), state.BlockBuffer.data(), length);
     } while (state.CurrentAddress < device.Size && !Stopped());
     complete = !Stopped();
-    if (complete) {
-      image.Covered.assign(bytes.size(), 1);
-      image.Bytes = std::move(bytes);
-    }
+    if (complete) image = std::move(read);
   }
   if (device.ProgrammingMode == kModeAt45 || device.ProgrammingMode == kModeSpi25) {
     bus.Deselect();

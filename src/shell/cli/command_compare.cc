@@ -27,16 +27,19 @@ int CommandCompare(CliContext& context) {
   // Nothing was read (the prompt cancelled): nothing was compared, and 0 would tell a
   // script that the chip holds the file.
   if (chip.Size() == 0) return ExitStatusForResult(kResultAborted);
-  std::vector<ImageDifference> differences = CompareImages(expected, chip);
+  // Written as they are found, in pieces: a chip that differs everywhere is 16 million lines.
   std::string text;
-  for (const ImageDifference& d : differences) {
+  uint64_t differences = CompareImages(expected, chip, [&](const ImageDifference& d) {
     text += StrFormat(kCompareDifferenceFormat, static_cast<unsigned long>(d.Address),
                       unsigned{d.Expected}, unsigned{d.Actual});
-  }
-  context.out << text
-              << StrFormat(kCompareCountFormat, static_cast<unsigned long>(differences.size()));
+    if (text.size() >= 1 << 16) {
+      context.out << text;
+      text.clear();
+    }
+  });
+  context.out << text << StrFormat(kCompareCountFormat, static_cast<unsigned long>(differences));
   context.out.flush();
-  return differences.empty() ? kExitOk : ExitStatusForResult(kResultVerifyFailed);
+  return differences == 0 ? kExitOk : ExitStatusForResult(kResultVerifyFailed);
 }
 
 }  // namespace pellory

@@ -21,27 +21,32 @@ void AppendHex(std::string& text, uint64_t value, int digits) {
 }  // namespace
 
 void WriteHexDump(std::ostream& out, const DataImage& image) {
+  constexpr uint64_t kPageBytes = DataImage::kPageBytes;
   std::string text;
   bool skipping = false;
-  for (uint64_t at = 0; at < image.Size(); at += kLineBytes) {
+  for (uint64_t at = 0, next; at < image.Size(); at = next) {
+    // Lines never straddle pages; a page nothing was written into is skipped at once.
+    const DataImage::Page* page = image.PageAt(at / kPageBytes);
+    next = page != nullptr ? at + kLineBytes : (at / kPageBytes + 1) * kPageBytes;
     size_t count = static_cast<size_t>(std::min<uint64_t>(kLineBytes, image.Size() - at));
-    const uint8_t* covered = image.Covered.data() + at;
+    size_t offset = static_cast<size_t>(at % kPageBytes);
+    auto covered = [&](size_t i) { return page != nullptr && page->Covered[offset + i]; };
     bool any = false;
-    for (size_t i = 0; i < count && !any; ++i) any = covered[i] != 0;
+    for (size_t i = 0; i < count && !any; ++i) any = covered(i);
     if (!any) {
       if (!skipping) text += "*\n";
       skipping = true;
       continue;
     }
     skipping = false;
-    const uint8_t* bytes = image.Bytes.data() + at;
+    const uint8_t* bytes = page->Bytes.data() + offset;
     AppendHex(text, at, 8);
     text += ':';
     for (size_t i = 0; i < kLineBytes; ++i) {
       text += i == 8 ? "  " : " ";
       if (i >= count) {
         text += "  ";
-      } else if (covered[i] == 0) {
+      } else if (!covered(i)) {
         text += "--";
       } else {
         AppendHex(text, bytes[i], 2);
@@ -50,7 +55,7 @@ void WriteHexDump(std::ostream& out, const DataImage& image) {
     text += " |";
     for (size_t i = 0; i < count; ++i) {
       uint8_t c = bytes[i];
-      text += covered[i] == 0 ? ' ' : c >= 0x20 && c <= 0x7E ? static_cast<char>(c) : '.';
+      text += !covered(i) ? ' ' : c >= 0x20 && c <= 0x7E ? static_cast<char>(c) : '.';
     }
     text += "|\n";
     // A 16 MiB image is a million lines: written in pieces, never held whole.

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <bit>
 
 namespace pellory {
 
@@ -63,7 +64,7 @@ class HexPane : public QAbstractScrollArea {
     verticalScrollBar()->setSingleStep(1);
   }
 
-  void SetImage(const DataImage* image, const std::vector<ImageDifference>* differences) {
+  void SetImage(const DataImage* image, const DifferenceMarks* differences) {
     image_ = image;
     differences_ = differences;
     viewport()->update();
@@ -88,11 +89,8 @@ class HexPane : public QAbstractScrollArea {
 
   CellState StateAt(uint64_t address) const {
     if (image_ == nullptr || address >= image_->Size()) return CellState::kNone;
-    if (differences_ != nullptr &&
-        std::binary_search(differences_->begin(), differences_->end(), address, AddressLess()))
-      return CellState::kDifferent;
-    bool covered = address >= image_->Covered.size() || image_->Covered[address] != 0;
-    return covered ? CellState::kData : CellState::kGap;
+    if (differences_ != nullptr && differences_->Marked(address)) return CellState::kDifferent;
+    return image_->IsCovered(address) ? CellState::kData : CellState::kGap;
   }
 
   QString RowText(uint64_t row) const {
@@ -145,11 +143,6 @@ class HexPane : public QAbstractScrollArea {
   void scrollContentsBy(int, int) override { viewport()->update(); }
 
  private:
-  struct AddressLess {
-    bool operator()(const ImageDifference& d, uint64_t a) const { return d.Address < a; }
-    bool operator()(uint64_t a, const ImageDifference& d) const { return a < d.Address; }
-  };
-
   int FirstCell() const { return showAddress_ ? kAddressChars : 0; }
   qreal Chars(qreal count) const { return count * charWidth_; }
 
@@ -165,13 +158,12 @@ class HexPane : public QAbstractScrollArea {
     for (uint64_t address = start; address < end; ++address) {
       int cell = static_cast<int>(address - start);
       int column = FirstCell() + CellColumn(cell);
-      bool covered = address >= image_->Covered.size() || image_->Covered[address] != 0;
-      if (!covered) {
+      if (!image_->IsCovered(address)) {
         if (grey.isEmpty()) grey = QString(normal.size(), QLatin1Char(' '));
         grey[column] = grey[column + 1] = QLatin1Char('-');
         continue;
       }
-      uint8_t byte = image_->Bytes[address];
+      uint8_t byte = image_->At(address);
       PutHex(normal, column, byte, 2);
       normal[FirstCell() + kTextColumn + cell] = QLatin1Char(IsPrintable(byte) ? char(byte) : '.');
     }
@@ -187,13 +179,10 @@ class HexPane : public QAbstractScrollArea {
       highlight.setAlpha(60);
       painter.fillRect(QRect(0, y, viewport()->width(), rowHeight_), highlight);
     }
-    if (differences_ != nullptr) {
-      auto it = std::lower_bound(differences_->begin(), differences_->end(), start, AddressLess());
-      for (; it != differences_->end() && it->Address < start + kBytesPerRow; ++it) {
-        int cell = static_cast<int>(it->Address - start);
-        painter.fillRect(CellRect(cell, left, y), kDifferenceColour);
-        painter.fillRect(TextRect(cell, left, y), kDifferenceColour);
-      }
+    for (int cell = 0; differences_ != nullptr && cell < kBytesPerRow; ++cell) {
+      if (!differences_->Marked(start + cell)) continue;
+      painter.fillRect(CellRect(cell, left, y), kDifferenceColour);
+      painter.fillRect(TextRect(cell, left, y), kDifferenceColour);
     }
     if (selectedRow) {
       int cell = static_cast<int>(selected_ - static_cast<int64_t>(start));
@@ -223,12 +212,40 @@ class HexPane : public QAbstractScrollArea {
 
   bool showAddress_;
   const DataImage* image_ = nullptr;
-  const std::vector<ImageDifference>* differences_ = nullptr;
+  const DifferenceMarks* differences_ = nullptr;
   uint64_t rows_ = 0;
   int64_t selected_ = -1;
   qreal charWidth_ = 8;
   int rowHeight_ = 16;
 };
+
+void DifferenceMarks::Mark(uint64_t address) {
+  uint64_t& word = words_[address / 64];
+  uint64_t bit = uint64_t{1} << (address % 64);
+  count_ += (word & bit) == 0 ? 1 : 0;
+  word |= bit;
+}
+
+int64_t DifferenceMarks::After(int64_t address) const {
+  uint64_t from = static_cast<uint64_t>(address + 1);
+  for (uint64_t w = from / 64; w < words_.size(); ++w) {
+    uint64_t bits = words_[w];
+    if (w == from / 64) bits &= ~uint64_t{0} << (from % 64);
+    if (bits != 0) return static_cast<int64_t>(w * 64 + std::countr_zero(bits));
+  }
+  return -1;
+}
+
+int64_t DifferenceMarks::Before(int64_t address) const {
+  uint64_t end =
+      std::min<uint64_t>(static_cast<uint64_t>(std::max<int64_t>(address, 0)), words_.size() * 64);
+  for (uint64_t w = (end + 63) / 64; w-- > 0;) {
+    uint64_t bits = words_[w];
+    if (w == end / 64) bits &= (uint64_t{1} << (end % 64)) - 1;
+    if (bits != 0) return static_cast<int64_t>(w * 64 + 63 - std::countl_zero(bits));
+  }
+  return -1;
+}
 
 QString ImageStatusText(uint64_t size, int format, uint16_t byteSum, uint32_t crc32,
                         int64_t differences) {
@@ -311,7 +328,7 @@ void ImageView::ShowImage(DataImage image) {
   byteSum_ = image_.ByteSum();
   crc32_ = image_.Crc32();
   other_.reset();
-  std::vector<ImageDifference>().swap(differences_);
+  differences_ = DifferenceMarks();
   selected_ = -1;
   QString name = QFileInfo(QFile::decodeName(image_.Path.c_str())).fileName();
   setWindowTitle(QString::fromUtf8(kViewTitlePrefix) + name);
@@ -331,7 +348,9 @@ void ImageView::ShowImage(DataImage image) {
 
 void ImageView::CompareWith(DataImage other, const QString& title) {
   other_ = std::move(other);
-  differences_ = CompareImages(image_, *other_);
+  differences_ = DifferenceMarks(std::min(image_.Size(), other_->Size()));
+  CompareImages(image_, *other_,
+                [this](const ImageDifference& d) { differences_.Mark(d.Address); });
   uint64_t rows = (std::max(image_.Size(), other_->Size()) + kBytesPerRow - 1) / kBytesPerRow;
   captions_[1]->setText(title);
   for (int i = 0; i < 2; ++i) {
@@ -403,28 +422,22 @@ void ImageView::OnGoTo() {
 }
 
 void ImageView::NextDifference() {
-  if (differences_.empty()) {
+  if (differences_.Count() == 0) {
     QApplication::beep();
     return;
   }
-  auto it = std::upper_bound(
-      differences_.begin(), differences_.end(), selected_,
-      [](int64_t address, const ImageDifference& d) { return address < int64_t{d.Address}; });
-  if (it == differences_.end()) it = differences_.begin();
-  SelectAndShow(it->Address);
+  int64_t next = differences_.After(selected_);
+  SelectAndShow(next >= 0 ? next : differences_.After(-1));
 }
 
 void ImageView::PreviousDifference() {
-  if (differences_.empty()) {
+  if (differences_.Count() == 0) {
     QApplication::beep();
     return;
   }
-  auto it = std::lower_bound(
-      differences_.begin(), differences_.end(), selected_,
-      [](const ImageDifference& d, int64_t address) { return int64_t{d.Address} < address; });
   // Nothing selected, or nothing before the selection: from the end.
-  if (selected_ < 0 || it == differences_.begin()) it = differences_.end();
-  SelectAndShow(std::prev(it)->Address);
+  int64_t previous = selected_ >= 0 ? differences_.Before(selected_) : -1;
+  SelectAndShow(previous >= 0 ? previous : differences_.Before(INT64_MAX));
 }
 
 void ImageView::SelectAndShow(int64_t address) {
@@ -454,13 +467,13 @@ QString ImageView::StatusText() const {
 }
 
 void ImageView::UpdateStatus() {
-  int64_t count = Comparing() ? static_cast<int64_t>(differences_.size()) : -1;
+  int64_t count = Comparing() ? static_cast<int64_t>(differences_.Count()) : -1;
   status_->setText(ImageStatusText(image_.Size(), image_.Format, byteSum_, crc32_, count));
 }
 
 void ImageView::UpdateButtons() {
-  previous_->setEnabled(!differences_.empty());
-  next_->setEnabled(!differences_.empty());
+  previous_->setEnabled(differences_.Count() != 0);
+  next_->setEnabled(differences_.Count() != 0);
 }
 
 // As wide as the panes need, within the screen.

@@ -5,8 +5,9 @@
 // Rows are 16 cells: the address (8 hexadecimal digits), the 16 bytes in hexadecimal and
 // the same bytes as text (printable ASCII, else '.'). Cells no record covered show "--" in
 // grey and a blank text character; cells beyond an image's end show nothing. Rows are
-// painted only while visible, from the image itself: nothing per row or per cell is kept,
-// so a 16 MiB image costs its bytes, its coverage and, after a compare, its differences.
+// painted only while visible, from the image itself: nothing per row is kept, so a 16 MiB
+// image costs its bytes, its coverage and, after a compare, a bit per cell for the
+// differences.
 //
 // Differences are those of CompareImages (cells the data file covers, below both sizes);
 // each is marked with a red background in both panes. The selection (from "go to" or from
@@ -49,6 +50,26 @@ enum class CellState {
 QString ImageStatusText(uint64_t size, int format, uint16_t byteSum, uint32_t crc32,
                         int64_t differences);
 
+// The cells a compare found different, a bit each, however many differ.
+class DifferenceMarks {
+ public:
+  // No marks, room for SIZE cells.
+  explicit DifferenceMarks(uint64_t size = 0) : words_((size + 63) / 64) {}
+  void Mark(uint64_t address);
+  bool Marked(uint64_t address) const {
+    return address / 64 < words_.size() && (words_[address / 64] >> (address % 64) & 1) != 0;
+  }
+  uint64_t Count() const { return count_; }
+  // The first marked cell after ADDRESS (-1: from the start), or -1 when none is.
+  int64_t After(int64_t address) const;
+  // The last marked cell before ADDRESS, or -1 when none is.
+  int64_t Before(int64_t address) const;
+
+ private:
+  std::vector<uint64_t> words_;
+  uint64_t count_ = 0;
+};
+
 class HexPane;
 
 class ImageView : public QWidget {
@@ -85,7 +106,7 @@ class ImageView : public QWidget {
   // --- What the window shows, for its tests ---------------------------------------------
   const DataImage& image() const { return image_; }
   bool Comparing() const { return other_.has_value(); }
-  const std::vector<ImageDifference>& differences() const { return differences_; }
+  uint64_t DifferenceCount() const { return differences_.Count(); }
   // The selected address, or -1.
   int64_t SelectedAddress() const { return selected_; }
   uint64_t TopRow() const;
@@ -108,7 +129,7 @@ class ImageView : public QWidget {
   Sources sources_;
   DataImage image_;
   std::optional<DataImage> other_;
-  std::vector<ImageDifference> differences_;
+  DifferenceMarks differences_;
   uint16_t byteSum_ = 0;
   uint32_t crc32_ = 0;
   int64_t selected_ = -1;

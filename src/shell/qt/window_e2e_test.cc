@@ -549,7 +549,7 @@ TEST_F(WindowEndToEndTest, ViewFollowsAutoReadAndComparesWithTheChip) {
   EXPECT_TRUE(window_.Control(kIdView)->isEnabled());
   EXPECT_TRUE(ButtonCaptioned(view, QString::fromUtf8(kCompareFileText))->isEnabled());
   ASSERT_TRUE(view->Comparing());
-  EXPECT_EQ(view->differences().size(), 6u);
+  EXPECT_EQ(view->DifferenceCount(), 6u);
   EXPECT_EQ(view->image().Size(), 8u);
 
   // "Auslesen" into a binary file: the open view shows it.
@@ -560,8 +560,11 @@ TEST_F(WindowEndToEndTest, ViewFollowsAutoReadAndComparesWithTheChip) {
   EXPECT_EQ(view->windowTitle(), "Ansicht - chip.bin");
   EXPECT_FALSE(view->Comparing());
   std::string written = dir_.Read("chip.bin");
-  EXPECT_EQ(view->image().Bytes, std::vector<uint8_t>(written.begin(), written.end()));
-  EXPECT_EQ(view->image().Bytes[0], 0xA5);
+  ASSERT_EQ(view->image().Size(), written.size());
+  for (size_t i = 0; i < written.size(); ++i) {
+    EXPECT_EQ(view->image().At(i), static_cast<uint8_t>(written[i])) << i;
+  }
+  EXPECT_EQ(view->image().At(0), 0xA5);
 
   // A cancelled "Auslesen" leaves the view alone.
   view->CompareWith(DataImage(view->image()), "x");
