@@ -117,14 +117,33 @@ TEST(CliUsageTest, AnswerListsAreCheckedBeforeAnythingRuns) {
   }
 }
 
-// The loader takes the override as if ORVANE.INI held it and shows its own message through
-// the terminal's box format.
+// The loader takes the override as if ORVANE.INI held it: the same correction and the same
+// message through the terminal's box format, for each key that has a loading message.
 TEST(CliUsageTest, SettingOverrideGoesThroughTheLoadersChecks) {
-  CliRunner cli;
-  CliRun run = cli.Run({"--simulate", "--set", "HexLineLen=300", "list"});
-  std::string box = std::string(kHeaderInfo) + "\n" + StrFormat(kHexLineLengthMessage, 300) + "\n";
-  EXPECT_EQ(Count(run.out, box), 1u) << run.out;
-  EXPECT_NE(run.status, kExitInternal);
+  const struct Case {
+    const char* section;
+    const char* setting;
+    std::string message;
+  } cases[] = {
+      {kSectionOptions, "HexLineLen=300", StrFormat(kHexLineLengthMessage, 300)},
+      {kSectionOptions, "HexLineLen=0", StrFormat(kHexLineLengthMessage, 0)},
+      {kSectionOptions, "HexLineLen=255", StrFormat(kHexLineLengthMessage, 255)},
+      {kSectionOptions, "HexLineLen=abc", StrFormat(kHexLineLengthMessage, 0)},
+      {kSectionHardware, "PortAdress=1FF", kPortMessage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.setting);
+    CliRunner viaSet;
+    CliRun run = viaSet.Run({"--simulate", "--set", c.setting, "list"});
+    std::string box = std::string(kHeaderInfo) + "\n" + c.message + "\n";
+    EXPECT_EQ(Count(run.out, box), 1u) << run.out;
+    EXPECT_NE(run.status, kExitInternal);
+    CliRunner viaFile;
+    viaFile.workdir().Write(kIniFileName, std::string("[") + c.section + "]\n" + c.setting + "\n");
+    CliRun fromFile = viaFile.Run({"--simulate", "list"});
+    EXPECT_EQ(run.out, fromFile.out);
+    EXPECT_EQ(run.status, fromFile.status);
+  }
 }
 
 TEST(CliUsageTest, UnknownSettingKeyIsAUsageError) {
