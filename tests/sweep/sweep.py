@@ -728,9 +728,6 @@ def ini_saved(case, path):
 # ---- Expected failures: the points of issue 21, "Nothing of the user's is lost" ------------
 
 EXPECTED = [
-    ("21.4: an AT45 page the file ends inside is filled up with 0xFF",
-     lambda c, code, inv, w: inv == 1 and c.device.mode == "A" and c.command == "program" and
-     c.fmt == "bin" and len(c.data) % c.device.page != 0),
     ("21.10: compare holds every difference in memory",
      lambda c, code, inv, w: inv == 4 and c.command == "compare" and w.startswith("peak")),
 ]
