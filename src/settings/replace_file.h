@@ -3,6 +3,7 @@
 // cannot cross file systems), is synced to the disk, gets the old file's permissions (and
 // owner, where the process may set it; a new file gets 0666 less the umask), and is then
 // renamed over the target. A link named PATH stays a link: the file it points to is replaced.
+// A target the process may not write is refused (EACCES), although the rename could replace it.
 //
 // Failure: returns the error number of the step that failed (0 on success). The target is
 // then exactly as it was, and no temporary file is left behind. A full disk shows as ENOSPC,

@@ -49,6 +49,8 @@ int ReplaceFile(const std::string& path, std::string_view text) {
     if (realpath(path.c_str(), resolved) == nullptr) return errno;
     target = resolved;
     permissions = old.st_mode & 07777;
+    // A file made read-only to keep it is not replaced, though the folder would allow it.
+    if (access(target.c_str(), W_OK) != 0) return errno;
   } else if (errno != ENOENT) {
     return errno;
   } else {

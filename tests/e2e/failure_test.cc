@@ -420,38 +420,51 @@ TEST_F(FailureTest, ADataFileCutWhileInUseIsTold) {
 // --- A save that fails keeps ORVANE.INI ----------------------------------------------
 
 // A disk that fills up while ORVANE.INI is saved (the file-size limit cuts it in the user's
-// own section at the end) leaves the old file byte for byte and no temporary file, says so,
-// and turns a 0 into 73; any other status stays.
+// own section at the end), or a folder that allows no temporary file, leaves the old file
+// byte for byte and no temporary file, says why, and turns a 0 into 73; any other status
+// stays.
 TEST_F(FailureTest, AFailedSaveKeepsTheSettingsFile) {
   std::string ini = "[Hardware]\nPortAdress=378\n[Kunde]\n";
   for (int i = 0; i < 40; ++i) ini += "Eintrag" + std::to_string(i) + "=eigener Wert\n";
-  const std::string box =
-      std::string(kHeaderPlain) + "\n" +
-      StrFormat(kSettingsNotSavedMessage, cli_.workdir().File(kIniFileName).c_str(),
-                FileErrorText(EFBIG).c_str());
   const struct Case {
     const char* name;
-    bool full;
+    CliLimits limits;
     bool library;
     int status;
+    int reason;  // 0: saved
   } cases[] = {
-      {"saved", false, true, 0},
-      {"disk full", true, true, kExitSaveFailed},
-      {"disk full after a failed command", true, false, 13},
+      {"saved", {}, true, 0, 0},
+      {"disk full", {ini.size() / 2, false}, true, kExitSaveFailed, EFBIG},
+      {"disk full after a failed command", {ini.size() / 2, false}, false, 13, EFBIG},
+      {"locked folder", {0, true}, true, kExitSaveFailed, EACCES},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.limits.AsNobody && !CliRunner::Unprivileged()) continue;
     Write(kIniFileName, ini);
-    if (!c.library) std::filesystem::remove(cli_.workdir().File("SERLIST.CSV"));
-    cli_.Limit({c.full ? ini.size() / 2 : 0, false});
+    if (c.library) {
+      Write("SERLIST.CSV", kLibrary);
+    } else {
+      std::filesystem::remove(cli_.workdir().File("SERLIST.CSV"));
+    }
+    cli_.Limit(c.limits);
+    if (c.limits.AsNobody) {
+      ASSERT_EQ(chown(cli_.workdir().File(kIniFileName).c_str(), 65534, 65534), 0);
+    }
     CliRun run = cli_.Run({"--simulate", "--save", "list"});
     cli_.Limit({});
     EXPECT_EQ(run.status, c.status) << run.out << run.err;
-    EXPECT_EQ(run.out.find(box) != std::string::npos, c.full) << run.out;
     std::string saved = Read(kIniFileName);
-    if (c.full) {
+    if (c.reason != 0) {
+      EXPECT_NE(run.out.find(std::string(kHeaderPlain) + "\n" +
+                             StrFormat(kSettingsNotSavedMessage,
+                                       cli_.workdir().File(kIniFileName).c_str(),
+                                       FileErrorText(c.reason).c_str())),
+                std::string::npos)
+          << run.out;
       EXPECT_EQ(saved, ini);
     } else {
+      EXPECT_EQ(run.out.find(kHeaderPlain), std::string::npos) << run.out;
       EXPECT_NE(saved.find(ini.substr(ini.find("[Kunde]"))), std::string::npos) << saved;
       EXPECT_NE(saved.find("ManufIndex=0"), std::string::npos) << saved;
     }
