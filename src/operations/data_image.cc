@@ -7,6 +7,7 @@
 
 #include "formats/data_format.h"
 #include "formats/file_error.h"
+#include "formats/input_file.h"
 #include "formats/record_reader.h"
 #include "library/device_descriptor.h"
 #include "link/operation_state.h"
@@ -97,7 +98,7 @@ int TooLarge(MessageBoxes& boxes) {
 }
 
 int LoadBinary(const std::string& path, MessageBoxes& boxes, DataImage& image) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenInputFile(path);
   if (file == nullptr) {
     ReportFileError(boxes, path);
     return kResultDataFile;
