@@ -7,16 +7,11 @@
 #include <cerrno>
 #include <climits>
 
+#include "settings/replace_file.h"
+
 namespace pellory {
 
 namespace {
-
-// The permissions a new file gets from fopen: 0666 less the process's umask.
-mode_t NewFilePermissions() {
-  mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
 
 // PATH with its folder resolved (links, "..") and its own name kept; empty when the folder
 // does not exist.

@@ -10,11 +10,16 @@
 // a file-size limit as EFBIG.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
 namespace pellory {
 
 int ReplaceFile(const std::string& path, std::string_view text);
+
+// The permissions a new file gets from fopen: 0666 less the process's umask.
+mode_t NewFilePermissions();
 
 }  // namespace pellory

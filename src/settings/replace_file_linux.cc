@@ -13,12 +13,6 @@ namespace pellory {
 
 namespace {
 
-mode_t NewFilePermissions() {
-  mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
-
 std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -38,6 +32,12 @@ bool WriteAll(int fd, std::string_view text) {
 }
 
 }  // namespace
+
+mode_t NewFilePermissions() {
+  mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
 
 int ReplaceFile(const std::string& path, std::string_view text) {
   std::string target = path;
