@@ -37,6 +37,10 @@ inline constexpr char kLineLengthWrongText[] =
     "Länge der HEX-Zeile %lu stimmt nicht !\n\nGelesen %ld\nBerechnet %ld\n";
 inline constexpr char kChecksumWrongText[] =
     "Prüfsumme der HEX-Zeile %lu stimmt nicht !\n\nGelesen 0x%04X\nBerechnet 0x%04X\n";
+// Shown before the read error box when an Intel, Motorola or MOS Technology file ends
+// without its end record; the number is that of the last line read.
+inline constexpr char kEndRecordMissingText[] =
+    "Hex-Datei endet ohne Endemarkierung !\n\nLetzte Zeile: %lu";
 
 // File errors: the prefix, then the path, "\n\n" and the error text.
 inline constexpr char kFileErrorPrefix[] = "Fehler beim Öffnen der Datei\n\n";

@@ -30,6 +30,13 @@ uint32_t HighLowSum(uint32_t value16) {
   return ((value16 >> 8) & 0xFF) + (value16 & 0xFF);
 }
 
+// The sum of the hexadecimal digits of VALUE, each as a number 0..15.
+uint32_t DigitSum(uint32_t value) {
+  uint32_t sum = 0;
+  for (; value != 0; value >>= 4) sum += value & 0xF;
+  return sum;
+}
+
 }  // namespace
 
 bool RecordReader::OpenInput(const std::string& path) {
@@ -50,6 +57,16 @@ void RecordReader::StartPass() {
   lines_.Reset(input_);
   state_.LineNumber = 0;
   state_.ExtendedBase = 0;
+  state_.DataRecords = 0;
+  state_.CountEnds = false;
+  state_.EndMissing = false;
+}
+
+void RecordReader::ReportReadError(MessageBoxes& boxes) const {
+  if (state_.EndMissing) {
+    boxes.InfoBox(StrFormat(kEndRecordMissingText, static_cast<unsigned long>(state_.LineNumber)));
+  }
+  boxes.HexReadErrorBox();
 }
 
 bool RecordReader::NextLine(LineRead& outcome) {
@@ -166,7 +183,10 @@ int RecordReader::BeginRecord(bool endOfFileEnds) {
   operation_.BlockLength = 0;
   LineRead outcome;
   if (!NextLine(outcome)) {
-    return endOfFileEnds && outcome == LineRead::kEnd ? RecordEnd : RecordError;
+    if (outcome != LineRead::kEnd) return RecordError;
+    if (endOfFileEnds) return RecordEnd;
+    state_.EndMissing = true;
+    return RecordError;
   }
   ++state_.LineNumber;
   return kLineRead;
@@ -267,14 +287,16 @@ int RecordReader::ReadIntelRecord() {
 }
 
 int RecordReader::ReadMotorolaRecord() {
-  if (int early = BeginRecord(false); early != kLineRead) return early;
+  if (int early = BeginRecord(state_.CountEnds); early != kLineRead) return early;
+  state_.CountEnds = false;
   std::string_view line = Line();
   char first = CharAt(line, 0);
   char kind = CharAt(line, 1);
   if (first == 'S' && kind == '0') return RecordSkip;
   if (first == 'S' && (kind == '7' || kind == '8' || kind == '9')) return RecordEnd;
-  if (first == 'S' && (kind == '5' || kind == '6')) return CountRecord();
+  if (first == 'S' && (kind == '5' || kind == '6')) return CountRecord(kind == '5' ? 2 : 3);
   if (first != 'S' || kind < '1' || kind > '3') return StartMissing();
+  ++state_.DataRecords;
 
   uint32_t addressBytes = static_cast<uint32_t>(kind - '1') + 2;
   uint32_t count = ParseHexField(line, 2, 2);
@@ -302,14 +324,17 @@ int RecordReader::ReadMotorolaRecord() {
 }
 
 // S5 and S6 count the data records before them. Tools disagree on what they count, so the
-// count is not compared; the record is checked like any other and skipped.
-int RecordReader::CountRecord() {
+// record is checked like any other and skipped; its count matters only to a file that ends
+// with it instead of an end record, which it ends only when it counts every S1/S2/S3 read.
+int RecordReader::CountRecord(uint32_t countBytes) {
   std::string_view line = CutLineEnd(Line());
   uint32_t count = ParseHexField(line, 2, 2);
   if (!LengthMatches(line, 4 + 2 * count)) return RecordError;
   uint32_t sum = count + (count > 0 ? FieldByteSum(line, 4, count - 1) : 0);
   uint32_t checksum = ParseHexField(line, 2 + 2 * count, 2);
   if (!ChecksumMatches(checksum, ~sum & 0xFF)) return RecordError;
+  state_.CountEnds = count == countBytes + 1 &&
+                     ParseHexField(line, 4, static_cast<int>(2 * countBytes)) == state_.DataRecords;
   return RecordSkip;
 }
 
@@ -351,13 +376,21 @@ int RecordReader::ReadTektronixRecord() {
   operation_.CurrentAddress = address;
   RaiseHighestAddress(address, count);
 
+  // Both checksums follow one rule: byte sums (ours), or sums of the hexadecimal digits
+  // (the published format's). A message names the byte sum unless only digits could fit.
   uint32_t header = (count + HighLowSum(address)) & 0xFF;
-  if (!ChecksumMatches(ParseHexField(line, 7, 2), header)) return RecordError;
+  uint32_t readHeader = ParseHexField(line, 7, 2);
+  bool bytes = readHeader == header;
+  bool digits = readHeader == ((DigitSum(address) + DigitSum(count)) & 0xFF);
+  if (!bytes && !digits && !ChecksumMatches(readHeader, header)) return RecordError;
   uint32_t sum = 2 * header;
   StoreDataBytes(line, 9, count, sum);
+  uint32_t digitSum = 0;
+  for (uint32_t i = 0; i < count; ++i) digitSum += DigitSum(operation_.BlockBuffer[i]);
 
   uint32_t checksum = ParseHexField(line, 9 + 2 * count, 2);
-  if (!ChecksumMatches(checksum, sum & 0xFF)) return RecordError;
+  bool byDigits = digits && (!bytes || checksum == (digitSum & 0xFF));
+  if (!ChecksumMatches(checksum, (byDigits ? digitSum : sum) & 0xFF)) return RecordError;
   return Finish();
 }
 

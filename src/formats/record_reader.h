@@ -17,6 +17,12 @@
 // 0000) and Motorola record counts (S5, S6). Data stored before a failed checksum test are the
 // caller's to discard.
 //
+// A Motorola file may end without S7/S8/S9 when its last record is an S5 or S6 whose count
+// equals the S1/S2/S3 records before it (what converters write for an image without a start
+// address); with an end record the count is not compared. Tektronix lines are accepted when
+// both checksums are right as byte sums (what the writer writes) or both as sums of
+// hexadecimal digits (what other tools write).
+//
 // Lines are read as text (CR LF is one line end, Ctrl-Z ends the file), at most 2047
 // characters at a time: a longer line arrives in pieces, which fail the start or length
 // test of the next call.
@@ -51,6 +57,9 @@ struct RecordSpan {
 struct ReaderState {
   uint32_t ExtendedBase = 0;  // added to Intel record addresses (type 02 and 04 records)
   uint32_t LineNumber = 0;    // lines read in this pass; the current line has this number
+  uint32_t DataRecords = 0;   // S1/S2/S3 records read in this pass
+  bool CountEnds = false;     // the last line was an S5/S6 counting DataRecords
+  bool EndMissing = false;    // the pass met the end of the file before the end record
   std::array<char, kLineBufferSize> LineBuffer{};
   size_t LineLength = 0;
 };
@@ -80,6 +89,10 @@ class RecordReader {
   bool InputOpen() const { return input_ != nullptr; }
   // Back to the first line: LineNumber and ExtendedBase 0.
   void StartPass();
+  // For a pass that ended in RecordError: why, when the file ended before its end record,
+  // then "Fehler beim Lesen der Hex-Datei !". The reader's other messages came when they
+  // occurred.
+  void ReportReadError(MessageBoxes& boxes) const;
 
   int ReadIntelRecord();
   int ReadMotorolaRecord();
@@ -111,7 +124,8 @@ class RecordReader {
   void RaiseHighestAddress(uint32_t address, uint32_t length);
   // The sum of COUNT bytes of hexadecimal digits from POSITION on.
   static uint32_t FieldByteSum(std::string_view line, size_t position, uint32_t count);
-  int CountRecord();
+  // COUNTBYTES: the width of the count, 2 (S5) or 3 (S6).
+  int CountRecord(uint32_t countBytes);
 
   OperationState& operation_;
   AppSettings& settings_;

@@ -110,7 +110,7 @@ int BufferFile::FillBufferFile(int kind) {
   } while (record != RecordEnd && record != RecordError);
   progress_.ProgressReset();
   if (record == RecordError) {
-    boxes_.HexReadErrorBox();
+    records_.ReportReadError(boxes_);
     return kResultDataFile;
   }
   return kResultOk;

@@ -147,7 +147,7 @@ int LoadHex(const std::string& path, int kind, uint64_t end, AppSettings& settin
   } while (record != RecordEnd && record != RecordError);
   records.CloseInput();
   if (record == RecordError) {
-    boxes.HexReadErrorBox();
+    records.ReportReadError(boxes);
     return kResultDataFile;
   }
   return 0;

@@ -212,7 +212,7 @@ int VerifyOperation::VerifyHexFile(int kind, int prompted) {
   } while (record != RecordEnd && record != RecordError && result != kResultVerifyFailed);
   End();
   if (record == RecordError) {
-    frame_.boxes().HexReadErrorBox();
+    records_.ReportReadError(frame_.boxes());
     return kResultDataFile;
   }
   return Finish(result);
