@@ -74,11 +74,13 @@ struct PassCase {
   Strings boxes;
 };
 
-void RunPassCases(const std::vector<PassCase>& cases) {
+// With `report`, a pass ends with the boxes of the read error as its callers show them.
+void RunPassCases(const std::vector<PassCase>& cases, bool report = false) {
   for (const PassCase& c : cases) {
     SCOPED_TRACE(c.name);
     Harness h(c.content, c.checkChecksums);
     EXPECT_EQ(h.Pass(c.format), c.results);
+    if (report) h.reader.ReportReadError(h.boxes);
     EXPECT_EQ(h.ui.BoxTexts(), c.boxes);
   }
 }
@@ -185,6 +187,31 @@ TEST(ReadMotorolaRecordTest, ResultsAndMessages) {
        {3},
        {Length(1, 12, 14)}},
       {"no end record", FormatMotorolaS1, "S1060100010203F2\n", 1, {0, 3}, {}},
+      // Without an end record, a last S5/S6 ends the file when it counts every S1/S2/S3.
+      {"S5 counts the data records",
+       FormatMotorolaS1,
+       header + "S1060100010203F2\nS1040200AA4F\nS5030002FA\n",
+       1,
+       {12, 0, 0, 12, 11},
+       {}},
+      {"S6 counts the data records",
+       FormatMotorolaS1,
+       "S1060100010203F2\nS1040200AA4F\nS604000002F9\n",
+       1,
+       {0, 0, 12, 11},
+       {}},
+      {"S5 count one too high",
+       FormatMotorolaS1,
+       "S1060100010203F2\nS1040200AA4F\nS5030003F9\n",
+       1,
+       {0, 0, 12, 3},
+       {}},
+      {"S5 not last",
+       FormatMotorolaS1,
+       "S1060100010203F2\nS5030001FB\nS1040200AA4F\n",
+       1,
+       {0, 12, 0, 3},
+       {}},
   });
 }
 
@@ -229,7 +256,45 @@ TEST(ReadTektronixRecordTest, ResultsAndMessages) {
       {"header checksum", FormatTektronix, "/010003050102030E\n", 1, {3}, {Sum(1, "0005", "0004")}},
       {"data checksum", FormatTektronix, "/010003040102030F\n", 1, {3}, {Sum(1, "000F", "000E")}},
       {"checksums not tested", FormatTektronix, "/010003050102030F\n", 0, {0, 11}, {}},
+      // srec_cat -tektronix: header 1+2+3+4+0+7 = 0x11, data digits 0+1+0+2+A+B+...+1+0 = 0x6D.
+      {"digit sums", FormatTektronix, "/123407110102ABCDEFFF106D\n", 1, {0, 11}, {}},
+      {"byte-sum header, digit-sum data",
+       FormatTektronix,
+       "/1234074D0102ABCDEFFF106D\n",
+       1,
+       {3},
+       {Sum(1, "006D", "0013")}},
+      {"digit-sum header, byte-sum data",
+       FormatTektronix,
+       "/123407110102ABCDEFFF1013\n",
+       1,
+       {3},
+       {Sum(1, "0013", "006D")}},
   });
+}
+
+// The end-record box comes only for a file that ends too early, naming its last line.
+TEST(RecordReaderTest, ReadErrorSaysWhenTheEndRecordIsMissing) {
+  const std::string end = "Hex-Datei endet ohne Endemarkierung !\n\nLetzte Zeile: ";
+  const std::string error = "Fehler beim Lesen der Hex-Datei !";
+  RunPassCases(
+      {
+          {"Intel",
+           FormatIntel8,
+           ":0100000055AA\n:0100010055A9\n",
+           1,
+           {0, 0, 3},
+           {end + "2", error}},
+          {"MOS Technology", FormatMos, ";030100010203000A\n", 1, {0, 3}, {end + "1", error}},
+          {"S5 count wrong",
+           FormatMotorolaS1,
+           "S1060100010203F2\nS5030002FA\n",
+           1,
+           {0, 12, 3},
+           {end + "2", error}},
+          {"checksum", FormatIntel8, ":0100000055AB\n", 1, {3}, {Sum(1, "00AB", "00AA"), error}},
+      },
+      true);
 }
 
 TEST(RecordReaderTest, UnknownFormatCountsAsEnd) {

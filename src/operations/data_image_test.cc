@@ -190,12 +190,14 @@ TEST(DataImageTest, FilesThatCannotBeReadSayWhyOnce) {
   TempDir dir;
   dir.Write("sum.hex", ":040000001122334452\n:0400040011223344AA\n:00000001FF\n");
   dir.Write("far.hex", ":020000041000EA\n:040000001122334452\n:00000001FF\n");
+  dir.Write("cut.hex", ":040000001122334452\n");
   struct Case {
     const char* file;
     std::vector<std::string> boxes;
   } cases[] = {
       {"sum.hex", {StrFormat(kChecksumWrongText, 2ul, 0xAAu, 0x4Eu), kHexReadErrorText}},
       {"far.hex", {"Die Datei beschreibt mehr als 256 MiB Daten !\n\nSie wird nicht geladen."}},
+      {"cut.hex", {StrFormat(kEndRecordMissingText, 1ul), kHexReadErrorText}},
       {"none.hex", {FileErrorMessage(dir.File("none.hex"), ENOENT)}},
   };
   for (const Case& c : cases) {
