@@ -1,6 +1,8 @@
 #include "operations/data_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "formats/file_error.h"
 #include "formats/input_file.h"
@@ -48,6 +50,25 @@ int DataFile::ReadNextBlock(uint32_t n) {
     return kResultDataFile;
   }
   return got > 0 ? kResultOk : kResultDataFile;
+}
+
+uint32_t DataFile::CountNonBlankPieces(uint32_t first, uint32_t piece) {
+  if (file_ == nullptr) return 0;
+  long at = std::ftell(file_);
+  std::vector<uint8_t> buffer(std::max(first, piece));
+  uint32_t count = 0;
+  for (uint32_t n = first; n > 0; n = piece) {
+    size_t got = std::fread(buffer.data(), 1, n, file_);
+    if (got == 0) break;
+    if (std::any_of(buffer.begin(), buffer.begin() + static_cast<long>(got),
+                    [](uint8_t b) { return b != 0xFF; })) {
+      ++count;
+    }
+    if (got < n) break;
+  }
+  std::clearerr(file_);
+  std::fseek(file_, at, SEEK_SET);
+  return count;
 }
 
 void DataFile::Close() {

@@ -39,6 +39,10 @@ class DataFile {
   // opened (reported, whatever this last block holds).
   int ReadNextBlock(uint32_t n);
   bool ReadFailed() const { return readFailed_; }
+  // The pieces of the rest of the file that hold a byte other than 0xFF, the first piece
+  // FIRST bytes long, every other PIECE bytes; the file is then where it was. Reads only,
+  // reports nothing: a read error ends the count, and the reading that follows meets it.
+  uint32_t CountNonBlankPieces(uint32_t first, uint32_t piece);
   // True when the file ended before the length it had when it was opened (it was cut
   // while in use): what is missing was never programmed.
   bool EndedEarly() const { return ended_ && read_ < length_; }

@@ -25,6 +25,7 @@ int EraseOperation::StopBeforeErase() {
 
 int EraseOperation::EraseSpi25() {
   const DeviceDescriptor& device = frame_.device();
+  chipErased_ = false;
   if (device.EraseKind == kErasePage) return kResultOk;
   DeviceBus& bus = frame_.bus();
   SpiBus& spi = protocols_.spi;
@@ -52,6 +53,7 @@ int EraseOperation::EraseSpi25() {
     frame_.ReportFromChip(kEraseFailed);
     result = kResultProgramFailed;
   }
+  chipErased_ = ready;
   bus.PowerOff();
   return result;
 }

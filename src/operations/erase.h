@@ -26,6 +26,9 @@ class EraseOperation {
       : frame_(frame), protocols_(protocols) {}
 
   int EraseSpi25();
+  // Whether the last EraseSpi25 erased the whole chip: its question answered OK, the
+  // identity check passed and the chip ready in time. Every cell is 0xFF then.
+  bool ChipErased() const { return chipErased_; }
   int EraseAt45();
   // The read-back after an erase: CHIP is the whole device as read. 0 when every cell is
   // blank; else one box with the number of cells that are not (bytes, or words for
@@ -38,6 +41,7 @@ class EraseOperation {
 
   OperationFrame& frame_;
   ChipProtocols protocols_;
+  bool chipErased_ = false;
 };
 
 }  // namespace pellory

@@ -25,9 +25,17 @@ uint32_t FlashPages::PageSize() const {
   return std::clamp<uint32_t>(frame_.device().PageSize, 1, kBlockBufferSize);
 }
 
-int FlashPages::Begin() {
-  uint64_t bytes = uint64_t{frame_.state().HighestAddress} + 1;
-  frame_.progress().ProgressStart(static_cast<uint32_t>(bytes / PageSize()));
+// The pieces the file falls into from START, one a page: the first up to the page's end.
+uint32_t FlashPages::FilePages(uint32_t start) const {
+  uint64_t length = data_.Length();
+  uint32_t first = PageSize() - start % PageSize();
+  if (length == 0) return 0;
+  if (length <= first) return 1;
+  return static_cast<uint32_t>(1 + (length - first + PageSize() - 1) / PageSize());
+}
+
+int FlashPages::Begin(uint32_t pages) {
+  frame_.progress().ProgressStart(pages);
   frame_.bus().PowerReset();
   int format = settings_.FileFormat;
   if (IsHexFormat(format) || format == FormatBinary) {
@@ -64,13 +72,19 @@ int FlashPages::Finish(int error, uint32_t failedPage) {
   return kResultOk;
 }
 
-int FlashPages::ProgramSpi25Pages(uint32_t start) {
+int FlashPages::ProgramSpi25Pages(uint32_t start, bool erased) {
   const DeviceDescriptor& device = frame_.device();
   OperationState& state = frame_.state();
   SpiBus& spi = protocols_.spi;
   uint32_t pageSize = PageSize();
+  // Programming cannot raise a bit: after a chip erase a page of 0xFF changes nothing, even
+  // in cells that did not erase. A page-erase part erases with its page command and writes
+  // every page.
+  bool skipBlank = erased && device.EraseKind != kErasePage;
+  uint32_t first = pageSize - start % pageSize;
+  uint32_t pages = skipBlank ? data_.CountNonBlankPieces(first, pageSize) : FilePages(start);
 
-  if (int begun = Begin(); begun != kResultOk) return begun;
+  if (int begun = Begin(pages); begun != kResultOk) return begun;
   if (spi.Spi25CheckId() != 0) {
     frame_.bus().PowerOff();
     return kResultProgramFailed;
@@ -79,22 +93,29 @@ int FlashPages::ProgramSpi25Pages(uint32_t start) {
   spi.Spi25WaitReady(device.WriteTime);
   uint8_t instruction = device.EraseKind == kErasePage ? kPageWrite : kPageProgram;
   uint32_t page = 0;
+  bool written = false;
   int error = 0;
   do {
     uint32_t address = state.CurrentAddress;
     if (data_.ReadNextBlock(pageSize - address % pageSize) != 0) break;
+    state.CurrentAddress = address + (pageSize - address % pageSize);
+    ++page;
+    const uint8_t* data = state.BlockBuffer.data();
+    if (skipBlank &&
+        std::all_of(data, data + state.BlockLength, [](uint8_t b) { return b == 0xFF; })) {
+      continue;
+    }
     spi.SpiCommand(kWriteEnable);
-    if ((spi.Spi25ReadStatus() & kWriteEnableLatch) == 0 && page == 0) {
+    if ((spi.Spi25ReadStatus() & kWriteEnableLatch) == 0 && !written) {
       frame_.ReportFromChip(kWriteEnableNotSet);
     }
+    written = true;
     spi.SpiSelect();
     spi.SpiWriteByte(instruction);
     spi.Spi25SendAddress(address);
     for (uint32_t i = 0; i < state.BlockLength; ++i) spi.SpiWriteByte(state.BlockBuffer[i]);
     spi.SpiDeselect();
     error = spi.Spi25WaitReady(device.WriteTime);
-    state.CurrentAddress = address + (pageSize - address % pageSize);
-    ++page;
     frame_.progress().ProgressStep();
   } while (state.CurrentAddress < device.Size && error == 0 && !frame_.Aborted());
   return Finish(error, page - 1);
@@ -107,7 +128,9 @@ int FlashPages::ProgramAt45Pages(uint32_t start) {
   At45Flash& at45 = protocols_.at45;
   uint32_t pageSize = PageSize();
 
-  if (int begun = Begin(); begun != kResultOk) return begun;
+  if (int begun = Begin(std::min(FilePages(0), device.PageCount)); begun != kResultOk) {
+    return begun;
+  }
   if (at45.At45CheckStatus() != 0) {
     frame_.ReportDensityMismatch();
     frame_.bus().PowerOff();

@@ -1,7 +1,8 @@
 // FlashPages: the page loops that program 25-series flash and AT45 DataFlash from the open
 // data file, one page of PageSize bytes per read. A 25-series chip has been erased just
 // before; each page gets WREN and page program (0x02, or 0x0A for parts with page erase
-// only), then a ready poll. An AT45 page is written through buffer 1 with 0x82 and
+// only), then a ready poll; after a chip erase pages of 0xFF are skipped. The bar counts
+// the pages written. An AT45 page is written through buffer 1 with 0x82 and
 // compared with 0x60; a compare that differs fails the page.
 //
 // Pages start at page boundaries, so no write crosses one. A last page the file does not
@@ -29,14 +30,17 @@ class FlashPages {
              ChipProtocols protocols)
       : frame_(frame), settings_(settings), data_(data), protocols_(protocols) {}
 
-  int ProgramSpi25Pages(uint32_t start);
+  // ERASED: the chip erase before has set every cell to 0xFF, so pages of 0xFF are skipped.
+  int ProgramSpi25Pages(uint32_t start, bool erased = false);
   int ProgramAt45Pages(uint32_t start);
 
  private:
   uint32_t PageSize() const;
-  // The frame up to PowerOn: bar, prompt, "Abbrechen", status text. kResultProgramFailed
-  // when the prompt was cancelled, or when a cancel came before the first page (said).
-  int Begin();
+  // The frame up to PowerOn: the bar for PAGES pages written, prompt, "Abbrechen", status text.
+  // kResultProgramFailed when the prompt was cancelled, or when a cancel came before the first page
+  // (said).
+  int Begin(uint32_t pages);
+  uint32_t FilePages(uint32_t start) const;
   int Finish(int error, uint32_t failedPage);
 
   OperationFrame& frame_;

@@ -46,7 +46,7 @@ int ProgramOperation::ProgramFromFile() {
       break;
     case kModeSpi25:
       result = erase_.EraseSpi25();
-      if (result == kResultOk) result = pages_.ProgramSpi25Pages(0);
+      if (result == kResultOk) result = pages_.ProgramSpi25Pages(0, erase_.ChipErased());
       break;
     default:
       result = ProgramBlocks(0);

@@ -142,6 +142,25 @@ TEST(ProgramTest, ProtectedPartsAreUnprotectedFirst) {
 }
 
 // A binary file cut while the page loop reads it: what is missing was never programmed.
+// The bar of a page loop counts the pages it writes: after a chip erase the blank ones are
+// skipped, a page-erase part and AT45 write every page the file reaches.
+TEST(ProgramTest, ThePageBarCountsThePagesWritten) {
+  const std::string blank(256, '\xFF'), data(256, '\x5A');
+  const struct {
+    DeviceDescriptor part;
+    std::string file;
+    int range;
+  } cases[] = {{kFlash, data + blank + data + blank + "\x01", 3},
+               {kFlashPe, data + blank + data + blank + "\x01", 5},
+               {kAt45, std::string(600, '\xFF'), 3}};
+  for (const auto& c : cases) {
+    ChipBench b(c.part);
+    b.UseFile("data.bin", c.file);
+    EXPECT_EQ(b.ops.program.ProgramFromFile(), kResultOk) << c.part.ProgrammingMode;
+    EXPECT_EQ(b.ui.ProgressMax, c.range) << c.part.ProgrammingMode;
+  }
+}
+
 TEST(ProgramTest, AFileCutWhileInUseIsNoSuccess) {
   ChipBench b(kAt45);
   b.UseFile("data.bin", std::string(20000, '\x11'));

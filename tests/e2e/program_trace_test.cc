@@ -115,9 +115,18 @@ TEST_F(ProgramTraceTest, FlashEraseThenPagePrograms) {
   EXPECT_EQ(transfers[5], "02 00 01 00 " + Hex(file.substr(256)));
 }
 
-// A part with page erase only is not erased: its pages are written with 0x0A.
+// After the chip erase, pages of 0xFF are not written: programming cannot change them.
+TEST_F(ProgramTraceTest, FlashEraseSkipsBlankPages) {
+  std::string file = std::string(256, '\x11') + std::string(256, '\xFF') + std::string(16, '\x22') +
+                     std::string(240, '\xFF') + std::string(100, '\xFF');
+  Lines transfers = SpiTransfers(Program("W25X05CL", file, {}), {"9F", "05", "03"});
+  EXPECT_EQ(transfers, (Lines{"06", "C7", "06", "02 00 00 00 " + Hex(file.substr(0, 256)), "06",
+                              "02 00 02 00 " + Hex(file.substr(512, 256))}));
+}
+
+// A part with page erase only is not erased: its pages are written with 0x0A, blank or not.
 TEST_F(ProgramTraceTest, PageEraseFlashWritesWith0A) {
-  std::string file(300, '\x69');
+  std::string file = std::string(256, '\xFF') + std::string(44, '\x69');
   Lines transfers = SpiTransfers(Program("M25PE05", file, {}), {"9F", "05", "03"});
   EXPECT_EQ(transfers, (Lines{"06", "0A 00 00 00 " + Hex(file.substr(0, 256)), "06",
                               "0A 00 01 00 " + Hex(file.substr(256))}));
