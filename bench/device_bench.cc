@@ -5,6 +5,7 @@
 // time per transaction. bench/run turns them into its table.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -28,10 +29,13 @@
 namespace pellory {
 namespace {
 
-enum Command { kRead, kProgram, kVerify };
+// kProgramScattered: about 650 KB of data in runs scattered over the chip, 0xFF between
+// them, as a firmware file's image is: after the chip erase only its pages are written.
+enum Command { kRead, kProgram, kVerify, kProgramScattered };
 
 const char* const kDevices[] = {"AT24C512",  "AT24C256", "AT25640A", "W25Q16BV",
-                                "AT45DB161", "AT93C86",  "SDA2506"};
+                                "AT45DB161", "AT93C86",  "SDA2506",  "W25Q64FV"};
+constexpr int kScatteredDevice = 7;
 
 // The shipped library's line for NAME.
 std::string LibraryLine(const std::string& name) {
@@ -44,7 +48,7 @@ std::string LibraryLine(const std::string& name) {
 }
 
 struct WholeDevice {
-  explicit WholeDevice(const std::string& name) : boxes(ui, settings), progress(ui) {
+  WholeDevice(const std::string& name, bool scattered) : boxes(ui, settings), progress(ui) {
     dir.Write("SERLIST.CSV", ":Bench;Y\n" + LibraryLine(name) + "\n");
     settings.IniPath = dir.File("ORVANE.INI");
     DeviceLibrary library(settings, boxes);
@@ -57,6 +61,16 @@ struct WholeDevice {
     image.resize(bytes);
     std::mt19937 random(7);
     for (uint8_t& b : image) b = static_cast<uint8_t>(random());
+    if (scattered) {
+      std::vector<uint8_t> runs(bytes, 0xFF);
+      for (uint64_t data = 0; data < 650000;) {
+        uint64_t at = random() % (bytes - 4096), length = 200 + random() % 3900;
+        std::copy_n(image.begin() + static_cast<long>(at), length,
+                    runs.begin() + static_cast<long>(at));
+        data += length;
+      }
+      image = std::move(runs);
+    }
     dir.Write("image.bin", std::string(image.begin(), image.end()));
   }
 
@@ -65,7 +79,7 @@ struct WholeDevice {
     ops.reset();
     programmer = std::make_unique<SimulatedProgrammer>(SimOptions{});
     programmer->socket().Insert(MakeChipModel(device, {}), 0);
-    if (command != kProgram) programmer->socket().chip()->Memory() = image;
+    if (command == kRead || command == kVerify) programmer->socket().chip()->Memory() = image;
     ops = std::make_unique<DeviceOperations>(*programmer, settings, boxes, progress, device);
     settings.DataFilePath = dir.File(command == kRead ? "read.bin" : "image.bin");
   }
@@ -75,6 +89,7 @@ struct WholeDevice {
       case kRead:
         return ops->reader.ReadDeviceToFile(0, device.Size);
       case kProgram:
+      case kProgramScattered:
         return ops->program.ProgramFromFile();
       case kVerify:
         return ops->verify.VerifyFromFile(1);
@@ -99,13 +114,13 @@ struct WholeDevice {
 void BM_WholeDevice(benchmark::State& state) {
   std::string name = kDevices[state.range(0)];
   auto command = static_cast<Command>(state.range(1));
-  WholeDevice bench(name);
+  WholeDevice bench(name, command == kProgramScattered);
   if (!bench.ok) {
     state.SkipWithError(("not in the library: " + name).c_str());
     return;
   }
   bench.settings.FastI2cRead = static_cast<int>(state.range(2));
-  const char* names[] = {"read", "program", "verify"};
+  const char* names[] = {"read", "program", "verify", "program 650K"};
   state.SetLabel(name + " " + names[command] + (state.range(2) ? " fast" : ""));
   uint64_t transactions = 0;
   uint64_t simUs = 0;
@@ -144,13 +159,14 @@ void BM_WholeDevice(benchmark::State& state) {
 }
 
 void DeviceArguments(benchmark::internal::Benchmark* b) {
-  for (int device = 0; device < static_cast<int>(std::size(kDevices)); ++device) {
+  for (int device = 0; device < kScatteredDevice; ++device) {
     bool i2c = device < 2;
     for (int command : {kRead, kProgram, kVerify}) {
       b->Args({device, command, 0});
       if (i2c && command != kProgram) b->Args({device, command, 1});
     }
   }
+  b->Args({kScatteredDevice, kProgramScattered, 0});
 }
 BENCHMARK(BM_WholeDevice)->Apply(DeviceArguments)->Iterations(1)->Unit(benchmark::kMillisecond);
 
