@@ -66,6 +66,9 @@ TEST_F(CliImageTest, DumpShowsGapsAndEndsWithTheChecksumLine) {
                                  "00000100: 12 34                                            "
                                  "|.4|\n") +
                          kGappyChecksum);
+  // Data that start above 0: the dump starts with them, not with a gap nobody can place.
+  cli_.workdir().Write("late.hex", ":0400300041424344C2\n:00000001FF\n");
+  EXPECT_TRUE(Run("24C02", {"dump", "late.hex"}).out.starts_with("00000030: 41 42 43 44 "));
 }
 
 TEST_F(CliImageTest, ChecksumLineAndUnreadableFiles) {

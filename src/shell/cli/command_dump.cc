@@ -23,7 +23,8 @@ void AppendHex(std::string& text, uint64_t value, int digits) {
 void WriteHexDump(std::ostream& out, const DataImage& image) {
   constexpr uint64_t kPageBytes = DataImage::kPageBytes;
   std::string text;
-  bool skipping = false;
+  // Rows before the first data are left out: the first line then says where the data begin.
+  bool skipping = true;
   for (uint64_t at = 0, next; at < image.Size(); at = next) {
     // Lines never straddle pages; a page nothing was written into is skipped at once.
     const DataImage::Page* page = image.PageAt(at / kPageBytes);
