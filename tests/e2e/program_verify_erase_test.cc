@@ -5,6 +5,7 @@
 // chip is the invariant sweep's (tests/sweep).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -302,6 +303,8 @@ TEST_F(WriteTest, FilesOfRealToolchains) {
   const std::string srec =
       "srec_cat payload.bin -binary -offset 0x123 "
       "-execution-start-address=0x123 -o ";
+  // Without a start address srec_cat ends S-records with their count, and no end record.
+  const std::string plain = "srec_cat payload.bin -binary -offset 0x123 -o ";
   Write("fw.c",
         "const unsigned char table[300] = {1, 2, 3, 4, 5, 6, 7, 8, 9};\n"
         "void _start(void) { for (;;) { } }\n");
@@ -320,6 +323,10 @@ TEST_F(WriteTest, FilesOfRealToolchains) {
       {"intel16.hex", srec + "intel16.hex -intel -address-length=2", "-intel"},
       {"fw.ihex", "objcopy -O ihex fw.elf fw.ihex", "-intel"},
       {"fw.srec", "objcopy -O srec fw.elf fw.srec", "-motorola"},
+      {"plain.s19", plain + "plain.s19 -motorola", "-motorola"},
+      {"plain.s28", plain + "plain.s28 -motorola -address-length=3", "-motorola"},
+      {"plain.s37", plain + "plain.s37 -motorola -address-length=4", "-motorola"},
+      {"plain.tek", plain + "plain.tek -tektronix", "-tektronix"},
   };
   const Device& d = Find("24C32");
   for (const File& f : files) {
@@ -331,6 +338,23 @@ TEST_F(WriteTest, FilesOfRealToolchains) {
     EXPECT_EQ(run.status, 0) << f.name << run.out;
     EXPECT_TRUE(run.out.ends_with(kVerified)) << f.name << run.out;
     EXPECT_TRUE(Chip(d) == cli_.workdir().Read("image.bin")) << f.name;
+  }
+
+  // Cut after a data line, the count record gone with the last lines: refused, saying why.
+  Bytes cut = cli_.workdir().Read("plain.s28");
+  for (int drop = 0; drop < 3; ++drop) cut.erase(cut.rfind('\n', cut.size() - 2) + 1);
+  Write("cut.s28", cut);
+  const std::string refused =
+      "--- Info ---\nHex-Datei endet ohne Endemarkierung !\n\nLetzte Zeile: " +
+      std::to_string(std::count(cut.begin(), cut.end(), '\n')) +
+      "\n--- Info ---\nFehler beim Lesen der Hex-Datei !\n";
+  for (const char* command : {"program", "verify"}) {
+    SetChip(d, Pattern(d.Bytes, 12));
+    CliRun run = Run(d, {"-y", command, "cut.s28"});
+    EXPECT_EQ(run.status, 3) << command;
+    EXPECT_TRUE(run.out.ends_with(refused)) << command << run.out;
+    EXPECT_EQ(run.out.find("Endemarkierung"), run.out.rfind("Endemarkierung")) << command;
+    EXPECT_TRUE(Chip(d) == Pattern(d.Bytes, 12)) << command;
   }
 }
 
