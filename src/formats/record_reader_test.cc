@@ -74,13 +74,11 @@ struct PassCase {
   Strings boxes;
 };
 
-// With `report`, a pass ends with the boxes of the read error as its callers show them.
-void RunPassCases(const std::vector<PassCase>& cases, bool report = false) {
+void RunPassCases(const std::vector<PassCase>& cases) {
   for (const PassCase& c : cases) {
     SCOPED_TRACE(c.name);
     Harness h(c.content, c.checkChecksums);
     EXPECT_EQ(h.Pass(c.format), c.results);
-    if (report) h.reader.ReportReadError(h.boxes);
     EXPECT_EQ(h.ui.BoxTexts(), c.boxes);
   }
 }
@@ -271,30 +269,6 @@ TEST(ReadTektronixRecordTest, ResultsAndMessages) {
        {3},
        {Sum(1, "0013", "006D")}},
   });
-}
-
-// The end-record box comes only for a file that ends too early, naming its last line.
-TEST(RecordReaderTest, ReadErrorSaysWhenTheEndRecordIsMissing) {
-  const std::string end = "Hex-Datei endet ohne Endemarkierung !\n\nLetzte Zeile: ";
-  const std::string error = "Fehler beim Lesen der Hex-Datei !";
-  RunPassCases(
-      {
-          {"Intel",
-           FormatIntel8,
-           ":0100000055AA\n:0100010055A9\n",
-           1,
-           {0, 0, 3},
-           {end + "2", error}},
-          {"MOS Technology", FormatMos, ";030100010203000A\n", 1, {0, 3}, {end + "1", error}},
-          {"S5 count wrong",
-           FormatMotorolaS1,
-           "S1060100010203F2\nS5030002FA\n",
-           1,
-           {0, 12, 3},
-           {end + "2", error}},
-          {"checksum", FormatIntel8, ":0100000055AB\n", 1, {3}, {Sum(1, "00AB", "00AA"), error}},
-      },
-      true);
 }
 
 TEST(RecordReaderTest, UnknownFormatCountsAsEnd) {
