@@ -102,8 +102,9 @@ def in_class(device, cls):
 
 
 # pellory-cli's name: srec_cat's output options, its input options, highest address + 1.
-# Motorola files end with an S9/S8/S7 record and have no S5 count; Tektronix checksums are
-# byte sums here and digit sums in srec_cat: those files are read with TestChecksum=0.
+# Motorola files end with an S9/S8/S7 record and have no S5 count. Tektronix checksums are
+# byte sums in pellory-cli's files, which srec_cat reads with -ignore-checksums; pellory-cli
+# takes srec_cat's digit sums as they are.
 MOTOROLA = ["-disable=data-count", "-execution-start-address=0"]
 HEX_FORMATS = {
     "intel8": (["-intel", "-address-length=2"], ["-intel"], 1 << 16),
@@ -299,8 +300,6 @@ def make_case(run_seed, index, devices, max_chip, slot):
             # Now and then a data file with the buffer file's name.
             case.data_name = "pelloryrom.tmp" if command == "program" and rng.random() < 0.03 \
                 else "data.hex"
-        if case.fmt == "tek":
-            case.settings["TestChecksum"] = "0"
 
     # The chip before: random, erased, a few cells set, or (nearly) holding the file.
     kinds = ["random", "blank", "sparse"] + (["file", "file", "near"] if case.data_name else [])
