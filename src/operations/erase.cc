@@ -41,6 +41,11 @@ int EraseOperation::EraseSpi25() {
     frame_.ReportFromChip(kCheckIdFailed);
     return kResultProgramFailed;
   }
+  // A cancel that came while the socket was being switched on still spares the chip.
+  if (int stopped = StopBeforeErase(); stopped != kResultOk) {
+    bus.PowerOff();
+    return stopped;
+  }
   spi.SpiCommand(kWriteEnable);
   spi.SpiCommand(kChipErase);
   bool ready = false;

@@ -34,6 +34,13 @@ uint32_t FlashPages::FilePages(uint32_t start) const {
   return static_cast<uint32_t>(1 + (length - first + PageSize() - 1) / PageSize());
 }
 
+int FlashPages::StopBeforeFirstPage() {
+  if (!frame_.StopBeforeWork()) return kResultOk;
+  frame_.progress().ProgressReset();
+  if (frame_.Cancelled()) frame_.boxes().InfoBox(kProgramAborted);
+  return kResultProgramFailed;
+}
+
 int FlashPages::Begin(uint32_t pages) {
   frame_.progress().ProgressStart(pages);
   frame_.bus().PowerReset();
@@ -41,11 +48,7 @@ int FlashPages::Begin(uint32_t pages) {
   if (IsHexFormat(format) || format == FormatBinary) {
     if (frame_.ProgramPrompt(ProgramPromptLabel(format)) == kIdCancel) return kResultProgramFailed;
   }
-  if (frame_.StopBeforeWork()) {
-    frame_.progress().ProgressReset();
-    if (frame_.Cancelled()) frame_.boxes().InfoBox(kProgramAborted);
-    return kResultProgramFailed;
-  }
+  if (int stopped = StopBeforeFirstPage(); stopped != kResultOk) return stopped;
   frame_.BeginWork(kProgramStatus);
   frame_.bus().PowerOn();
   return kResultOk;
@@ -88,6 +91,11 @@ int FlashPages::ProgramSpi25Pages(uint32_t start, bool erased) {
   if (spi.Spi25CheckId() != 0) {
     frame_.bus().PowerOff();
     return kResultProgramFailed;
+  }
+  // A cancel that came while the socket was being switched on still spares the chip.
+  if (int stopped = StopBeforeFirstPage(); stopped != kResultOk) {
+    frame_.bus().PowerOff();
+    return stopped;
   }
   state.CurrentAddress = start;
   spi.Spi25WaitReady(device.WriteTime);
@@ -135,6 +143,10 @@ int FlashPages::ProgramAt45Pages(uint32_t start) {
     frame_.ReportDensityMismatch();
     frame_.bus().PowerOff();
     return kResultProgramFailed;
+  }
+  if (int stopped = StopBeforeFirstPage(); stopped != kResultOk) {
+    frame_.bus().PowerOff();
+    return stopped;
   }
   state.CurrentAddress = start;
   at45.At45WaitReady();

@@ -42,6 +42,9 @@ class FlashPages {
   int Begin(uint32_t pages);
   uint32_t FilePages(uint32_t start) const;
   int Finish(int error, uint32_t failedPage);
+  // kResultProgramFailed (with "Programmierung abgebrochen !" after a cancel) when the run
+  // was stopped; pumps the events first, so that a signal just noted counts.
+  int StopBeforeFirstPage();
 
   OperationFrame& frame_;
   const AppSettings& settings_;

@@ -83,8 +83,9 @@ TEST(ProgramTest, FailuresOfEveryFamilyEndAsFailures) {
 // 5, the page loops with 7, and only "Programmierung abgebrochen !" tells of it. A cancel
 // noted before the work leaves the chip as it was.
 TEST(ProgramTest, AbbrechenEndsTheLoops) {
-  // The operations look for a cancel once before they touch the chip (before the erase of
-  // a 25-series part, and before the first write), then at every step.
+  // The operations look for a cancel before they touch the chip (before the erase of a
+  // 25-series part and before the first write, for the flash parts again once the socket
+  // is on and the chip identified), then at every step.
   struct Case {
     DeviceDescriptor part;
     int abortAtPump;  // 1: the cancel was noted before the work began
@@ -94,12 +95,15 @@ TEST(ProgramTest, AbbrechenEndsTheLoops) {
     bool erased;
   } cases[] = {
       {kI2c, 2, kResultAborted, {kProgramAborted, kNotProgrammed}, 8, false},
-      {kFlash, 3, kResultProgramFailed, {kProgramAborted}, 256, true},
-      {kAt45, 2, kResultProgramFailed, {kProgramAborted}, 264, false},
+      {kFlash, 5, kResultProgramFailed, {kProgramAborted}, 256, true},
+      {kAt45, 3, kResultProgramFailed, {kProgramAborted}, 264, false},
       {kI2c, 1, kResultAborted, {kProgramAborted, kNotProgrammed}, 0, false},
       {kFlash, 1, kResultAborted, {kEraseAborted}, 0, false},
-      {kFlash, 2, kResultProgramFailed, {kProgramAborted}, 0, true},
+      {kFlash, 2, kResultAborted, {kEraseAborted}, 0, false},
+      {kFlash, 3, kResultProgramFailed, {kProgramAborted}, 0, true},
+      {kFlash, 4, kResultProgramFailed, {kProgramAborted}, 0, true},
       {kAt45, 1, kResultProgramFailed, {kProgramAborted}, 0, false},
+      {kAt45, 2, kResultProgramFailed, {kProgramAborted}, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << int{c.part.ProgrammingMode} << " " << c.abortAtPump);
