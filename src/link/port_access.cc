@@ -16,9 +16,11 @@ std::string Join(const std::vector<std::string>& lines) {
 int PortAccess::PreparePortAccess() {
   osClass_ = 0;
   uint16_t base = settings_.PortBase;
-  PortOpenReport report = opener_ ? opener_(base) : PortOpenReport{};
+  report_ = opener_ ? opener_(base) : PortOpenReport{};
+  const PortOpenReport& report = report_;
   if (settings_.DebugNt) {
-    boxes_.PlainBox(StrFormat(kPortAccessReport, base, Join(report.Tried).c_str(),
+    boxes_.PlainBox(StrFormat(kPortAccessReport, base,
+                              (Join(report.Tried) + Join(report.Skipped)).c_str(),
                               report.Ok ? report.Chosen.c_str() : "nichts"));
   }
   if (report.Ok) return 0;

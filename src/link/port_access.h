@@ -31,6 +31,11 @@ class PortAccess {
         opener_(std::move(opener)) {}
 
   int PreparePortAccess();
+  // Asks the opener again, without a box and without touching DemoMode (a user who has
+  // just loaded ppdev or joined lp tries again).
+  void Retry() { report_ = opener_ ? opener_(settings_.PortBase) : PortOpenReport{}; }
+  // What the last PreparePortAccess or Retry found.
+  const PortOpenReport& report() const { return report_; }
 
  private:
   const AppSettings& settings_;
@@ -38,6 +43,7 @@ class PortAccess {
   int& demoMode_;
   int& osClass_;
   Opener opener_;
+  PortOpenReport report_;
 };
 
 }  // namespace pellory

@@ -12,8 +12,8 @@ namespace pellory {
 namespace {
 
 TEST(PortAccessTest, OutcomesAndWhatTheyShow) {
-  PortOpenReport good{true, "/dev/parport0 (ppdev)", {"ppdev: erster Versuch"}};
-  PortOpenReport bad{false, "", {"ppdev: a", "ioperm: b"}};
+  PortOpenReport good{true, "/dev/parport0 (ppdev)", {"ppdev: erster Versuch"}, {}};
+  PortOpenReport bad{false, "", {"ppdev: a", "ioperm: b"}, {}};
   const std::string shownGood =
       "Portzugriff für 0x278:\nppdev: erster Versuch\n\nGewählt: /dev/parport0 (ppdev)";
   const std::string shownBad = "Portzugriff für 0x278:\nppdev: a\nioperm: b\n\nGewählt: nichts";

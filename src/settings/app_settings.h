@@ -13,6 +13,13 @@
 
 namespace pellory {
 
+// How the real port is reached (PortAccess in ORVANE.INI): ppdev first and direct access
+// when ppdev cannot be had, or only the one path.
+enum class PortAccessMode { kAuto, kPpdev, kDirect };
+
+// The texts of ORVANE.INI, by mode: "auto", "ppdev", "direct".
+const char* PortAccessName(PortAccessMode mode);
+
 struct AppSettings {
   // Link.
   uint16_t PortBase = 0x378;
@@ -22,6 +29,7 @@ struct AppSettings {
   uint32_t TimeBaseCorrection = 85;
   int SearchAttempts = 2;
   int DebugNt = 0;
+  PortAccessMode PortAccess = PortAccessMode::kAuto;
   int BeepOnMessage = 0;  // 0 until loaded, so messages during loading before its key stay quiet
 
   // Options. VerifyAfterProgram and PageWriteEnabled are the values in force; selecting an

@@ -22,16 +22,16 @@ constexpr KeyName kKeys[] = {
     {kSectionHardware, "PortAdress"},     {kSectionHardware, "DebugNT"},
     {kSectionHardware, "SearchHardware"}, {kSectionHardware, "TimeOut"},
     {kSectionHardware, "MessageBeap"},    {kSectionHardware, "TimeBaseKorr"},
-    {kSectionOptions, "FFSave"},          {kSectionOptions, "Verify"},
-    {kSectionOptions, "X-Koord"},         {kSectionOptions, "Y-Koord"},
-    {kSectionOptions, "ShowDeviceData"},  {kSectionOptions, "ManufIndex"},
-    {kSectionOptions, "DeviceIndex"},     {kSectionOptions, "DeleteTemp"},
-    {kSectionOptions, "TestChecksum"},    {kSectionOptions, "PageWrite"},
-    {kSectionOptions, "HexLineLen"},      {kSectionOptions, "DataFormat"},
-    {kSectionOptions, "ShowI2C"},         {kSectionOptions, "ShowSPI"},
-    {kSectionOptions, "ShowMIC"},         {kSectionOptions, "ReadFilter"},
-    {kSectionOptions, "DataPath"},        {kSectionOptions, "LastFile"},
-    {kSectionOptions, "FastI2CRead"},
+    {kSectionHardware, "PortAccess"},     {kSectionOptions, "FFSave"},
+    {kSectionOptions, "Verify"},          {kSectionOptions, "X-Koord"},
+    {kSectionOptions, "Y-Koord"},         {kSectionOptions, "ShowDeviceData"},
+    {kSectionOptions, "ManufIndex"},      {kSectionOptions, "DeviceIndex"},
+    {kSectionOptions, "DeleteTemp"},      {kSectionOptions, "TestChecksum"},
+    {kSectionOptions, "PageWrite"},       {kSectionOptions, "HexLineLen"},
+    {kSectionOptions, "DataFormat"},      {kSectionOptions, "ShowI2C"},
+    {kSectionOptions, "ShowSPI"},         {kSectionOptions, "ShowMIC"},
+    {kSectionOptions, "ReadFilter"},      {kSectionOptions, "DataPath"},
+    {kSectionOptions, "LastFile"},        {kSectionOptions, "FastI2CRead"},
 };
 
 // The text buffers of the original held 259 characters and a terminator; longer texts
@@ -127,6 +127,18 @@ int InRangeOr(int value, int low, int high, int fallback) {
 
 }  // namespace
 
+const char* PortAccessName(PortAccessMode mode) {
+  switch (mode) {
+    case PortAccessMode::kPpdev:
+      return "ppdev";
+    case PortAccessMode::kDirect:
+      return "direct";
+    case PortAccessMode::kAuto:
+      break;
+  }
+  return "auto";
+}
+
 bool SettingsFile::SetOverride(const std::string& key, const std::string& value) {
   for (const KeyName& known : kKeys) {
     if (EqualNoCase(key, known.Name)) {
@@ -178,6 +190,15 @@ void SettingsFile::LoadSettings() {
   s.BeepOnMessage = OneIfNonZero(ReadInt(ini, hw, "MessageBeap", 1));
   s.TimeBaseCorrection =
       static_cast<uint32_t>(InRangeOr(ReadInt(ini, hw, "TimeBaseKorr", 85), 1, 100, 85));
+  std::string accessText = ReadText(ini, hw, "PortAccess", "auto");
+  std::string access = LowerCase(accessText);
+  s.PortAccess = PortAccessMode::kAuto;
+  for (PortAccessMode mode : {PortAccessMode::kPpdev, PortAccessMode::kDirect}) {
+    if (access == PortAccessName(mode)) s.PortAccess = mode;
+  }
+  if (s.PortAccess == PortAccessMode::kAuto && access != "auto") {
+    boxes_.InfoBox(StrFormat(kPortAccessMessage, accessText.c_str()));
+  }
 
   const char* op = kSectionOptions;
   s.SaveBlankCells = OneOrZero(ReadInt(ini, op, "FFSave", 0));
@@ -227,6 +248,7 @@ int SettingsFile::SaveSettings() {
   ini.WriteInt(hw, "TimeOut", s.TimeoutCount);
   ini.WriteInt(hw, "TimeBaseKorr", s.TimeBaseCorrection);
   ini.WriteInt(hw, "MessageBeap", s.BeepOnMessage);
+  ini.WriteString(hw, "PortAccess", PortAccessName(s.PortAccess));
 
   const char* op = kSectionOptions;
   ini.WriteInt(op, "Verify", s.OwnVerifyAfterProgram);

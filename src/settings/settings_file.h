@@ -30,6 +30,10 @@ inline constexpr char kSectionOptions[] = "PelloryRom INI-Section";
 
 inline constexpr char kPortMessage[] =
     "Portadresse in\n'ORVANE.INI'\nkann nicht stimmen!!\n\nNehme Standardwert von 0x378.";
+// %s: the value found for PortAccess.
+inline constexpr char kPortAccessMessage[] =
+    "Portzugriff „%s“ in\n'ORVANE.INI'\nist unbekannt (erlaubt: auto, ppdev, direct).\n\n"
+    "Nehme auto: erst ppdev, dann direkter Portzugriff.";
 inline constexpr char kHexLineLengthMessage[] =
     "Der Wert für die Länge der HEX-Zeilen ist größer 254 oder kleiner 2.\nEingetragene Länge "
     "%d\n\nWert geändert auf Standardwert = 32 Datenbytes";

@@ -55,19 +55,32 @@ using Getter = long long (*)(const AppSettings&);
 // clang-format on
 const std::map<std::string, Getter>& Fields() {
   static const std::map<std::string, Getter> fields = {
-      PELLORY_FIELD(PortBase),        PELLORY_FIELD(StatusPort),
-      PELLORY_FIELD(ControlPort),     PELLORY_FIELD(DebugNt),
-      PELLORY_FIELD(SearchAttempts),  PELLORY_FIELD(TimeoutCount),
-      PELLORY_FIELD(BeepOnMessage),   PELLORY_FIELD(TimeBaseCorrection),
-      PELLORY_FIELD(SaveBlankCells),  PELLORY_FIELD(VerifyAfterProgram),
-      PELLORY_FIELD(WindowX),         PELLORY_FIELD(WindowY),
-      PELLORY_FIELD(ShowDiagnostics), PELLORY_FIELD(ManufacturerIndex),
-      PELLORY_FIELD(DeviceListIndex), PELLORY_FIELD(DeleteTempFile),
-      PELLORY_FIELD(CheckChecksums),  PELLORY_FIELD(PageWriteEnabled),
-      PELLORY_FIELD(HexLineLength),   PELLORY_FIELD(FileFormat),
-      PELLORY_FIELD(ListI2C),         PELLORY_FIELD(ListSPI),
-      PELLORY_FIELD(ListMicrowire),   PELLORY_FIELD(OpenFilterIndex),
+      PELLORY_FIELD(PortBase),
+      PELLORY_FIELD(StatusPort),
+      PELLORY_FIELD(ControlPort),
+      PELLORY_FIELD(DebugNt),
+      PELLORY_FIELD(SearchAttempts),
+      PELLORY_FIELD(TimeoutCount),
+      PELLORY_FIELD(BeepOnMessage),
+      PELLORY_FIELD(TimeBaseCorrection),
+      PELLORY_FIELD(SaveBlankCells),
+      PELLORY_FIELD(VerifyAfterProgram),
+      PELLORY_FIELD(WindowX),
+      PELLORY_FIELD(WindowY),
+      PELLORY_FIELD(ShowDiagnostics),
+      PELLORY_FIELD(ManufacturerIndex),
+      PELLORY_FIELD(DeviceListIndex),
+      PELLORY_FIELD(DeleteTempFile),
+      PELLORY_FIELD(CheckChecksums),
+      PELLORY_FIELD(PageWriteEnabled),
+      PELLORY_FIELD(HexLineLength),
+      PELLORY_FIELD(FileFormat),
+      PELLORY_FIELD(ListI2C),
+      PELLORY_FIELD(ListSPI),
+      PELLORY_FIELD(ListMicrowire),
+      PELLORY_FIELD(OpenFilterIndex),
       PELLORY_FIELD(FastI2cRead),
+      {"PortAccess", [](const AppSettings& s) { return static_cast<long long>(s.PortAccess); }},
   };
   return fields;
 }
@@ -110,7 +123,7 @@ TEST_F(SettingsFileTest, NoFileGivesTheDefaultsSilently) {
       {"HexLineLength", 32},  {"FileFormat", 1},
       {"ListI2C", 1},         {"ListSPI", 1},
       {"ListMicrowire", 1},   {"OpenFilterIndex", 1},
-      {"FastI2cRead", 0},
+      {"FastI2cRead", 0},     {"PortAccess", 0},
   };
   Load();
   ASSERT_EQ(defaults.size(), Fields().size());
@@ -158,6 +171,15 @@ TEST_F(SettingsFileTest, EachKeyIsCheckedAndCorrected) {
       {"status port derived", Hw("PortAdress=278\n"), "StatusPort", 0x279, {}, 0},
       {"control port derived", Hw("PortAdress=278\n"), "ControlPort", 0x27A, {}, 0},
       {"debug 1", Hw("DebugNT=1\n"), "DebugNt", 1, {}, 0},
+      {"access ppdev", Hw("PortAccess=PPDev\n"), "PortAccess", 1, {}, 0},
+      {"access direct", Hw("PortAccess=direct\n"), "PortAccess", 2, {}, 0},
+      {"access unknown",
+       Hw("PortAccess=lp0\n"),
+       "PortAccess",
+       0,
+       {std::string("Portzugriff „lp0“ in\n'ORVANE.INI'\nist unbekannt (erlaubt: auto, ppdev, "
+                    "direct).\n\nNehme auto: erst ppdev, dann direkter Portzugriff.")},
+       1},
       {"debug 2", Hw("DebugNT=2\n"), "DebugNt", 0, {}, 0},
       {"search 1", Hw("SearchHardware=1\n"), "SearchAttempts", 2, {}, 0},
       {"search 5", Hw("SearchHardware=5\n"), "SearchAttempts", 5, {}, 0},
@@ -300,6 +322,7 @@ const char kDefaultFile[] =
     "TimeOut=1000000\n"
     "TimeBaseKorr=85\n"
     "MessageBeap=1\n"
+    "PortAccess=auto\n"
     "[PelloryRom INI-Section]\n"
     "Verify=1\n"
     "FFSave=0\n"
@@ -411,6 +434,7 @@ TEST_F(SettingsFileTest, SavingKeepsForeignContent) {
             "TimeOut=1000000\r\n"
             "TimeBaseKorr=85\r\n"
             "MessageBeap=1\r\n"
+            "PortAccess=auto\r\n"
             "\r\n"
             "[Fremd]\r\n"
             "TimeOut=5\r\n"

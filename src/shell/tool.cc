@@ -1,8 +1,11 @@
 #include "shell/tool.h"
 
+#include "link/messages.h"
+#include "link/port_check.h"
 #include "link/real_port.h"
 #include "operations/result_codes.h"
 #include "ui/control_ids.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 
@@ -16,7 +19,7 @@ std::unique_ptr<PortIo> OwnedPort(const ToolOptions& options, const AppSettings&
 
 PortAccess::Opener MakeOpener(const ToolOptions& options, PortIo* owned) {
   if (options.Port) {
-    return [](uint16_t) { return PortOpenReport{true, "simulierter Brenner", {}}; };
+    return [](uint16_t) { return PortOpenReport{true, "simulierter Brenner", {}, {}}; };
   }
   if (options.RealPort) {
     auto* real = static_cast<RealPortIo*>(owned);
@@ -41,7 +44,8 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
                                                settings_, boxes_, progress_,
                                                library_.descriptor())),
       portAccess_(settings_, boxes_, shell_.DemoMode(), shell_.state().OsClass,
-                  MakeOpener(options, ownedPort_.get())) {
+                  MakeOpener(options, ownedPort_.get())),
+      clock_(options.Clock) {
   if (options.KeepPriority) shell_.SetPriorityFunctions(nullptr, nullptr);
   PlugDeviceLibrary();
   PlugProgrammer(ui, options);
@@ -90,6 +94,7 @@ void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {
 
   if (options.Port || options.RealPort) {
     shell_.SetStage(5, [this] { portAccess_.PreparePortAccess(); });
+    if (!options.SearchProgrammer) return;
     shell_.SetStage(6, [this, &ui] {
       chip_->power.SearchProgrammer(
           shell_.DemoMode(), [this, &ui] { ui.RunSettingsDialog(settings_); },
@@ -115,6 +120,37 @@ void Tool::PlugDeviceLibrary() {
   commands_.SetSelectedDevice(&library_.descriptor(), [this] {
     library_.ApplyDeviceOptions(library_.SelectDeviceQuietly() == kLibraryOk);
   });
+}
+
+PortTestOutcome Tool::PortTest() {
+  PortTestOutcome outcome;
+  if (shell_.IsBusy()) {
+    boxes_.InfoBox(kPortTestBusy);
+    return {kResultAborted, ""};
+  }
+  if (!portAccess_.report().Ok) portAccess_.Retry();
+  const PortOpenReport& access = portAccess_.report();
+  if (!access.Ok) {
+    outcome.Status = kResultNoPortAccess;
+    outcome.Report = StrFormat(kPortTestAccess, "keiner") + "\n";
+    for (const std::vector<std::string>* list : {&access.Tried, &access.Skipped}) {
+      for (const std::string& why : *list) {
+        outcome.Report += StrFormat(kPortTestNotChosen, why.c_str()) + "\n";
+      }
+    }
+    outcome.Report += std::string(kPortTestFailed) + "\n";
+    return outcome;
+  }
+  if (boxes_.OkCancelBox(kPortTestQuestion) != kIdOk) return {kResultAborted, ""};
+  // Held like any hardware action, so that no other instance starts on the port meanwhile.
+  shell_.ShowBusyWindow();
+  shell_.RaisePriority();
+  PortCheckResult result = PortCheck(chip_->link, clock_).Run();
+  shell_.RestorePriority();
+  shell_.HideBusyWindow();
+  outcome.Status = result.Status();
+  outcome.Report = PortCheckReport(result, access, settings_.TimeBaseCorrection);
+  return outcome;
 }
 
 bool Tool::LookUpDevice(const std::string& name, DeviceDescriptor& device) {

@@ -7,6 +7,7 @@
 // scripted Ui and the simulated programmer.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,19 @@ struct ToolOptions {
   // neither prepares port access nor searches (tests that do not need the programmer).
   PortIo* Port = nullptr;
   bool RealPort = false;
+  // False: start-up prepares port access but does not search (the bring-up check, which
+  // must look at a programmer that the search would not accept).
+  bool SearchProgrammer = true;
+  // Microseconds for the bring-up check's timing: the simulated programmer's clock; empty:
+  // the host's.
+  std::function<double()> Clock = nullptr;
+};
+
+// The bring-up check's outcome: its status (0, kResultTimeout, kResultIdentityFailed,
+// kResultAborted when the question was cancelled, kResultNoPortAccess) and its report.
+struct PortTestOutcome {
+  int Status = 0;
+  std::string Report;
 };
 
 class Tool {
@@ -67,6 +81,10 @@ class Tool {
   ProgrammerLink& link() { return chip_->link; }
   Power& power() { return chip_->power; }
   PortAccess& portAccess() { return portAccess_; }
+  // The bring-up check ("porttest", "Brenner testen"): asks for an empty socket, then checks
+  // the handshake, the socket lines and the timing at the port in the settings. Without port
+  // access it tries to get it again first; the report then says why there is none.
+  PortTestOutcome PortTest();
 
  private:
   void PlugDeviceLibrary();
@@ -86,6 +104,7 @@ class Tool {
   std::unique_ptr<PortIo> ownedPort_;  // the real port, or the empty one
   std::unique_ptr<DeviceOperations> chip_;
   PortAccess portAccess_;
+  std::function<double()> clock_;
 };
 
 }  // namespace pellory

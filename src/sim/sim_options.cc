@@ -54,6 +54,19 @@ std::string ParseFaults(const std::string& list, SimOptions& options) {
         return StrFormat(kBadStuckBit, value.c_str());
       }
       parsed.Chip.StuckBit = std::atoi(value.c_str());
+    } else if (hasValue && (name == "line-high" || name == "line-low")) {
+      if (!AllDigits(value) || value.size() > 1 || value[0] > '7') {
+        return StrFormat(kBadLine, value.c_str(), name.c_str());
+      }
+      uint8_t& lines = name == "line-high" ? parsed.Lines.StuckHigh : parsed.Lines.StuckLow;
+      lines = static_cast<uint8_t>(lines | 1u << (value[0] - '0'));
+    } else if (hasValue && name == "line-swap") {
+      if (value.size() != 3 || value[1] != ':' || value[0] < '0' || value[0] > '7' ||
+          value[2] < '0' || value[2] > '7' || value[0] == value[2]) {
+        return StrFormat(kBadLine, value.c_str(), name.c_str());
+      }
+      parsed.Lines.SwapA = value[0] - '0';
+      parsed.Lines.SwapB = value[2] - '0';
     } else if (hasValue && name == "fail-after") {
       if (!AllDigits(value) || value.size() > 18) return StrFormat(kBadFailAfter, value.c_str());
       parsed.FailAfter = std::strtoll(value.c_str(), nullptr, 10);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "sim/chip_model.h"
+#include "sim/socket.h"
 
 namespace pellory {
 
@@ -39,6 +40,8 @@ struct SimOptions {
   // 0): an interrupt at an exact point of an operation, as a timer cannot place it.
   int Signal = 0;  // SIGINT, SIGTERM, SIGHUP; 0: none
   int64_t SignalAt = -1;
+  // Wiring faults of the socket lines: stuck high, stuck low, two lines swapped.
+  LineFaults Lines;
 
   // Faults of the chip.
   bool NoChip = false;  // the socket stays empty
@@ -54,8 +57,11 @@ struct SimOptions {
 inline constexpr char kBadFault[] =
     "Unbekannter Simulatorfehler „%s“ (erlaubt: no-programmer, handshake-stuck, "
     "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N, fail-for=N, "
-    "signal=INT@N, signal=TERM@N, signal=HUP@N, signal=STOP@N)";
+    "signal=INT@N, signal=TERM@N, signal=HUP@N, signal=STOP@N, line-high=N, line-low=N, "
+    "line-swap=N:M)";
 inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";
+inline constexpr char kBadLine[] =
+    "Ungültige Leitung „%s“ für %s (erlaubt: 0 bis 7; bei line-swap zwei verschiedene, N:M)";
 inline constexpr char kBadFailAfter[] = "Ungültige Anzahl „%s“ für fail-after";
 inline constexpr char kBadFailFor[] = "Ungültige Anzahl „%s“ für fail-for (erlaubt: ab 1)";
 inline constexpr char kBadSignal[] =

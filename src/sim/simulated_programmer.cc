@@ -53,7 +53,9 @@ uint8_t EncodeNibble(uint8_t nibble) {
 SimulatedProgrammer::SimulatedProgrammer(const SimOptions& options)
     : options_(options),
       accessNs_(std::max<uint64_t>(options.AccessNs, 1)),
-      paceNs_(std::max<uint64_t>(options.PacePeriodUs, 1) * 1000) {}
+      paceNs_(std::max<uint64_t>(options.PacePeriodUs, 1) * 1000) {
+  socket_.SetLineFaults(options.Lines);
+}
 
 void SimulatedProgrammer::SetTrace(std::ostream* trace) {
   trace_.reset();

@@ -6,6 +6,11 @@
 // The socket owns its chip. BeforePowerUp runs just before the supply comes on, so that
 // the owner can seat the chip that belongs to the device in use; AfterPowerDown runs just
 // after it went off (to keep the chip's content). Times are simulated microseconds.
+//
+// Wiring faults lie between the programmer's outputs and the pins, as a broken cable or
+// adapter would: a line stuck high or low reads and drives that level whatever is written
+// (and whatever the chip pulls), and two swapped lines carry each other's output. The chip
+// sees the pins, the input port reads them.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +20,13 @@
 #include "sim/chip_model.h"
 
 namespace pellory {
+
+struct LineFaults {
+  uint8_t StuckHigh = 0;  // a bit per line L0..L7
+  uint8_t StuckLow = 0;
+  int SwapA = -1;  // two lines whose outputs are crossed; -1: none
+  int SwapB = -1;
+};
 
 class Socket {
  public:
@@ -34,18 +46,25 @@ class Socket {
   // The levels of L0..L7 as the input port reads them.
   uint8_t Levels(uint64_t nowUs) {
     uint8_t pulled = (chip_ && powered_) ? chip_->PulledLow(nowUs) : 0;
-    return static_cast<uint8_t>(outputs_ & ~pulled);
+    return Stuck(static_cast<uint8_t>(Pins(outputs_) & ~pulled));
   }
+  void SetLineFaults(const LineFaults& faults) { faults_ = faults; }
 
   std::function<void()> BeforePowerUp;
   std::function<void()> AfterPowerDown;
 
  private:
   void Switch(bool on, uint64_t nowUs);
+  // What OUTPUTS put on the pins through the wiring.
+  uint8_t Pins(uint8_t outputs) const;
+  uint8_t Stuck(uint8_t levels) const {
+    return static_cast<uint8_t>((levels | faults_.StuckHigh) & ~faults_.StuckLow);
+  }
 
   std::unique_ptr<ChipModel> chip_;
   bool powered_ = false;
   uint8_t outputs_ = 0;
+  LineFaults faults_;
 };
 
 }  // namespace pellory

@@ -104,7 +104,7 @@ bool CliRunner::Unprivileged() {
 }
 
 CliRun CliRunner::Run(const std::vector<std::string>& args, const CliSignal& signal) const {
-  std::vector<std::string> argv = {PELLORY_CLI_PATH};
+  std::vector<std::string> argv = {program_};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<std::string> env = ChildEnvironment(runtime_.path());
   std::vector<char*> argvPointers = Pointers(argv);

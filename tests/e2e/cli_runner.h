@@ -62,6 +62,9 @@ class CliRunner {
   CliRun Run(const std::vector<std::string>& args, const CliSignal& signal = {}) const;
   // The limits of the runs that follow.
   void Limit(const CliLimits& limits);
+  // The program the runs that follow start instead of pellory-cli (a test bench built
+  // around its run).
+  void UseProgram(std::string path) { program_ = std::move(path); }
   // True when runs can be made as nobody: the tests run as root and nobody may execute
   // the built pellory-cli.
   static bool Unprivileged();
@@ -71,6 +74,7 @@ class CliRunner {
   TempDir runtime_;
   TempDir capture_;
   CliLimits limits_;
+  std::string program_ = PELLORY_CLI_PATH;
 };
 
 }  // namespace pellory

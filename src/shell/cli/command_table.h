@@ -33,9 +33,12 @@ struct CliCommandRow {
   bool Hardware;    // in demo mode the command ends with kExitDemoMode
   bool Programmer;  // start-up prepares port access and searches for the programmer
   CliCommandFunction Run;
-  // False for commands that work on a file alone: the device library's messages of the
-  // start-up are held back, so that a folder without one does not clutter their output.
+  // False for commands that need no device (they work on a file alone, or check the
+  // programmer): the device library's messages of the start-up are held back, so that a
+  // folder without one does not clutter their output.
   bool Library = true;
+  // False for the bring-up check: start-up prepares port access but does not search.
+  bool Search = true;
 };
 
 // The row of NAME, or null.
@@ -67,6 +70,10 @@ int CommandErase(CliContext& context);
 int CommandDump(CliContext& context);
 int CommandChecksum(CliContext& context);
 int CommandCompare(CliContext& context);
+// porttest: asks for an empty socket, checks the handshake, the socket lines and the
+// timing, and prints the report. 0 when all passed; 10 when the handshake failed, 8 when a
+// line did, 5 when the question was cancelled, kExitDemoMode without port access.
+int CommandPortTest(CliContext& context);
 // FILE of the command line into IMAGE, its messages on ERR: 0 or kResultDataFile. With
 // FIT_DEVICE a file the selected device cannot hold is refused as well (ImageMisfit).
 int LoadCliImage(CliContext& context, DataImage& image, bool fitDevice = false);

@@ -35,8 +35,9 @@ struct CommandGrammar {
 };
 
 constexpr CommandGrammar kCommands[] = {
-    {"list", false},  {"detect", false}, {"blank", false}, {"read", true},     {"program", true},
-    {"verify", true}, {"erase", false},  {"dump", true},   {"checksum", true}, {"compare", true},
+    {"list", false},    {"detect", false}, {"blank", false},    {"read", true},
+    {"program", true},  {"verify", true},  {"erase", false},    {"dump", true},
+    {"checksum", true}, {"compare", true}, {"porttest", false},
 };
 
 const CommandGrammar* FindCommand(const std::string& name) {

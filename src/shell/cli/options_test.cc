@@ -248,12 +248,14 @@ TEST(CliOptionsTest, PortAddressesTakeTheAutomaticBase) {
 }
 
 TEST(CliOptionsTest, CommandGrammar) {
-  std::vector<std::string> expected = {"list",   "detect", "blank", "read",     "program",
-                                       "verify", "erase",  "dump",  "checksum", "compare"};
+  std::vector<std::string> expected = {"list",     "detect",  "blank",   "read",
+                                       "program",  "verify",  "erase",   "dump",
+                                       "checksum", "compare", "porttest"};
   EXPECT_EQ(CliCommandNames(), expected);
   for (const std::string& name : expected) {
     EXPECT_TRUE(IsCliCommand(name));
-    bool noFile = name == "list" || name == "detect" || name == "blank" || name == "erase";
+    bool noFile = name == "list" || name == "detect" || name == "blank" || name == "erase" ||
+                  name == "porttest";
     EXPECT_EQ(CommandTakesFile(name), !noFile) << name;
   }
   EXPECT_FALSE(IsCliCommand("help"));

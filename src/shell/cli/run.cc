@@ -66,7 +66,7 @@ void FinishSimulation(SimSession& sim, const CliOptions& options, const CliStrea
 }
 
 // Start-up, the command and the closing save, around one Tool.
-int RunCommand(const CliOptions& options, const CliStreams& io) {
+int RunCommand(const CliOptions& options, const CliStreams& io, const SimulatorRoute& route) {
   TerminalUi ui(UiOptionsFor(options, io), io.out, io.err, io.in);
   ToolOptions toolOptions;
   // Real-time priority keeps the busy waits of a real port honest; the simulated
@@ -91,10 +91,20 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
     sim = std::make_unique<SimSession>(options.Sim, std::filesystem::current_path().string());
     std::string error;
     if (!sim->Open(error)) return UsageError(io.err, error);
-    if (row->Programmer) toolOptions.Port = &sim->programmer();
+    toolOptions.Clock = [programmer = &sim->programmer()] {
+      return static_cast<double>(programmer->NowNs()) / 1000.0;
+    };
+    if (row->Programmer) {
+      if (route && route(sim->programmer(), options.Sim.Port)) {
+        toolOptions.RealPort = true;
+      } else {
+        toolOptions.Port = &sim->programmer();
+      }
+    }
   } else {
     toolOptions.RealPort = row->Programmer;
   }
+  toolOptions.SearchProgrammer = row->Search;
   Tool tool(ui, toolOptions);
   if (claim.Owned()) tool.shell().ClaimedByFrontEnd();
   if (sim) {
@@ -162,7 +172,8 @@ int RunCommand(const CliOptions& options, const CliStreams& io) {
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, const CliStreams& io) {
+int RunCli(const std::vector<std::string>& args, const CliStreams& io,
+           const SimulatorRoute& route) {
   CliOptions options;
   std::string error = ParseCliOptions(args, options);
   if (!error.empty()) return UsageError(io.err, error);
@@ -180,7 +191,7 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& io) {
     return UsageError(io.err,
                       StrFormat(kBadWorkdir, options.Workdir.c_str(), DirectoryError(errno)));
   }
-  return RunCommand(options, io);
+  return RunCommand(options, io, route);
 }
 
 }  // namespace pellory

@@ -8,6 +8,8 @@
 // pass through to the caller, which turns them into kExitInternal.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -22,6 +24,15 @@ struct CliStreams {
   bool errIsTerminal = false;
 };
 
-int RunCli(const std::vector<std::string>& args, const CliStreams& io);
+class PortIo;
+
+// A test bench that puts the real port's code between the commands and the simulated
+// programmer: called once the simulator is up, with the programmer and the port base it
+// answers at. When it returns true the tool drives its RealPortIo (whose system calls the
+// bench has routed to the programmer) instead of the programmer directly.
+using SimulatorRoute = std::function<bool(PortIo& programmer, uint16_t base)>;
+
+int RunCli(const std::vector<std::string>& args, const CliStreams& io,
+           const SimulatorRoute& route = {});
 
 }  // namespace pellory
