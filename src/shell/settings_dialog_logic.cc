@@ -99,6 +99,12 @@ const std::vector<std::string>& PortChoices() {
   return choices;
 }
 
+const std::vector<std::string>& PortAccessChoices() {
+  static const std::vector<std::string> choices = {"auto (ppdev, sonst direkt)", "ppdev",
+                                                   "direkt (ioperm)"};
+  return choices;
+}
+
 SettingsDialogFields SettingsDialogOpen(const AppSettings& settings) {
   SettingsDialogFields fields;
   fields.Port = StrFormat("0x%X", static_cast<unsigned>(settings.PortBase));
@@ -107,6 +113,7 @@ SettingsDialogFields SettingsDialogOpen(const AppSettings& settings) {
   fields.HexLineLength = std::to_string(settings.HexLineLength);
   fields.Beep = settings.BeepOnMessage != 0;
   fields.FastI2cRead = settings.FastI2cRead != 0;
+  fields.PortAccess = static_cast<int>(settings.PortAccess);
   return fields;
 }
 
@@ -131,6 +138,9 @@ std::optional<SettingsDialogError> SettingsDialogApply(const SettingsDialogField
   settings.HexLineLength = static_cast<int>(hexLine & ~1u);
   settings.BeepOnMessage = fields.Beep ? 1 : 0;
   settings.FastI2cRead = fields.FastI2cRead ? 1 : 0;
+  if (fields.PortAccess >= 0 && fields.PortAccess < static_cast<int>(PortAccessChoices().size())) {
+    settings.PortAccess = static_cast<PortAccessMode>(fields.PortAccess);
+  }
   return std::nullopt;
 }
 

@@ -2,7 +2,8 @@
 // the apply of what the user confirmed with OK. Front ends draw the dialog and call these.
 //
 // Fields are checked in order: port text (any text), "Timeout-Zähler" 10000..10000000,
-// "Korrektur" 70..100, "Länge HEX-Zeile" 2..254, "Signalton". The first field that is not
+// "Korrektur" 70..100, "Länge HEX-Zeile" 2..254, "Signalton", "Portzugriff" (a choice of three).
+// The first field that is not
 // a number or is out of range stops the check with the framework's validation message; the
 // settings are then unchanged and the focus belongs on that field. The check boxes
 // ("Signalton", the sequential I2C read) need no check.
@@ -31,6 +32,8 @@ inline constexpr int kIdCorrectionField = 1016;
 inline constexpr int kIdHexLineField = 1017;
 inline constexpr int kIdBeepBox = 1018;
 inline constexpr int kIdFastI2cBox = 1019;
+inline constexpr int kIdPortAccessField = 1020;
+inline constexpr int kIdPortTestButton = 1021;
 
 struct SettingsDialogFields {
   std::string Port;
@@ -39,6 +42,7 @@ struct SettingsDialogFields {
   std::string HexLineLength;
   bool Beep = false;
   bool FastI2cRead = false;
+  int PortAccess = 0;  // the entry of PortAccessChoices
 };
 
 struct SettingsDialogError {
@@ -48,6 +52,8 @@ struct SettingsDialogError {
 
 // The entries of the port list, in order.
 const std::vector<std::string>& PortChoices();
+// The entries of the port access list, in the order of PortAccessMode.
+const std::vector<std::string>& PortAccessChoices();
 // The field texts the dialog opens with.
 SettingsDialogFields SettingsDialogOpen(const AppSettings& settings);
 // Checks FIELDS; when all are valid applies them to SETTINGS and returns nothing.

@@ -83,6 +83,13 @@ void Tool::PlugOperations() {
 }
 
 void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {
+  if (options.Port || options.RealPort) {
+    // The window's "Brenner testen" shows the report, or the reason there is none.
+    ui.SetPortTest([this](const AppSettings& trial) {
+      PortTestOutcome outcome = PortTest(&trial);
+      if (!outcome.Report.empty()) boxes_.InfoBox(outcome.Report);
+    });
+  }
   // One timeout message per hardware action; the frame ends the silence.
   shell_.AddFrameListener([this](bool begins) {
     if (begins) {
@@ -122,7 +129,22 @@ void Tool::PlugDeviceLibrary() {
   });
 }
 
-PortTestOutcome Tool::PortTest() {
+PortTestOutcome Tool::PortTest(const AppSettings* trial) {
+  if (trial != nullptr) {
+    const AppSettings own = settings_;
+    auto take = [this](const AppSettings& from) {
+      settings_.SetPortBase(from.PortBase);
+      settings_.PortAccess = from.PortAccess;
+      settings_.TimeoutCount = from.TimeoutCount;
+      settings_.TimeBaseCorrection = from.TimeBaseCorrection;
+      // The path is opened again for the port and the access the check is about.
+      portAccess_.Retry();
+    };
+    take(*trial);
+    PortTestOutcome outcome = PortTest();
+    take(own);
+    return outcome;
+  }
   PortTestOutcome outcome;
   if (shell_.IsBusy()) {
     boxes_.InfoBox(kPortTestBusy);

@@ -83,8 +83,10 @@ class Tool {
   PortAccess& portAccess() { return portAccess_; }
   // The bring-up check ("porttest", "Brenner testen"): asks for an empty socket, then checks
   // the handshake, the socket lines and the timing at the port in the settings. Without port
-  // access it tries to get it again first; the report then says why there is none.
-  PortTestOutcome PortTest();
+  // access it tries to get it again first; the report then says why there is none. With
+  // TRIAL the port, its access path, the timeout and the correction are TRIAL's during the
+  // check (the settings dialog's fields before OK) and the settings' own again afterwards.
+  PortTestOutcome PortTest(const AppSettings* trial = nullptr);
 
  private:
   void PlugDeviceLibrary();

@@ -6,6 +6,7 @@
 // Control ids are the main window's (see control_ids.h). List indexes count from 0.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -78,6 +79,11 @@ class Ui {
 
   // The modal settings dialog; applies what the user confirmed to the settings.
   virtual void RunSettingsDialog(AppSettings& settings) = 0;
+  // What the settings dialog's "Brenner testen" runs, with the settings as its fields
+  // stand; null: nothing to test (the button is off). Front ends without the dialog
+  // ignore it.
+  using PortTest = std::function<void(const AppSettings& trial)>;
+  virtual void SetPortTest(PortTest test) { (void)test; }
 };
 
 }  // namespace pellory

@@ -219,6 +219,7 @@ std::optional<FileDialogResult> QtUi::RunFileDialog(const FileDialogRequest& req
 
 void QtUi::RunSettingsDialog(AppSettings& settings) {
   SettingsDialog dialog(settings, ShownOrNone(window_));
+  if (portTest_) dialog.SetPortTest(portTest_);
   if (hooks_.RunSettings) {
     hooks_.RunSettings(dialog);
   } else {

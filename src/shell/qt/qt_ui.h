@@ -70,6 +70,7 @@ class QtUi : public Ui {
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   void RunSettingsDialog(AppSettings& settings) override;
+  void SetPortTest(PortTest test) override { portTest_ = std::move(test); }
 
  private:
   template <typename T>
@@ -83,6 +84,7 @@ class QtUi : public Ui {
   QPointer<BusyWindow> busy_;
   Hooks hooks_;
   int progressMax_ = 100;
+  PortTest portTest_;
 };
 
 }  // namespace pellory

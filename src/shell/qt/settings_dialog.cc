@@ -24,6 +24,9 @@ constexpr TemplateControl kControls[] = {
     {kIdDialogCancel, ControlKind::kPushButton, "Abbrechen", 129, 24, 50, 14},
     // Below the original controls, which keep their places.
     {kIdFastI2cBox, ControlKind::kCheckBox, "Schnelles I2C-Lesen (sequentiell)", 5, 65, 150, 10},
+    {kNoControlId, ControlKind::kStatic, "Portzugriff", 5, 80, 60, 8},
+    {kIdPortAccessField, ControlKind::kComboBox, "", 5, 90, 100, 50},
+    {kIdPortTestButton, ControlKind::kPushButton, "Brenner testen", 120, 89, 59, 14},
 };
 
 }  // namespace
@@ -54,6 +57,15 @@ SettingsDialog::SettingsDialog(AppSettings& settings, QWidget* parent)
   ControlAs<QLineEdit>(kIdHexLineField)->setText(QString::fromStdString(open.HexLineLength));
   ControlAs<QCheckBox>(kIdBeepBox)->setChecked(open.Beep);
   ControlAs<QCheckBox>(kIdFastI2cBox)->setChecked(open.FastI2cRead);
+  auto* access = ControlAs<QComboBox>(kIdPortAccessField);
+  access->setEditable(false);
+  for (const std::string& choice : PortAccessChoices()) {
+    access->addItem(QString::fromStdString(choice));
+  }
+  access->setCurrentIndex(open.PortAccess);
+  auto* test = ControlAs<QPushButton>(kIdPortTestButton);
+  test->setEnabled(false);
+  connect(test, &QPushButton::clicked, this, &SettingsDialog::RunPortTest);
 
   connect(ControlAs<QPushButton>(kIdDialogOk), &QPushButton::clicked, this,
           &SettingsDialog::accept);
@@ -74,6 +86,7 @@ SettingsDialogFields SettingsDialog::Fields() const {
   fields.HexLineLength = ControlAs<QLineEdit>(kIdHexLineField)->text().toStdString();
   fields.Beep = ControlAs<QCheckBox>(kIdBeepBox)->isChecked();
   fields.FastI2cRead = ControlAs<QCheckBox>(kIdFastI2cBox)->isChecked();
+  fields.PortAccess = ControlAs<QComboBox>(kIdPortAccessField)->currentIndex();
   return fields;
 }
 
@@ -83,13 +96,33 @@ void SettingsDialog::accept() {
     QDialog::accept();
     return;
   }
-  ShowValidationMessage(error->Message);
-  QWidget* field = Control(error->FieldId);
+  ShowFieldError(*error);
+}
+
+void SettingsDialog::SetPortTest(std::function<void(const AppSettings& trial)> test) {
+  portTest_ = std::move(test);
+  ControlAs<QPushButton>(kIdPortTestButton)->setEnabled(static_cast<bool>(portTest_));
+}
+
+void SettingsDialog::RunPortTest() {
+  if (!portTest_) return;
+  AppSettings trial = settings_;
+  if (std::optional<SettingsDialogError> error = SettingsDialogApply(Fields(), trial)) {
+    ShowFieldError(*error);
+    return;
+  }
+  portTest_(trial);
+}
+
+void SettingsDialog::ShowFieldError(const SettingsDialogError& error) {
+  ShowValidationMessage(error.Message);
+  QWidget* field = Control(error.FieldId);
   if (field == nullptr) return;
   field->setFocus(Qt::OtherFocusReason);
   // The wrong text is selected so that typing replaces it.
   if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
-  if (auto* combo = qobject_cast<QComboBox*>(field)) combo->lineEdit()->selectAll();
+  auto* combo = qobject_cast<QComboBox*>(field);
+  if (combo && combo->lineEdit()) combo->lineEdit()->selectAll();
 }
 
 void SettingsDialog::ShowValidationMessage(const std::string& text) {

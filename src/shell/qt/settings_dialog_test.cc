@@ -16,7 +16,8 @@ bool SameSettings(const AppSettings& a, const AppSettings& b) {
   return a.PortBase == b.PortBase && a.StatusPort == b.StatusPort &&
          a.ControlPort == b.ControlPort && a.TimeoutCount == b.TimeoutCount &&
          a.TimeBaseCorrection == b.TimeBaseCorrection && a.HexLineLength == b.HexLineLength &&
-         a.BeepOnMessage == b.BeepOnMessage && a.FastI2cRead == b.FastI2cRead;
+         a.BeepOnMessage == b.BeepOnMessage && a.FastI2cRead == b.FastI2cRead &&
+         a.PortAccess == b.PortAccess;
 }
 
 class SettingsDialogTest : public testing::Test {
@@ -50,7 +51,8 @@ TEST_F(SettingsDialogTest, HasItsTitleSizeAndControls) {
   QStringList labels;
   for (QLabel* label : dialog_.findChildren<QLabel*>()) labels << label->text();
   labels.sort();
-  EXPECT_EQ(labels, (QStringList{"Korrektur", "Länge HEX-Zeile", "Portadresse", "Timeout-Zähler"}));
+  EXPECT_EQ(labels, (QStringList{"Korrektur", "Länge HEX-Zeile", "Portadresse", "Portzugriff",
+                                 "Timeout-Zähler"}));
   EXPECT_EQ(dialog_.ControlAs<QCheckBox>(kIdBeepBox)->text(), "Signalton");
   EXPECT_EQ(dialog_.ControlAs<QCheckBox>(kIdFastI2cBox)->text(),
             "Schnelles I2C-Lesen (sequentiell)");
@@ -160,6 +162,7 @@ TEST_F(SettingsDialogTest, ShowsTheValidationMessageOfTheFailingField) {
 TEST_F(SettingsDialogTest, OkAppliesEveryFieldToItsSettingAndCloses) {
   Fill("0x278", "20000", "90", "16", true);
   dialog_.ControlAs<QCheckBox>(kIdFastI2cBox)->setChecked(true);
+  dialog_.ControlAs<QComboBox>(kIdPortAccessField)->setCurrentIndex(2);
   PressOk();
   EXPECT_TRUE(messages_.empty());
   EXPECT_FALSE(dialog_.isVisible());
@@ -172,6 +175,35 @@ TEST_F(SettingsDialogTest, OkAppliesEveryFieldToItsSettingAndCloses) {
   EXPECT_EQ(settings_.HexLineLength, 16);
   EXPECT_EQ(settings_.BeepOnMessage, 1);
   EXPECT_EQ(settings_.FastI2cRead, 1);
+  EXPECT_EQ(settings_.PortAccess, PortAccessMode::kDirect);
+}
+
+// The port test sees the fields as OK would apply them; the settings and the dialog stay.
+TEST_F(SettingsDialogTest, PortTestRunsWithTheFieldsAndChangesNothing) {
+  auto* test = dialog_.ControlAs<QPushButton>(kIdPortTestButton);
+  ASSERT_NE(test, nullptr);
+  EXPECT_EQ(test->text(), "Brenner testen");
+  EXPECT_FALSE(test->isEnabled());
+  std::vector<AppSettings> trials;
+  dialog_.SetPortTest([&](const AppSettings& trial) { trials.push_back(trial); });
+  EXPECT_TRUE(test->isEnabled());
+  const AppSettings before = settings_;
+  dialog_.show();
+  Fill("0x278", "20000", "90", "16", true);
+  dialog_.ControlAs<QComboBox>(kIdPortAccessField)->setCurrentIndex(1);
+  test->click();
+  ASSERT_EQ(trials.size(), 1u);
+  EXPECT_EQ(trials[0].PortBase, 0x278);
+  EXPECT_EQ(trials[0].StatusPort, 0x279);
+  EXPECT_EQ(trials[0].TimeoutCount, 20000u);
+  EXPECT_EQ(trials[0].PortAccess, PortAccessMode::kPpdev);
+  EXPECT_TRUE(SameSettings(settings_, before));
+  EXPECT_TRUE(dialog_.isVisible());
+  // A field OK would refuse is refused here too, and nothing is tested.
+  Fill("0x278", "5", "90", "16", true);
+  test->click();
+  EXPECT_EQ(trials.size(), 1u);
+  EXPECT_EQ(messages_.size(), 1u);
 }
 
 TEST_F(SettingsDialogTest, CancelChangesNothing) {

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "link/messages.h"
 #include "shell/qt/image_view.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_test_support.h"
@@ -377,6 +378,35 @@ TEST_F(WindowEndToEndTest, PrefsChangeThePortOfTheNextCommand) {
     EXPECT_EQ(shown, c.shown);
     EXPECT_EQ(tool_.settings().PortBase, c.port);
     Run(kIdBlankCheck, c.first, c.after, c.result);
+  }
+}
+
+// "Brenner testen" checks the port the dialog shows, before OK: the settings keep theirs.
+TEST_F(WindowEndToEndTest, PortTestChecksThePortInTheDialog) {
+  struct Case {
+    const char* typed;
+    std::string verdict;
+    std::string finding;
+  } const cases[] = {{"0x278", kPortTestFailed, kPortTestNoTaken},
+                     {"0x378", kPortTestPassed, kPortTestHandshakeOk}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ui_.hooks().RunSettings = [&](SettingsDialog& dialog) {
+      dialog.ControlAs<QComboBox>(kIdPortField)->setEditText(c.typed);
+      dialog.ControlAs<QLineEdit>(kIdTimeoutField)->setText("10000");
+      dialog.ControlAs<QAbstractButton>(kIdPortTestButton)->click();
+      dialog.reject();
+    };
+    boxes_.clear();
+    Click(kIdPrefs);
+    ASSERT_GE(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_.front(), kPortTestQuestion);
+    const std::string& report = boxes_.back();
+    EXPECT_NE(report.find(c.finding + "\n"), std::string::npos) << report;
+    EXPECT_TRUE(report.ends_with(c.verdict + "\n")) << report;
+    EXPECT_EQ(tool_.settings().PortBase, 0x378);
+    EXPECT_EQ(tool_.settings().TimeoutCount, 1000000u);
+    EXPECT_FALSE(tool_.shell().IsBusy());
   }
 }
 
