@@ -5,7 +5,10 @@
 #include <cstdlib>
 
 #include "link/messages.h"
+#include "link/port_io.h"
+#include "testing/ppdev_stand_in.h"
 #include "ui/scripted_ui.h"
+#include "ui/temp_dir.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -75,6 +78,74 @@ TEST(RealPortTest, RefusesUnderTheTestGuard) {
   EXPECT_EQ(port.In(0x379), 0xFF);
   settings.SetPortBase(0x278);  // opened again for the new base, refused again
   EXPECT_EQ(port.In(0x279), 0xFF);
+}
+
+// The access path setting: what is tried, what is left out and why, through the stand-in.
+TEST(RealPortTest, AccessPathFollowsTheSetting) {
+  struct Case {
+    PortAccessMode mode;
+    PpdevFault fault;
+    bool ok;
+    std::vector<std::string> tried;  // the start of each line
+    std::string skipped;
+    uint64_t opens, ioperms;
+  } const cases[] = {
+      {PortAccessMode::kAuto,
+       PpdevFault::kNone,
+       true,
+       {},
+       "direkter Portzugriff: nicht versucht (ppdev geht vor)",
+       1,
+       0},
+      {PortAccessMode::kAuto,
+       PpdevFault::kPortHeld,
+       false,
+       {"ppdev: ", "ioperm 0x378..0x37A: "},
+       "",
+       1,
+       1},
+      {PortAccessMode::kPpdev,
+       PpdevFault::kPortHeld,
+       false,
+       {"ppdev: "},
+       "direkter Portzugriff: nicht versucht (PortAccess=ppdev)",
+       1,
+       0},
+      {PortAccessMode::kPpdev,
+       PpdevFault::kNone,
+       true,
+       {},
+       "direkter Portzugriff: nicht versucht (PortAccess=ppdev)",
+       1,
+       0},
+      {PortAccessMode::kDirect,
+       PpdevFault::kNone,
+       false,
+       {"ioperm 0x378..0x37A: nicht erlaubt (braucht CAP_SYS_RAWIO)"},
+       "ppdev: nicht versucht (PortAccess=direct)",
+       0,
+       1},
+  };
+  TempDir scratch;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << PortAccessName(c.mode) << " " << static_cast<int>(c.fault));
+    FloatingPortIo behind;
+    PpdevStandIn standIn(behind, 0x378, scratch.path(), c.fault);
+    standIn.Install();
+    AppSettings settings;
+    settings.PortAccess = c.mode;
+    RealPortIo port(settings);
+    PortOpenReport report = port.Open(0x378);
+    EXPECT_EQ(report.Ok, c.ok);
+    EXPECT_EQ(report.Chosen.ends_with("/dev/parport0 (ppdev)"), c.ok);
+    ASSERT_EQ(report.Tried.size(), c.tried.size());
+    for (size_t i = 0; i < c.tried.size(); ++i)
+      EXPECT_TRUE(report.Tried[i].starts_with(c.tried[i]));
+    EXPECT_EQ(report.Skipped,
+              c.skipped.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.skipped});
+    EXPECT_EQ(standIn.counts().Open, c.opens);
+    EXPECT_EQ(standIn.counts().Ioperm, c.ioperms);
+  }
 }
 
 }  // namespace

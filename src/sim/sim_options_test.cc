@@ -29,6 +29,14 @@ TEST(SimOptionsTest, FaultListsThatParse) {
   EXPECT_EQ(c.SignalAt, 7);
   EXPECT_EQ(c.FailAfter, -1);
   EXPECT_FALSE(c.NoProgrammer);
+
+  // Line faults add up, line by line.
+  SimOptions l;
+  ASSERT_EQ(ParseFaults("line-high=1,LINE-HIGH=4,line-low=0,line-swap=7:2", l), "");
+  EXPECT_EQ(l.Lines.StuckHigh, 0x12);
+  EXPECT_EQ(l.Lines.StuckLow, 0x01);
+  EXPECT_EQ(l.Lines.SwapA, 7);
+  EXPECT_EQ(l.Lines.SwapB, 2);
 }
 
 TEST(SimOptionsTest, FaultItemsAndTheirErrors) {
@@ -61,6 +69,11 @@ TEST(SimOptionsTest, FaultItemsAndTheirErrors) {
       {"signal", StrFormat(kBadFault, "signal")},
       {"no-chip=1", StrFormat(kBadFault, "no-chip=1")},
       {"melt", StrFormat(kBadFault, "melt")},
+      {"line-high=8", StrFormat(kBadLine, "8", "line-high")},
+      {"line-low=", StrFormat(kBadLine, "", "line-low")},
+      {"line-swap=3:3", StrFormat(kBadLine, "3:3", "line-swap")},
+      {"line-swap=1-2", StrFormat(kBadLine, "1-2", "line-swap")},
+      {"line-swap=1:", StrFormat(kBadLine, "1:", "line-swap")},
       {"", StrFormat(kBadFault, "")},
       {"wrong-id,", StrFormat(kBadFault, "")},
       {"wrong-id,,no-chip", StrFormat(kBadFault, "")},
