@@ -76,6 +76,12 @@ int ProgramOperation::OpenHexData(int kind) {
   // An image that did not reach the disk whole would program stale bytes.
   bool closed = buffer_.CloseBufferFile();
   if (filled != kResultOk || !closed) return kResultDataFile;
+  // Without a single data record the buffer's blank fill would overwrite the chip, and the
+  // verify afterwards would compare nothing.
+  if (frame_.state().DataByteCount == 0) {
+    boxes.InfoBox(kFileEmpty);
+    return kResultDataFile;
+  }
   if (!data_.Open(buffer_.Path())) {
     ReportFileError(boxes, buffer_.Path());
     return kResultDataFile;

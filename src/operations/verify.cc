@@ -81,6 +81,12 @@ int VerifyOperation::VerifyFromFile(int prompted) {
       data_.CloseDataFile();
       return kResultDataFile;
     }
+    // A file without data would pass with nothing compared.
+    if (state.DataByteCount == 0) {
+      frame_.boxes().InfoBox(kFileEmpty);
+      data_.CloseDataFile();
+      return kResultDataFile;
+    }
     result = VerifyHexFile(kind, prompted);
   } else {
     uint64_t length = data_.Length();
