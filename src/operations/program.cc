@@ -126,14 +126,20 @@ int ProgramOperation::ProgramBlocks(uint32_t start) {
   if (IsHexFormat(format) || format == FormatBinary) {
     if (frame_.ProgramPrompt(ProgramPromptLabel(format)) == kIdCancel) return kResultProgramFailed;
   }
-  if (frame_.StopBeforeWork()) {
+  auto stopped = [&] {
     progress.ProgressReset();
     if (frame_.Cancelled()) frame_.boxes().InfoBox(kProgramAborted);
     frame_.boxes().InfoBox(kNotProgrammed);
     return kResultAborted;
-  }
+  };
+  if (frame_.StopBeforeWork()) return stopped();
   frame_.BeginWork(kProgramStatus);
   bus.PowerOn();
+  // A cancel that came while the socket was being switched on still spares the chip.
+  if (frame_.StopBeforeWork()) {
+    bus.PowerOff();
+    return stopped();
+  }
   state.CurrentAddress = start;
   uint64_t blocks = (bytes + kBlockBufferSize - 1) / kBlockBufferSize;
   if (words) PrepareMicrowire();

@@ -84,8 +84,8 @@ TEST(ProgramTest, FailuresOfEveryFamilyEndAsFailures) {
 // noted before the work leaves the chip as it was.
 TEST(ProgramTest, AbbrechenEndsTheLoops) {
   // The operations look for a cancel before they touch the chip (before the erase of a
-  // 25-series part and before the first write, for the flash parts again once the socket
-  // is on and the chip identified), then at every step.
+  // 25-series part and before the first write, again once the socket is on and, for the
+  // flash parts, the chip identified), then at every step.
   struct Case {
     DeviceDescriptor part;
     int abortAtPump;  // 1: the cancel was noted before the work began
@@ -94,7 +94,8 @@ TEST(ProgramTest, AbbrechenEndsTheLoops) {
     uint32_t written;  // bytes of the file the chip took
     bool erased;
   } cases[] = {
-      {kI2c, 2, kResultAborted, {kProgramAborted, kNotProgrammed}, 8, false},
+      {kI2c, 3, kResultAborted, {kProgramAborted, kNotProgrammed}, 8, false},
+      {kI2c, 2, kResultAborted, {kProgramAborted, kNotProgrammed}, 0, false},
       {kFlash, 5, kResultProgramFailed, {kProgramAborted}, 256, true},
       {kAt45, 3, kResultProgramFailed, {kProgramAborted}, 264, false},
       {kI2c, 1, kResultAborted, {kProgramAborted, kNotProgrammed}, 0, false},
