@@ -3,7 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include "link/programmer_link.h"
+#include "link/real_port.h"
 #include "sim/simulated_programmer.h"
+#include "testing/ppdev_stand_in.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
 #include "ui/scripted_ui.h"
@@ -28,6 +30,29 @@ void BM_LinkTransfer(benchmark::State& state) {
       static_cast<double>(programmer.counters().Transactions);
 }
 BENCHMARK(BM_LinkTransfer);
+
+// The same transfer through the real port's code: RealPortIo's system-call table and the
+// ppdev stand-in in front of the simulated programmer. The difference to BM_LinkTransfer is
+// what the table and the ioctl dispatch cost per transaction; on a real port each of the
+// five accesses costs a system call (ppdev) or a bus cycle (direct) on top.
+void BM_LinkTransferThroughPpdev(benchmark::State& state) {
+  ScriptedUi ui;
+  AppSettings settings;
+  MessageBoxes boxes(ui, settings);
+  Progress progress(ui);
+  SimulatedProgrammer programmer(SimOptions{});
+  PpdevStandIn standIn(programmer, settings.PortBase, "/tmp");
+  standIn.Install();
+  RealPortIo port(settings);
+  if (!port.Open(settings.PortBase).Ok) state.SkipWithError("no access through the stand-in");
+  ProgrammerLink link(port, settings, boxes, progress);
+  uint8_t value = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(link.LinkTransfer(kRegBus, value++));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_LinkTransferThroughPpdev);
 
 void BM_ReadBack(benchmark::State& state) {
   ScriptedUi ui;

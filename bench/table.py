@@ -42,6 +42,9 @@ print()
 link = by_name.get("BM_LinkTransfer")
 if link:
     print("Host time per link transfer (one transaction alone): %.1f ns" % link["cpu_time"])
+ppdev = by_name.get("BM_LinkTransferThroughPpdev")
+if ppdev:
+    print("The same through RealPortIo and the ppdev stand-in: %.1f ns" % ppdev["cpu_time"])
 print()
 
 print("Whole devices through the simulated programmer")
