@@ -8,11 +8,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <map>
+#include <regex>
 #include <thread>
 
 extern char** environ;
@@ -78,7 +84,52 @@ int WaitWithLimit(pid_t pid, const std::function<bool()>& watch,
 
 constexpr uid_t kNobody = 65534;
 
+// TEXT with every occurrence of FROM replaced by TO.
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  if (from.empty()) return text;
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
 }  // namespace
+
+// With PELLORY_RECORD_DIR set, every run is written down there, one file per run named
+// after the test and its run number: the command line, the exit status, standard output
+// and error, and the --log file. The folders of the run read WORK and RUN, and the stand-in's
+// scratch folder a fixed name, so that the records of two builds can be compared.
+void CliRunner::Record(const std::vector<std::string>& args, const CliRun& run) const {
+  const char* dir = std::getenv("PELLORY_RECORD_DIR");
+  if (dir == nullptr || *dir == '\0') return;
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "none";
+  std::replace(name.begin(), name.end(), '/', '_');
+  static std::map<std::string, int> runs;
+  name += "." + std::to_string(++runs[name]);
+  auto plain = [this](std::string text) {
+    text = ReplaceAll(text, workdir_.path(), "WORK");
+    text = ReplaceAll(text, runtime_.path(), "RUN");
+    return std::regex_replace(text, std::regex("pellory-ppdev\\.[A-Za-z0-9]{6}"),
+                              "pellory-ppdev.XXXXXX");
+  };
+  std::string record = "command:";
+  std::string log;
+  for (size_t i = 0; i < args.size(); ++i) {
+    record += " " + args[i];
+    if ((args[i] == "--log") && i + 1 < args.size()) log = args[i + 1];
+  }
+  record += "\nstatus: " + std::to_string(run.status) + "\n--- stdout\n" + run.out +
+            "--- stderr\n" + run.err;
+  if (!log.empty()) {
+    std::string path = log.front() == '/' ? log : workdir_.File(log);
+    std::ifstream file(path, std::ios::binary);
+    record += "--- log " + log + "\n" + std::string(std::istreambuf_iterator<char>(file), {});
+  }
+  std::ofstream(std::string(dir) + "/" + name + ".txt", std::ios::binary) << plain(record);
+}
+
+namespace {}  // namespace
 
 void CliRunner::Limit(const CliLimits& limits) {
   limits_ = limits;
@@ -162,6 +213,7 @@ CliRun CliRunner::Run(const std::vector<std::string>& args, const CliSignal& sig
     std::fclose(out);
   }
   run.err = capture_.Read("stderr");
+  Record(args, run);
   return run;
 }
 

@@ -4,7 +4,9 @@
 // by the options or cancelled) and the real parallel port forbidden.
 //
 // Run captures standard output, standard error and the exit status. A run that takes
-// longer than the time limit is killed and reported with status kTimedOut.
+// longer than the time limit is killed and reported with status kTimedOut. With
+// PELLORY_RECORD_DIR set every run is also written down there (Record), so that two builds
+// can be shown to behave alike.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +72,8 @@ class CliRunner {
   static bool Unprivileged();
 
  private:
+  void Record(const std::vector<std::string>& args, const CliRun& run) const;
+
   TempDir workdir_;
   TempDir runtime_;
   TempDir capture_;
