@@ -17,10 +17,10 @@
 #include "operations/result_codes.h"
 #include "sim/chip_model.h"
 #include "sim/simulated_programmer.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
 
 #ifndef PELLORY_SOURCE_DIR
 #error "PELLORY_SOURCE_DIR must name the source tree (for the shipped library)"
@@ -48,7 +48,8 @@ std::string LibraryLine(const std::string& name) {
 }
 
 struct WholeDevice {
-  WholeDevice(const std::string& name, bool scattered) : boxes(ui, settings), progress(ui) {
+  WholeDevice(const std::string& name, bool scattered)
+      : boxes(ui, settings.BeepOnMessage), progress(ui) {
     dir.Write("SERLIST.CSV", ":Bench;Y\n" + LibraryLine(name) + "\n");
     settings.IniPath = dir.File("ORVANE.INI");
     DeviceLibrary library(settings, boxes);

@@ -13,8 +13,8 @@
 #include "formats/hex_records.h"
 #include "formats/record_reader.h"
 #include "operations/output_file.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -31,7 +31,7 @@ void BM_WriteLines(benchmark::State& state) {
   int format = static_cast<int>(state.range(0));
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   HexLineWriter writer(settings, boxes);
   std::vector<uint8_t> image = Pattern();
   std::FILE* out = std::fopen("/dev/null", "w");
@@ -48,7 +48,7 @@ void BM_ReadRecords(benchmark::State& state) {
   int format = static_cast<int>(state.range(0));
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   TempDir dir;
   std::string path = dir.File("image.hex");
   {
@@ -121,7 +121,7 @@ void BM_WriteLarge(benchmark::State& state) {
   int format = static_cast<int>(state.range(0));
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   HexLineWriter writer(settings, boxes);
   std::vector<uint8_t> image = LargePattern();
   for (auto _ : state) benchmark::DoNotOptimize(WriteLarge(writer, format, image));
@@ -134,7 +134,7 @@ void BM_ReadLarge(benchmark::State& state) {
   int format = static_cast<int>(state.range(0));
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   {
     HexLineWriter writer(settings, boxes);
     WriteLarge(writer, format, LargePattern());

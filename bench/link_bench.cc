@@ -6,9 +6,9 @@
 #include "link/real_port.h"
 #include "sim/simulated_programmer.h"
 #include "testing/ppdev_stand_in.h"
+#include "testing/scripted_ui.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
-#include "ui/scripted_ui.h"
 
 namespace pellory {
 namespace {
@@ -16,7 +16,7 @@ namespace {
 void BM_LinkTransfer(benchmark::State& state) {
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   Progress progress(ui);
   SimulatedProgrammer programmer(SimOptions{});
   ProgrammerLink link(programmer, settings, boxes, progress);
@@ -38,7 +38,7 @@ BENCHMARK(BM_LinkTransfer);
 void BM_LinkTransferThroughPpdev(benchmark::State& state) {
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   Progress progress(ui);
   SimulatedProgrammer programmer(SimOptions{});
   PpdevStandIn standIn(programmer, settings.PortBase, "/tmp");
@@ -57,7 +57,7 @@ BENCHMARK(BM_LinkTransferThroughPpdev);
 void BM_ReadBack(benchmark::State& state) {
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   Progress progress(ui);
   SimulatedProgrammer programmer(SimOptions{});
   ProgrammerLink link(programmer, settings, boxes, progress);

@@ -15,13 +15,13 @@
 #include <fstream>
 #include <string>
 
-#include "link/operation_state.h"
+#include "model/app_settings.h"
+#include "model/operation_state.h"
 #include "operations/data_image.h"
-#include "settings/app_settings.h"
 #include "shell/qt/image_view.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/message_boxes.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -81,7 +81,7 @@ long PeakKiB() {
 struct Loader {
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes{ui, settings};
+  MessageBoxes boxes{ui, settings.BeepOnMessage};
   OperationState operation;
 
   DataImage Load() {

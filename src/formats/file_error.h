@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 #include "ui/message_boxes.h"
 
 namespace pellory {

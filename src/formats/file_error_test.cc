@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "formats/messages.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -64,7 +64,7 @@ TEST(ReportFileErrorTest, PlainBoxWithPathAndReasonAndNoBeep) {
   AppSettings settings;
   settings.BeepOnMessage = 1;
   settings.DataFilePath = "/daten/rom.hex";
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
 
   errno = EACCES;
   ReportFileError(boxes, settings);
@@ -83,7 +83,7 @@ TEST(ReportFileErrorTest, MissingFileAfterARealOpen) {
   TempDir dir;
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   std::string path = dir.File("fehlt.hex");
   ASSERT_EQ(std::fopen(path.c_str(), "r"), nullptr);
   ReportFileError(boxes, path);

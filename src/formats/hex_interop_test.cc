@@ -16,8 +16,8 @@
 #include "formats/hex_line_writer.h"
 #include "formats/hex_records.h"
 #include "formats/record_reader.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -58,7 +58,7 @@ std::string ComposeFile(int format, const std::vector<Segment>& segments, int li
   AppSettings settings;
   settings.HexLineLength = lineLength;
   settings.SaveBlankCells = saveBlankCells;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   HexLineWriter writer(settings, boxes);
   char* data = nullptr;
   size_t size = 0;
@@ -105,7 +105,7 @@ ReadBack ReadFile(const std::string& path, int checkChecksums) {
   settings.DataFilePath = path;
   settings.CheckChecksums = checkChecksums;
   auto op = std::make_unique<OperationState>();
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   RecordReader reader(*op, settings, boxes);
   ReadBack back;
   back.format = reader.DetectFileFormat();

@@ -23,7 +23,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 #include "ui/message_boxes.h"
 
 namespace pellory {

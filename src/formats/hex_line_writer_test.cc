@@ -12,7 +12,7 @@
 
 #include "formats/data_format.h"
 #include "formats/hex_records.h"
-#include "ui/scripted_ui.h"
+#include "testing/scripted_ui.h"
 
 namespace pellory {
 namespace {
@@ -47,7 +47,7 @@ std::vector<std::string> Lines(const std::string& text) {
 struct WriterFixture {
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes{ui, settings};
+  MessageBoxes boxes{ui, settings.BeepOnMessage};
   HexLineWriter writer{settings, boxes};
   MemoryFile out;
 
@@ -224,7 +224,7 @@ TEST(HexLineWriterTest, FifthLineFailsWithMessageAndShortCount) {
   AppSettings settings;
   settings.HexLineLength = 4;
   settings.BeepOnMessage = 1;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   HexLineWriter writer(settings, boxes);
   FailingSink sink;
   std::FILE* file = fopencookie(&sink, "w", {nullptr, FailingWrite, nullptr, nullptr});

@@ -36,8 +36,8 @@
 #include <vector>
 
 #include "formats/text_line.h"
-#include "link/operation_state.h"
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
+#include "model/operation_state.h"
 #include "ui/message_boxes.h"
 
 namespace pellory {

@@ -28,7 +28,7 @@ struct World {
   QuietUi ui;
   AppSettings settings;
   std::unique_ptr<OperationState> op = std::make_unique<OperationState>();
-  MessageBoxes boxes{ui, settings};
+  MessageBoxes boxes{ui, settings.BeepOnMessage};
   RecordReader reader{*op, settings, boxes};
   HexLineWriter writer{settings, boxes};
   std::string path;

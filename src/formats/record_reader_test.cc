@@ -10,8 +10,8 @@
 
 #include "formats/data_format.h"
 #include "formats/file_error.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -38,7 +38,7 @@ struct Harness {
   ScriptedUi ui;
   AppSettings settings;
   std::unique_ptr<OperationState> op = std::make_unique<OperationState>();
-  MessageBoxes boxes{ui, settings};
+  MessageBoxes boxes{ui, settings.BeepOnMessage};
   RecordReader reader{*op, settings, boxes};
 
   explicit Harness(const std::string& content, int checkChecksums = 1) {

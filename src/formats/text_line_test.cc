@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/temp_dir.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "library/messages.h"
-#include "link/programmer_link.h"
+#include "model/wait_units.h"
 #include "ui/text_format.h"
 
 namespace pellory {

@@ -17,9 +17,9 @@
 
 #include <string>
 
-#include "library/device_descriptor.h"
 #include "library/text_line_reader.h"
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
+#include "model/device_descriptor.h"
 #include "ui/message_boxes.h"
 
 namespace pellory {

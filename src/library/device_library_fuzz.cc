@@ -16,9 +16,9 @@
 #include "library/device_library.h"
 #include "library/device_lists.h"
 #include "library/messages.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/control_ids.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -51,7 +51,7 @@ void Explore(const std::string& iniPath, int families) {
   settings.ListI2C = families & 1;
   settings.ListSPI = families >> 1 & 1;
   settings.ListMicrowire = families >> 2 & 1;
-  MessageBoxes boxes{ui, settings};
+  MessageBoxes boxes{ui, settings.BeepOnMessage};
   DeviceLibrary library{settings, boxes};
   DeviceLists lists{library, settings, ui};
 

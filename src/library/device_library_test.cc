@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "library/messages.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -41,7 +41,7 @@ std::vector<std::string> With(std::vector<std::string> fields, size_t index,
 
 class DeviceLibraryTest : public testing::Test {
  protected:
-  DeviceLibraryTest() : boxes_(ui_, settings_), library_(settings_, boxes_) {
+  DeviceLibraryTest() : boxes_(ui_, settings_.BeepOnMessage), library_(settings_, boxes_) {
     settings_.IniPath = dir_.File("ORVANE.INI");
     settings_.TimeBaseCorrection = 85;
   }

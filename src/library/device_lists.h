@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "library/device_library.h"
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 #include "ui/ui.h"
 
 namespace pellory {

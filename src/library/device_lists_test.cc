@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "library/messages.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/control_ids.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -28,7 +28,9 @@ const std::string kLibrary =
 class DeviceListsTest : public testing::Test {
  protected:
   DeviceListsTest()
-      : boxes_(ui_, settings_), library_(settings_, boxes_), lists_(library_, settings_, ui_) {
+      : boxes_(ui_, settings_.BeepOnMessage),
+        library_(settings_, boxes_),
+        lists_(library_, settings_, ui_) {
     settings_.IniPath = dir_.File("ORVANE.INI");
     dir_.Write("SERLIST.CSV", kLibrary);
   }

@@ -10,8 +10,8 @@
 #include "library/device_library.h"
 #include "library/device_lists.h"
 #include "library/text_line_reader.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -36,7 +36,7 @@ const std::set<uint32_t> kMicrowireSizes = {16, 64, 128, 256, 512, 1024, 2048};
 
 class ShippedLibraryTest : public testing::Test {
  protected:
-  ShippedLibraryTest() : boxes_(ui_, settings_), library_(settings_, boxes_) {
+  ShippedLibraryTest() : boxes_(ui_, settings_.BeepOnMessage), library_(settings_, boxes_) {
     std::filesystem::copy_file(PELLORY_SHIPPED_LIBRARY, dir_.File("SERLIST.CSV"));
     settings_.IniPath = dir_.File("ORVANE.INI");
   }

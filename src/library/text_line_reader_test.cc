@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ui/temp_dir.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {

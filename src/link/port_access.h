@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "link/real_port.h"
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 #include "ui/message_boxes.h"
 
 namespace pellory {

@@ -7,8 +7,8 @@
 #include "link/messages.h"
 #include "link/port_io.h"
 #include "testing/ppdev_stand_in.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -40,7 +40,7 @@ TEST(PortAccessTest, OutcomesAndWhatTheyShow) {
     settings.SetPortBase(0x278);
     settings.DebugNt = c.debug;
     settings.BeepOnMessage = 1;
-    MessageBoxes boxes(ui, settings);
+    MessageBoxes boxes(ui, settings.BeepOnMessage);
     int demoMode = 0;
     int osClass = 5;
     uint16_t asked = 0;

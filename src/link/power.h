@@ -17,9 +17,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "library/device_descriptor.h"
-#include "link/operation_state.h"
 #include "link/programmer_link.h"
+#include "model/device_descriptor.h"
+#include "model/operation_state.h"
 #include "ui/message_boxes.h"
 
 namespace pellory {

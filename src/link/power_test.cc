@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "link/messages.h"
-#include "link/recording_port_io.h"
 #include "sim/simulated_programmer.h"
-#include "ui/scripted_ui.h"
+#include "testing/recording_port_io.h"
+#include "testing/scripted_ui.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -61,7 +61,7 @@ class PowerTest : public testing::Test {
 
   ScriptedUi ui_;
   AppSettings settings_;
-  MessageBoxes boxes_{ui_, settings_};
+  MessageBoxes boxes_{ui_, settings_.BeepOnMessage};
   Progress progress_{ui_};
   OperationState operation_;
   DeviceDescriptor descriptor_;

@@ -23,7 +23,8 @@
 #include <cstdint>
 
 #include "link/port_io.h"
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
+#include "model/wait_units.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
 
@@ -55,11 +56,6 @@ struct LinkRecord {
   uint8_t EnableLatch = 0;
   uint8_t SwitchLatch = 0;
 };
-
-// Microseconds to wait units: us * 100 / 100 / timeBaseCorrection, at least 1. Computed in
-// 64 bits: in 32 bits us * 100 wraps above about 43 s, and flash erase times reach 200 s.
-// A result beyond 32 bits (only reachable through Wait1ms) is held at UINT32_MAX.
-uint32_t WaitUnits(uint64_t us, uint32_t timeBaseCorrection);
 
 class ProgrammerLink {
  public:

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "link/recording_port_io.h"
-#include "ui/scripted_ui.h"
+#include "testing/recording_port_io.h"
+#include "testing/scripted_ui.h"
 
 namespace pellory {
 namespace {
@@ -12,7 +12,10 @@ using Strobe = std::pair<uint8_t, uint8_t>;
 
 class LinkTest : public testing::Test {
  protected:
-  LinkTest() : boxes_(ui_, settings_), progress_(ui_), link_(port_, settings_, boxes_, progress_) {}
+  LinkTest()
+      : boxes_(ui_, settings_.BeepOnMessage),
+        progress_(ui_),
+        link_(port_, settings_, boxes_, progress_) {}
 
   // A programmer whose handshake line never changes from LEVEL.
   void Stuck(uint8_t level) {

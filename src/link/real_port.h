@@ -23,7 +23,7 @@
 
 #include "link/port_io.h"
 #include "link/port_system.h"
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 
 namespace pellory {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "operations/operation_test_fixture.h"
 #include "operations/result_codes.h"
+#include "testing/operation_test_fixture.h"
 #include "ui/control_ids.h"
 
 namespace pellory {

@@ -16,9 +16,9 @@
 #include <string>
 
 #include "formats/record_reader.h"
-#include "library/device_descriptor.h"
-#include "link/operation_state.h"
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
+#include "model/device_descriptor.h"
+#include "model/operation_state.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
 

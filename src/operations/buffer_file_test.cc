@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "formats/data_format.h"
-#include "operations/chip_bench.h"
 #include "operations/messages.h"
 #include "operations/result_codes.h"
+#include "testing/chip_bench.h"
 
 namespace pellory {
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "formats/record_reader.h"
-#include "link/operation_state.h"
+#include "model/operation_state.h"
 #include "operations/device_bus.h"
 #include "ui/message_boxes.h"
 

@@ -9,12 +9,12 @@
 #include "formats/file_error.h"
 #include "formats/input_file.h"
 #include "formats/record_reader.h"
-#include "library/device_descriptor.h"
-#include "link/operation_state.h"
+#include "model/app_settings.h"
+#include "model/device_descriptor.h"
+#include "model/operation_state.h"
 #include "operations/messages.h"
 #include "operations/program.h"
 #include "operations/result_codes.h"
-#include "settings/app_settings.h"
 #include "ui/message_boxes.h"
 #include "ui/quiet_ui.h"
 #include "ui/text_format.h"
@@ -124,7 +124,7 @@ int LoadBinary(const std::string& path, MessageBoxes& boxes, DataImage& image) {
 int LoadHex(const std::string& path, int kind, uint64_t end, AppSettings& settings,
             OperationState& state, MessageBoxes& boxes, DataImage& image) {
   QuietUi quiet;
-  MessageBoxes quietBoxes(quiet, settings);
+  MessageBoxes quietBoxes(quiet, settings.BeepOnMessage);
   RecordReader records(state, settings, quietBoxes);
   if (!records.OpenInput(path)) {
     ReportFileError(boxes, path);

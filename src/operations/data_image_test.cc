@@ -18,10 +18,10 @@
 #include "formats/hex_line_writer.h"
 #include "formats/hex_records.h"
 #include "formats/messages.h"
-#include "link/operation_state.h"
+#include "model/operation_state.h"
 #include "operations/result_codes.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -58,7 +58,7 @@ DataImage ImageOf(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>&
 struct World {
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes{ui, settings};
+  MessageBoxes boxes{ui, settings.BeepOnMessage};
   std::unique_ptr<OperationState> state = std::make_unique<OperationState>();
 
   int Load(const std::string& path, DataImage& image) {
@@ -73,7 +73,7 @@ std::string ShuffledFile(int format, const std::vector<Segment>& segments,
   ScriptedUi ui;
   AppSettings settings;
   settings.SaveBlankCells = 1;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   HexLineWriter writer(settings, boxes);
   std::vector<std::string> records;
   uint64_t limit = ChunkLimit(format);

@@ -12,11 +12,12 @@
 
 #include "formats/hex_line_writer.h"
 #include "formats/record_reader.h"
-#include "library/device_descriptor.h"
-#include "link/operation_state.h"
 #include "link/port_io.h"
 #include "link/power.h"
 #include "link/programmer_link.h"
+#include "model/app_settings.h"
+#include "model/device_descriptor.h"
+#include "model/operation_state.h"
 #include "operations/blank_check.h"
 #include "operations/buffer_file.h"
 #include "operations/chip_protocols.h"
@@ -28,7 +29,6 @@
 #include "operations/program.h"
 #include "operations/read_to_file.h"
 #include "operations/verify.h"
-#include "settings/app_settings.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
 

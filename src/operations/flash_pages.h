@@ -17,10 +17,10 @@
 // not be read or was cut short while in use. Pages written before a failure stay written.
 #pragma once
 
+#include "model/app_settings.h"
 #include "operations/chip_protocols.h"
 #include "operations/data_file.h"
 #include "operations/operation_frame.h"
-#include "settings/app_settings.h"
 
 namespace pellory {
 

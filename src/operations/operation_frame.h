@@ -13,10 +13,10 @@
 #include <cstdint>
 #include <string>
 
-#include "library/device_descriptor.h"
-#include "link/operation_state.h"
+#include "model/app_settings.h"
+#include "model/device_descriptor.h"
+#include "model/operation_state.h"
 #include "operations/device_bus.h"
-#include "settings/app_settings.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
 

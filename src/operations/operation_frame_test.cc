@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "operations/operation_test_fixture.h"
+#include "testing/operation_test_fixture.h"
 #include "ui/control_ids.h"
 
 namespace pellory {

@@ -22,13 +22,13 @@
 #include <cstdint>
 
 #include "formats/record_reader.h"
+#include "model/app_settings.h"
 #include "operations/buffer_file.h"
 #include "operations/chip_protocols.h"
 #include "operations/data_file.h"
 #include "operations/erase.h"
 #include "operations/flash_pages.h"
 #include "operations/operation_frame.h"
-#include "settings/app_settings.h"
 
 namespace pellory {
 

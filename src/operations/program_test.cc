@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
-#include "operations/chip_bench.h"
 #include "operations/messages.h"
 #include "operations/result_codes.h"
 #include "protocols/messages.h"
 #include "sim/microwire_chip.h"
 #include "sim/spi_eeprom_chip.h"
+#include "testing/chip_bench.h"
 #include "ui/text_format.h"
 
 namespace pellory {

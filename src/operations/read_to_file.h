@@ -18,10 +18,10 @@
 #include <cstdio>
 
 #include "formats/hex_line_writer.h"
+#include "model/app_settings.h"
 #include "operations/data_image.h"
 #include "operations/operation_frame.h"
 #include "operations/output_file.h"
-#include "settings/app_settings.h"
 
 namespace pellory {
 

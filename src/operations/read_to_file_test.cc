@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <sstream>
 
-#include "operations/operation_test_fixture.h"
 #include "operations/result_codes.h"
+#include "testing/operation_test_fixture.h"
+#include "testing/temp_dir.h"
 #include "ui/control_ids.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "formats/record_reader.h"
+#include "model/app_settings.h"
 #include "operations/data_file.h"
 #include "operations/operation_frame.h"
-#include "settings/app_settings.h"
 
 namespace pellory {
 

@@ -4,10 +4,10 @@
 
 #include <array>
 
-#include "operations/chip_bench.h"
 #include "operations/messages.h"
 #include "operations/result_codes.h"
 #include "protocols/messages.h"
+#include "testing/chip_bench.h"
 #include "ui/text_format.h"
 
 namespace pellory {

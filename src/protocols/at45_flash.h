@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "library/device_descriptor.h"
+#include "model/device_descriptor.h"
 #include "protocols/spi_bus.h"
 
 namespace pellory {

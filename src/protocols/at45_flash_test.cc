@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "protocols/messages.h"
-#include "protocols/recording_port.h"
-#include "protocols/spi_test_slave.h"
+#include "testing/recording_port.h"
+#include "testing/spi_test_slave.h"
 
 namespace pellory {
 namespace {
@@ -55,7 +55,10 @@ TEST(At45FlashTest, DensityCheckReadsAtMostFiveTimes) {
       {"matches on the third read", {0x00, 0xA4, 0x9C}, 0, 3, 0x1C},
       {"never", {0xA4}, kResultWrongIdentity, 5, 0x24},
       {"no chip", {0xFF}, kResultWrongIdentity, 5, 0x3C},
-      {"a different code each time", {0x04, 0x08, 0x0C, 0x10, 0x14, 0x18}, kResultWrongIdentity, 5,
+      {"a different code each time",
+       {0x04, 0x08, 0x0C, 0x10, 0x14, 0x18},
+       kResultWrongIdentity,
+       5,
        0x14},
   };
   for (const Case& c : cases) {

@@ -8,12 +8,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "protocols/device_bench.h"
 #include "protocols/i2c_bus.h"
 #include "protocols/microwire_bus.h"
 #include "protocols/spi_bus.h"
-#include "sim/sigrok_decode.h"
-#include "ui/temp_dir.h"
+#include "testing/device_bench.h"
+#include "testing/sigrok_decode.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {

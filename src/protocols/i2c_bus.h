@@ -18,9 +18,9 @@
 
 #include <cstdint>
 
-#include "library/device_descriptor.h"
-#include "link/operation_state.h"
 #include "link/programmer_link.h"
+#include "model/device_descriptor.h"
+#include "model/operation_state.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
 

@@ -5,7 +5,7 @@
 #include <deque>
 
 #include "protocols/messages.h"
-#include "protocols/recording_port.h"
+#include "testing/recording_port.h"
 
 namespace pellory {
 namespace {

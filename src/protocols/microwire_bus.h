@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "library/device_descriptor.h"
 #include "link/programmer_link.h"
+#include "model/device_descriptor.h"
 
 namespace pellory {
 

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "library/device_descriptor.h"
 #include "link/programmer_link.h"
+#include "model/device_descriptor.h"
 
 namespace pellory {
 

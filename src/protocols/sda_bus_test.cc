@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "protocols/recording_port.h"
+#include "testing/recording_port.h"
 
 namespace pellory {
 namespace {

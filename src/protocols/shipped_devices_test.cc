@@ -8,11 +8,11 @@
 #include "library/device_library.h"
 #include "library/device_lists.h"
 #include "protocols/at45_flash.h"
-#include "protocols/device_bench.h"
 #include "protocols/microwire_bus.h"
 #include "protocols/sda_bus.h"
 #include "protocols/spi_bus.h"
-#include "ui/temp_dir.h"
+#include "testing/device_bench.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -25,7 +25,7 @@ std::vector<DeviceDescriptor> ShippedDevices() {
   ScriptedUi ui;
   AppSettings settings;
   settings.IniPath = dir.File("ORVANE.INI");
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   DeviceLibrary library(settings, boxes);
   DeviceLists lists(library, settings, ui);
   std::vector<std::string> manufacturers;

@@ -12,8 +12,8 @@
 
 #include <cstdint>
 
-#include "library/device_descriptor.h"
 #include "link/programmer_link.h"
+#include "model/device_descriptor.h"
 #include "ui/message_boxes.h"
 
 namespace pellory {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "protocols/messages.h"
-#include "protocols/recording_port.h"
-#include "protocols/spi_test_slave.h"
+#include "testing/recording_port.h"
+#include "testing/spi_test_slave.h"
 
 namespace pellory {
 namespace {

@@ -6,12 +6,12 @@
 #include <numeric>
 
 #include "protocols/at45_flash.h"
-#include "protocols/device_bench.h"
 #include "protocols/i2c_bus.h"
 #include "protocols/messages.h"
 #include "protocols/microwire_bus.h"
 #include "protocols/sda_bus.h"
 #include "protocols/spi_bus.h"
+#include "testing/device_bench.h"
 
 namespace pellory {
 namespace {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <iterator>
 
-#include "ui/temp_dir.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {

@@ -127,18 +127,6 @@ int InRangeOr(int value, int low, int high, int fallback) {
 
 }  // namespace
 
-const char* PortAccessName(PortAccessMode mode) {
-  switch (mode) {
-    case PortAccessMode::kPpdev:
-      return "ppdev";
-    case PortAccessMode::kDirect:
-      return "direct";
-    case PortAccessMode::kAuto:
-      break;
-  }
-  return "auto";
-}
-
 bool SettingsFile::SetOverride(const std::string& key, const std::string& value) {
   for (const KeyName& known : kKeys) {
     if (EqualNoCase(key, known.Name)) {

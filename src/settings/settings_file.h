@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 #include "ui/message_boxes.h"
 
 namespace pellory {

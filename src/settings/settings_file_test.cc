@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "settings/ini_file.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -105,7 +105,7 @@ class SettingsFileTest : public testing::Test {
   ScopedEnv home_;
   ScriptedUi ui_;
   AppSettings settings_;
-  MessageBoxes boxes_{ui_, settings_};
+  MessageBoxes boxes_{ui_, settings_.BeepOnMessage};
   SettingsFile file_{settings_, boxes_};
 };
 
@@ -398,7 +398,7 @@ TEST_F(SettingsFileTest, ChangedSettingsSurviveARoundTrip) {
   s.PageWriteEnabled = 0;
 
   AppSettings loaded;
-  MessageBoxes boxes(ui_, loaded);
+  MessageBoxes boxes(ui_, loaded.BeepOnMessage);
   SettingsFile again(loaded, boxes);
   again.LoadSettings();
   for (const auto& [name, get] : Fields()) EXPECT_EQ(get(loaded), get(s)) << name;

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "settings/settings_file.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -74,7 +74,7 @@ void LoadSaveLoad(const TempDir& folder, const uint8_t* data, size_t size) {
   folder.Write(kIniFileName, std::string(reinterpret_cast<const char*>(data), size));
   ScriptedUi ui;
   AppSettings first;
-  MessageBoxes boxes{ui, first};
+  MessageBoxes boxes{ui, first.BeepOnMessage};
   SettingsFile file{first, boxes};
   Load(folder, file);
   RequireInRange(first);
@@ -84,7 +84,7 @@ void LoadSaveLoad(const TempDir& folder, const uint8_t* data, size_t size) {
 
   ScriptedUi quiet;
   AppSettings second;
-  MessageBoxes quietBoxes{quiet, second};
+  MessageBoxes quietBoxes{quiet, second.BeepOnMessage};
   SettingsFile again{second, quietBoxes};
   Load(folder, again);
   RequireInRange(second);

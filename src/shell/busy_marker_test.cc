@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/temp_dir.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {

@@ -12,8 +12,8 @@
 #include <map>
 #include <string>
 
-#include "library/device_descriptor.h"
-#include "link/operation_state.h"
+#include "model/device_descriptor.h"
+#include "model/operation_state.h"
 #include "operations/data_image.h"
 #include "shell/shell.h"
 

@@ -7,10 +7,10 @@
 #include "shell/busy_marker.h"
 #include "shell/messages.h"
 #include "shell/tool.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/control_ids.h"
 #include "ui/message_boxes.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {

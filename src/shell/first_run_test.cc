@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "ui/temp_dir.h"
+#include "testing/temp_dir.h"
 #include "ui/text_format.h"
 
 namespace pellory {

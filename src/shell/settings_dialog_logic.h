@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 
 namespace pellory {
 

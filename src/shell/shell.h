@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 #include "settings/settings_file.h"
 #include "shell/busy_marker.h"
 #include "ui/message_boxes.h"

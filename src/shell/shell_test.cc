@@ -6,9 +6,9 @@
 #include "shell/commands.h"
 #include "shell/messages.h"
 #include "shell/tool.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/control_ids.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {

@@ -31,7 +31,7 @@ PortAccess::Opener MakeOpener(const ToolOptions& options, PortIo* owned) {
 }  // namespace
 
 Tool::Tool(Ui& ui, const ToolOptions& options)
-    : boxes_(ui, settings_),
+    : boxes_(ui, settings_.BeepOnMessage),
       progress_(ui),
       settingsFile_(settings_, boxes_),
       library_(settings_, boxes_),

@@ -11,13 +11,13 @@
 #include <memory>
 #include <string>
 
-#include "library/device_descriptor.h"
 #include "library/device_library.h"
 #include "library/device_lists.h"
 #include "link/port_access.h"
 #include "link/port_io.h"
+#include "model/app_settings.h"
+#include "model/device_descriptor.h"
 #include "operations/device_operations.h"
-#include "settings/app_settings.h"
 #include "settings/settings_file.h"
 #include "shell/commands.h"
 #include "shell/shell.h"

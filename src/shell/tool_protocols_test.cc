@@ -5,8 +5,8 @@
 #include "protocols/messages.h"
 #include "shell/tool.h"
 #include "sim/simulated_programmer.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {

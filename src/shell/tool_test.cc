@@ -8,9 +8,9 @@
 
 #include "link/messages.h"
 #include "sim/simulated_programmer.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/control_ids.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {

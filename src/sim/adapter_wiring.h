@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "library/device_descriptor.h"
+#include "model/device_descriptor.h"
 
 namespace pellory {
 

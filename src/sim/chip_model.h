@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "library/device_descriptor.h"
+#include "model/device_descriptor.h"
 
 namespace pellory {
 

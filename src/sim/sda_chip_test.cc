@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/chip_test_driver.h"
+#include "testing/chip_test_driver.h"
 
 namespace pellory {
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "library/device_descriptor.h"
+#include "model/device_descriptor.h"
 #include "sim/chip_model.h"
 #include "sim/sim_options.h"
 #include "sim/simulated_programmer.h"

@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "link/power.h"
-#include "sim/test_chip.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
+#include "testing/test_chip.h"
 
 namespace pellory {
 namespace {
@@ -38,7 +38,7 @@ class SimSessionTest : public testing::Test {
   TempDir dir_;
   ScriptedUi ui_;
   AppSettings settings_;
-  MessageBoxes boxes_{ui_, settings_};
+  MessageBoxes boxes_{ui_, settings_.BeepOnMessage};
   Progress progress_{ui_};
   OperationState operation_;
   DeviceDescriptor device_;

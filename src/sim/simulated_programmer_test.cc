@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "link/programmer_link.h"
-#include "sim/test_chip.h"
-#include "ui/scripted_ui.h"
+#include "testing/scripted_ui.h"
+#include "testing/test_chip.h"
 
 namespace pellory {
 namespace {
@@ -51,7 +51,7 @@ class SimTest : public testing::Test {
 
   ScriptedUi ui_;
   AppSettings settings_;
-  MessageBoxes boxes_{ui_, settings_};
+  MessageBoxes boxes_{ui_, settings_.BeepOnMessage};
   Progress progress_{ui_};
   std::ostringstream log_;
   std::unique_ptr<SimulatedProgrammer> sim_;

@@ -8,8 +8,8 @@
 
 #include "link/programmer_link.h"
 #include "sim/simulated_programmer.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 
 namespace pellory {
 namespace {
@@ -60,7 +60,7 @@ TEST(VcdTraceTest, FinalTimeStampIsTheEndOfTheRun) {
 std::string TraceOfLoopBack(const TempDir& dir) {
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings);
+  MessageBoxes boxes(ui, settings.BeepOnMessage);
   Progress progress(ui);
   SimulatedProgrammer sim{SimOptions()};
   std::ofstream file(dir.File("trace.vcd"));

@@ -1,13 +1,13 @@
 // MessageBoxes: the tool's standard message boxes over the Ui seam. Info, OK/Cancel and
 // Retry/Cancel boxes carry the information icon and are preceded by the system beep when
-// BeepOnMessage is on (read at the moment the box is shown); the plain box has neither.
+// the beep flag it was given (the settings' BeepOnMessage) is on, read at the moment the box
+// is shown; the plain box has neither. The flag must outlive the boxes.
 //
 // Answers: kIdOk (1), kIdCancel (2), kIdRetry (4). Texts are shown exactly as given.
 #pragma once
 
 #include <string>
 
-#include "settings/app_settings.h"
 #include "ui/ui.h"
 
 namespace pellory {
@@ -26,7 +26,9 @@ inline constexpr char kHexReadErrorText[] = "Fehler beim Lesen der Hex-Datei !";
 
 class MessageBoxes {
  public:
-  MessageBoxes(Ui& ui, const AppSettings& settings) : ui_(ui), settings_(settings) {}
+  MessageBoxes(Ui& ui, const int& beepOnMessage) : ui_(ui), beep_(beepOnMessage) {}
+  // The flag is read whenever a box is shown: a temporary would be gone by then.
+  MessageBoxes(Ui& ui, const int&& beepOnMessage) = delete;
 
   int InfoBox(const std::string& text) { return Show(BoxKind::kInfo, text); }
   int RetryCancelBox(const std::string& text) { return Show(BoxKind::kRetryCancel, text); }
@@ -44,12 +46,12 @@ class MessageBoxes {
 
  private:
   int Show(BoxKind kind, const std::string& text) {
-    if (settings_.BeepOnMessage) ui_.Beep();
+    if (beep_) ui_.Beep();
     return ui_.ShowMessageBox(kind, text);
   }
 
   Ui& ui_;
-  const AppSettings& settings_;
+  const int& beep_;
   std::string timeoutContext_;
 };
 

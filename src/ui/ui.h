@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 
 namespace pellory {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli_runner.h"
-#include "sim/sigrok_decode.h"
+#include "testing/sigrok_decode.h"
 
 namespace pellory {
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "cli_runner.h"
-#include "sim/sigrok_decode.h"
+#include "testing/sigrok_decode.h"
 
 namespace pellory {
 namespace {

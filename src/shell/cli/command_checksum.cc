@@ -2,7 +2,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "library/device_descriptor.h"
+#include "model/device_descriptor.h"
 #include "operations/result_codes.h"
 #include "shell/cli/command_table.h"
 #include "shell/cli/messages.h"
@@ -16,7 +16,7 @@ int LoadCliImage(CliContext& context, DataImage& image, bool fitDevice) {
   static std::istringstream noInput;
   TerminalUi errorUi(TerminalUiOptions{}, context.err, context.err, noInput);
   AppSettings& settings = context.tool.settings();
-  MessageBoxes boxes(errorUi, settings);
+  MessageBoxes boxes(errorUi, settings.BeepOnMessage);
   // Microwire files count bytes as well; the flag only follows the selected device.
   bool microwire = context.tool.descriptor().ProgrammingMode == kModeMicrowire;
   int loaded = LoadDataImage(context.options.File, microwire, settings, context.tool.operation(),

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "shell/cli/messages.h"
-#include "ui/temp_dir.h"
+#include "testing/temp_dir.h"
 #include "ui/text_format.h"
 
 namespace pellory {

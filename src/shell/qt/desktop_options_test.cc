@@ -6,7 +6,7 @@
 
 #include "shell/busy_marker.h"
 #include "shell/qt/process_start.h"
-#include "ui/temp_dir.h"
+#include "testing/temp_dir.h"
 #include "ui/text_format.h"
 
 namespace pellory {

@@ -7,7 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-#include "shell/qt/qt_test_support.h"
+#include "testing/qt_test_support.h"
 
 namespace pellory {
 namespace {

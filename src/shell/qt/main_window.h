@@ -15,7 +15,7 @@
 #include <map>
 #include <memory>
 
-#include "link/operation_state.h"
+#include "model/operation_state.h"
 #include "shell/commands.h"
 #include "shell/qt/dialog_template.h"
 #include "shell/qt/image_view.h"

@@ -14,13 +14,13 @@
 #include "formats/file_error.h"
 #include "shell/busy_marker.h"
 #include "shell/messages.h"
-#include "shell/qt/qt_test_support.h"
 #include "shell/qt/qt_ui.h"
 #include "shell/tool.h"
 #include "sim/chip_model.h"
 #include "sim/simulated_programmer.h"
+#include "testing/qt_test_support.h"
+#include "testing/temp_dir.h"
 #include "ui/control_ids.h"
-#include "ui/temp_dir.h"
 #include "ui/text_format.h"
 
 namespace pellory {

@@ -11,10 +11,10 @@
 
 #include "shell/messages.h"
 #include "shell/qt/file_dialog.h"
-#include "shell/qt/qt_test_support.h"
 #include "shell/tool.h"
+#include "testing/qt_test_support.h"
+#include "testing/temp_dir.h"
 #include "ui/control_ids.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {

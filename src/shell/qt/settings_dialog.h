@@ -15,7 +15,7 @@
 #include <map>
 #include <string>
 
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
 #include "shell/qt/dialog_template.h"
 #include "shell/settings_dialog_logic.h"
 

@@ -18,14 +18,14 @@
 #include "link/messages.h"
 #include "shell/qt/image_view.h"
 #include "shell/qt/main_window.h"
-#include "shell/qt/qt_test_support.h"
 #include "shell/qt/qt_ui.h"
 #include "shell/settings_dialog_logic.h"
 #include "shell/tool.h"
 #include "sim/chip_model.h"
 #include "sim/simulated_programmer.h"
+#include "testing/qt_test_support.h"
+#include "testing/temp_dir.h"
 #include "ui/control_ids.h"
-#include "ui/temp_dir.h"
 
 namespace pellory {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/temp_dir.h"
+#include "testing/temp_dir.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "library/device_descriptor.h"
-#include "link/operation_state.h"
 #include "link/port_io.h"
 #include "link/programmer_link.h"
-#include "settings/app_settings.h"
+#include "model/app_settings.h"
+#include "model/device_descriptor.h"
+#include "model/operation_state.h"
+#include "testing/scripted_ui.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
-#include "ui/scripted_ui.h"
 
 namespace pellory::testing_protocols {
 
@@ -84,7 +84,8 @@ class RecordingPort : public PortIo {
 };
 
 struct ProtocolRig {
-  ProtocolRig() : boxes(ui, settings), progress(ui), link(port, settings, boxes, progress) {}
+  ProtocolRig()
+      : boxes(ui, settings.BeepOnMessage), progress(ui), link(port, settings, boxes, progress) {}
   ScriptedUi ui;
   AppSettings settings;
   MessageBoxes boxes;

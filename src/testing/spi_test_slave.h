@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "protocols/recording_port.h"
+#include "testing/recording_port.h"
 
 namespace pellory::testing_protocols {
 

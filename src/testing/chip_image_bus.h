@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "link/operation_state.h"
+#include "model/operation_state.h"
 #include "operations/device_bus.h"
 #include "ui/message_boxes.h"
 

@@ -6,18 +6,18 @@
 
 #include <memory>
 
-#include "library/device_descriptor.h"
-#include "link/operation_state.h"
 #include "link/power.h"
 #include "link/programmer_link.h"
+#include "model/app_settings.h"
+#include "model/device_descriptor.h"
+#include "model/operation_state.h"
 #include "protocols/i2c_bus.h"
-#include "settings/app_settings.h"
 #include "sim/chip_model.h"
 #include "sim/microwire_chip.h"
 #include "sim/simulated_programmer.h"
+#include "testing/scripted_ui.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
-#include "ui/scripted_ui.h"
 
 namespace pellory::testing_protocols {
 
@@ -25,7 +25,7 @@ struct DeviceBench {
   explicit DeviceBench(const DeviceDescriptor& d, ChipFaults faults = {}, bool seat = true)
       : device(d),
         programmer(SimOptions{}),
-        boxes(ui, settings),
+        boxes(ui, settings.BeepOnMessage),
         progress(ui),
         link(programmer, settings, boxes, progress),
         power(link, operation, device, boxes),

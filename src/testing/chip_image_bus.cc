@@ -1,4 +1,4 @@
-#include "operations/chip_image_bus.h"
+#include "testing/chip_image_bus.h"
 
 namespace pellory {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "library/device_descriptor.h"
+#include "model/app_settings.h"
+#include "model/device_descriptor.h"
 #include "operations/device_operations.h"
-#include "settings/app_settings.h"
 #include "sim/chip_model.h"
 #include "sim/simulated_programmer.h"
+#include "testing/scripted_ui.h"
+#include "testing/temp_dir.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
-#include "ui/scripted_ui.h"
-#include "ui/temp_dir.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -67,7 +67,7 @@ inline const std::string kEnd = ":00000001FF\n";
 
 struct ChipBench {
   explicit ChipBench(const DeviceDescriptor& part, ChipFaults faults = {})
-      : boxes(ui, settings),
+      : boxes(ui, settings.BeepOnMessage),
         progress(ui),
         device(part),
         programmer(SimOptions{}),

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "operations/chip_image_bus.h"
+#include "model/app_settings.h"
 #include "operations/operation_frame.h"
-#include "settings/app_settings.h"
-#include "ui/scripted_ui.h"
+#include "testing/chip_image_bus.h"
+#include "testing/scripted_ui.h"
 
 namespace pellory {
 
@@ -21,7 +21,7 @@ class OperationTest : public testing::Test {
   using Texts = std::vector<std::string>;
 
   OperationTest()
-      : boxes_(ui_, settings_),
+      : boxes_(ui_, settings_.BeepOnMessage),
         progress_(ui_),
         chip_(state_, boxes_),
         bus_(chip_.Bind()),

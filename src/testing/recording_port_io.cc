@@ -1,4 +1,4 @@
-#include "link/recording_port_io.h"
+#include "testing/recording_port_io.h"
 
 namespace pellory {
 
