@@ -101,6 +101,64 @@ std::string ParseFaults(const std::string& list, SimOptions& options) {
   return "";
 }
 
+bool ParsePortAddress(const std::string& text, uint16_t& port) {
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+  char* end = nullptr;
+  unsigned long value = std::strtoul(text.c_str(), &end, 0);
+  if (*end != '\0' || value > 0xFFFF) return false;
+  port = static_cast<uint16_t>(value);
+  return true;
+}
+
+namespace {
+
+// One row per option: its name, and where a path or name goes (null: a value of its own).
+struct SimOptionRow {
+  const char* Name;
+  std::string SimOptions::*Text;
+};
+
+// clang-format off
+constexpr SimOptionRow kSimOptions[] = {
+    {"sim-port",      nullptr},
+    {"sim-access-us", nullptr},
+    {"chip",          &SimOptions::ChipPath},
+    {"chip-type",     &SimOptions::ChipType},
+    {"fault",         nullptr},
+    {"trace",         &SimOptions::TracePath},
+    {"log",           &SimOptions::LogPath},
+};
+// clang-format on
+
+const SimOptionRow* FindSimOption(const std::string& name) {
+  for (const SimOptionRow& row : kSimOptions) {
+    if (name == row.Name) return &row;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool IsSimOption(const std::string& name) {
+  return FindSimOption(name) != nullptr;
+}
+
+std::string ApplySimOption(const std::string& name, const std::string& value, SimOptions& options) {
+  const SimOptionRow* row = FindSimOption(name);
+  if (row == nullptr) return StrFormat(kBadFault, name.c_str());
+  if (row->Text != nullptr) {
+    // Paths and names: an empty one is a slip in a script, never a choice.
+    if (value.empty()) return StrFormat(kEmptyValue, ("--" + name).c_str());
+    options.*row->Text = value;
+    return "";
+  }
+  if (name == "sim-port") {
+    return ParsePortAddress(value, options.Port) ? "" : StrFormat(kBadSimPort, value.c_str());
+  }
+  if (name == "sim-access-us") return ParseAccessTime(value, options);
+  return ParseFaults(value, options);
+}
+
 std::string ParseAccessTime(const std::string& text, SimOptions& options) {
   // Nanoseconds from at most four integer and three fraction digits: no overflow, no
   // rounding, and no locale deciding what the separator is.

@@ -71,6 +71,19 @@ inline constexpr char kBadAccessTime[] =
     "Ungültige Zugriffszeit „%s“ für --sim-access-us (erlaubt: Mikrosekunden über 0 bis 1000 "
     "mit höchstens drei Nachkommastellen, z. B. 1, 0.5 oder 2,5)";
 
+inline constexpr char kBadSimPort[] = "Ungültige Portadresse „%s“ (erlaubt: 0 bis 0xFFFF)";
+inline constexpr char kEmptyValue[] = "Option „%s“ erwartet einen nicht leeren Wert";
+
+// The simulator's options, the same in both front ends: their long names without "--"
+// (sim-port, sim-access-us, fault, chip, chip-type, trace, log), each taking a value.
+bool IsSimOption(const std::string& name);
+// Applies VALUE of the option NAME to OPTIONS. Returns "" or the usage error; a path or a
+// name must not be empty.
+std::string ApplySimOption(const std::string& name, const std::string& value, SimOptions& options);
+// A port address with automatic base, as the settings dialog's port field: 0x hexadecimal,
+// leading 0 octal, else decimal, 0 to 0xFFFF.
+bool ParsePortAddress(const std::string& text, uint16_t& port);
+
 // Applies a comma-separated fault list ("no-readback,fail-after=100"; names in any case)
 // to OPTIONS. Returns "" or the usage error for the first bad item (an empty item is
 // one); the options are then unchanged.

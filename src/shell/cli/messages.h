@@ -3,7 +3,7 @@
 // on standard error; the placeholders are filled with StrFormat.
 #pragma once
 
-#include "sim/sim_options.h"  // kBadFault, kBadStuckBit, kBadFailAfter
+#include "sim/sim_options.h"  // kBadFault, kBadSimPort, kEmptyValue, …
 
 namespace pellory {
 
@@ -27,10 +27,8 @@ inline constexpr char kBadFormat[] =
     "Unbekanntes Dateiformat „%s“ (erlaubt: bin, intel8, intel32, mcs86, s1, s2, s3, mos, "
     "tek oder 1 bis 9)";
 inline constexpr char kBadAnswer[] = "Unbekannte Antwort „%s“ (erlaubt: ok, cancel, retry)";
-inline constexpr char kBadSimPort[] = "Ungültige Portadresse „%s“ (erlaubt: 0 bis 0xFFFF)";
 inline constexpr char kBadSetting[] = "„--set“ erwartet SCHLÜSSEL=WERT, nicht „%s“";
 inline constexpr char kUnknownSetting[] = "Unbekannter Schlüssel „%s“ für --set";
-inline constexpr char kEmptyValue[] = "Option „%s“ erwartet einen nicht leeren Wert";
 inline constexpr char kNoCommand[] = "Kein Befehl angegeben";
 inline constexpr char kUnknownCommand[] = "Unbekannter Befehl „%s“";
 inline constexpr char kMissingFile[] = "Befehl „%s“ erwartet eine DATEI";

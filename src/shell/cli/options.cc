@@ -49,8 +49,8 @@ const CommandGrammar* FindCommand(const std::string& name) {
 
 // --- The options -----------------------------------------------------------------------
 
-// Applies VALUE to the options; returns a usage error or "".
-using Setter = std::string (*)(const std::string& value, CliOptions& o);
+// Applies VALUE of the option NAME (without "--") to the options; returns a usage error or "".
+using Setter = std::string (*)(const std::string& name, const std::string& value, CliOptions& o);
 
 // An option is a flag, a text that must not be empty, or a value with its own check.
 struct OptionRow {
@@ -63,51 +63,25 @@ struct OptionRow {
   bool TakesValue() const { return Flag == nullptr; }
 };
 
-std::string SetFormat(const std::string& v, CliOptions& o) {
+std::string SetFormat(const std::string&, const std::string& v, CliOptions& o) {
   return ParseFormatName(v, o.Format) ? "" : StrFormat(kBadFormat, v.c_str());
 }
 
-std::string SetSetting(const std::string& v, CliOptions& o) {
+std::string SetSetting(const std::string&, const std::string& v, CliOptions& o) {
   size_t equals = v.find('=');
   if (equals == std::string::npos || equals == 0) return StrFormat(kBadSetting, v.c_str());
   o.Settings.emplace_back(v.substr(0, equals), v.substr(equals + 1));
   return "";
 }
 
-std::string SetAnswers(const std::string& v, CliOptions& o) {
+std::string SetAnswers(const std::string&, const std::string& v, CliOptions& o) {
   std::string bad;
   return ParseAnswerList(v, o.Answers, bad) ? "" : StrFormat(kBadAnswer, bad.c_str());
 }
 
-std::string SetSimPort(const std::string& v, CliOptions& o) {
-  return ParsePortAddress(v, o.Sim.Port) ? "" : StrFormat(kBadSimPort, v.c_str());
-}
-
-std::string SetAccessTime(const std::string& v, CliOptions& o) {
-  return ParseAccessTime(v, o.Sim);
-}
-
-std::string SetFaults(const std::string& v, CliOptions& o) {
-  return ParseFaults(v, o.Sim);
-}
-
-// Paths and names: an empty one is a slip in a script, never a choice.
-std::string SetText(const char* option, const std::string& v, std::string& field) {
-  if (v.empty()) return StrFormat(kEmptyValue, option);
-  field = v;
-  return "";
-}
-std::string SetChip(const std::string& v, CliOptions& o) {
-  return SetText("--chip", v, o.Sim.ChipPath);
-}
-std::string SetChipType(const std::string& v, CliOptions& o) {
-  return SetText("--chip-type", v, o.Sim.ChipType);
-}
-std::string SetTrace(const std::string& v, CliOptions& o) {
-  return SetText("--trace", v, o.Sim.TracePath);
-}
-std::string SetLog(const std::string& v, CliOptions& o) {
-  return SetText("--log", v, o.Sim.LogPath);
+// The simulator's options, in the table both front ends share.
+std::string SetSim(const std::string& name, const std::string& v, CliOptions& o) {
+  return ApplySimOption(name, v, o.Sim);
 }
 
 // clang-format off
@@ -121,13 +95,13 @@ const OptionRow kOptions[] = {
     {"yes",          'y', &CliOptions::Yes},
     {"answers",      0,   nullptr, nullptr, SetAnswers},
     {"simulate",     0,   &CliOptions::Simulate},
-    {"sim-port",     0,   nullptr, nullptr, SetSimPort},
-    {"sim-access-us", 0,  nullptr, nullptr, SetAccessTime},
-    {"chip",         0,   nullptr, nullptr, SetChip},
-    {"chip-type",    0,   nullptr, nullptr, SetChipType},
-    {"fault",        0,   nullptr, nullptr, SetFaults},
-    {"trace",        0,   nullptr, nullptr, SetTrace},
-    {"log",          0,   nullptr, nullptr, SetLog},
+    {"sim-port",     0,   nullptr, nullptr, SetSim},
+    {"sim-access-us", 0,  nullptr, nullptr, SetSim},
+    {"chip",         0,   nullptr, nullptr, SetSim},
+    {"chip-type",    0,   nullptr, nullptr, SetSim},
+    {"fault",        0,   nullptr, nullptr, SetSim},
+    {"trace",        0,   nullptr, nullptr, SetSim},
+    {"log",          0,   nullptr, nullptr, SetSim},
     {"stats",        0,   &CliOptions::Stats},
     {"progress",     0,   &CliOptions::Progress},
     {"help",         'h', &CliOptions::Help},
@@ -207,7 +181,7 @@ class Parser {
   }
 
   std::string Apply(const OptionRow& option, const std::string& value) {
-    if (option.Set != nullptr) return option.Set(value, options_);
+    if (option.Set != nullptr) return option.Set(option.Long, value, options_);
     // Paths and names: an empty one is a slip in a script, never a choice.
     if (value.empty()) return StrFormat(kEmptyValue, (std::string("--") + option.Long).c_str());
     options_.*option.Text = value;
@@ -273,16 +247,6 @@ bool ParseAnswerList(const std::string& text, std::vector<int>& answers, std::st
       return false;
     }
   }
-  return true;
-}
-
-bool ParsePortAddress(const std::string& text, uint16_t& port) {
-  // Automatic base as the settings dialog's port field: 0x hexadecimal, leading 0 octal.
-  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
-  char* end = nullptr;
-  unsigned long value = std::strtoul(text.c_str(), &end, 0);
-  if (*end != '\0' || value > 0xFFFF) return false;
-  port = static_cast<uint16_t>(value);
   return true;
 }
 

@@ -46,7 +46,6 @@ std::string ParseCliOptions(const std::vector<std::string>& args, CliOptions& op
 // The pieces, for the parser and its tests. Each returns false for a bad value.
 bool ParseFormatName(const std::string& text, int& format);
 bool ParseAnswerList(const std::string& text, std::vector<int>& answers, std::string& bad);
-bool ParsePortAddress(const std::string& text, uint16_t& port);
 
 // Whether COMMAND is one of the commands and whether it takes a FILE.
 bool IsCliCommand(const std::string& command);

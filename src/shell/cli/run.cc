@@ -16,8 +16,8 @@
 #include "shell/cli/interrupt.h"
 #include "shell/cli/messages.h"
 #include "shell/cli/usage.h"
+#include "shell/simulation.h"
 #include "shell/version_text.h"
-#include "sim/sim_session.h"
 #include "ui/control_ids.h"
 #include "ui/text_format.h"
 
@@ -55,13 +55,13 @@ TerminalUiOptions UiOptionsFor(const CliOptions& options, const CliStreams& io) 
   return ui;
 }
 
-// Completes the simulator's files and reports what it has to say, on standard error.
-void FinishSimulation(SimSession& sim, const CliOptions& options, const CliStreams& io) {
-  sim.Finish();
-  for (const std::string& warning : sim.Warnings()) {
+// What the simulator has to say at the end, on standard error.
+void PrintSimulationEnd(SimSession& sim, const CliOptions& options, const CliStreams& io) {
+  SimulationEnd end = FinishSimulation(sim, options.Stats);
+  for (const std::string& warning : end.Warnings) {
     io.err << kCliProgramName << ": " << warning << '\n';
   }
-  if (options.Stats) io.err << sim.StatsLine() << '\n';
+  if (!end.Stats.empty()) io.err << end.Stats << '\n';
   io.err.flush();
 }
 
@@ -69,9 +69,6 @@ void FinishSimulation(SimSession& sim, const CliOptions& options, const CliStrea
 int RunCommand(const CliOptions& options, const CliStreams& io, const SimulatorRoute& route) {
   TerminalUi ui(UiOptionsFor(options, io), io.out, io.err, io.in);
   ToolOptions toolOptions;
-  // Real-time priority keeps the busy waits of a real port honest; the simulated
-  // programmer counts its own time and needs none.
-  toolOptions.KeepPriority = options.Simulate;
   const CliCommandRow* row = FindCliCommandRow(options.Command);
   if (row == nullptr)
     return UsageError(io.err, StrFormat(kUnknownCommand, options.Command.c_str()));
@@ -88,18 +85,17 @@ int RunCommand(const CliOptions& options, const CliStreams& io, const SimulatorR
   // use the programmer; the lists get by without them.
   std::unique_ptr<SimSession> sim;
   if (options.Simulate) {
-    sim = std::make_unique<SimSession>(options.Sim, std::filesystem::current_path().string());
     std::string error;
-    if (!sim->Open(error)) return UsageError(io.err, error);
-    toolOptions.Clock = [programmer = &sim->programmer()] {
-      return static_cast<double>(programmer->NowNs()) / 1000.0;
-    };
-    if (row->Programmer) {
-      if (route && route(sim->programmer(), options.Sim.Port)) {
-        toolOptions.RealPort = true;
-      } else {
-        toolOptions.Port = &sim->programmer();
-      }
+    sim = OpenSimulation(options.Sim, error);
+    if (!sim) return UsageError(io.err, error);
+    PlugSimulation(*sim, toolOptions);
+    // The lists get by without the programmer; a test bench may route it through the
+    // real port's code.
+    if (!row->Programmer) {
+      toolOptions.Port = nullptr;
+    } else if (route && route(sim->programmer(), options.Sim.Port)) {
+      toolOptions.Port = nullptr;
+      toolOptions.RealPort = true;
     }
   } else {
     toolOptions.RealPort = row->Programmer;
@@ -107,12 +103,7 @@ int RunCommand(const CliOptions& options, const CliStreams& io, const SimulatorR
   toolOptions.SearchProgrammer = row->Search;
   Tool tool(ui, toolOptions);
   if (claim.Owned()) tool.shell().ClaimedByFrontEnd();
-  if (sim) {
-    sim->FollowDevice(&tool.descriptor());
-    sim->SetDeviceLookup([&tool](const std::string& name, DeviceDescriptor& device) {
-      return tool.LookUpDevice(name, device);
-    });
-  }
+  if (sim) FollowTool(*sim, tool);
 
   for (const auto& [key, value] : options.Settings) {
     if (!tool.settingsFile().SetOverride(key, value)) {
@@ -166,7 +157,7 @@ int RunCommand(const CliOptions& options, const CliStreams& io, const SimulatorR
     // A command that did its work but lost the user's settings did not do all it was asked.
     if (!tool.shell().SaveSettings() && status == kExitOk) status = kExitSaveFailed;
   }
-  if (sim) FinishSimulation(*sim, options, io);
+  if (sim) PrintSimulationEnd(*sim, options, io);
   return status;
 }
 

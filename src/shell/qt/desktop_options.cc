@@ -1,26 +1,8 @@
 #include "shell/qt/desktop_options.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 #include "ui/text_format.h"
 
 namespace pellory {
-
-namespace {
-
-// A port address with automatic base, all of it a number that fits 16 bits.
-bool ParsePort(const std::string& text, uint16_t& port) {
-  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
-  char* end = nullptr;
-  errno = 0;
-  unsigned long value = std::strtoul(text.c_str(), &end, 0);
-  if (errno != 0 || *end != '\0' || value > 0xFFFF) return false;
-  port = static_cast<uint16_t>(value);
-  return true;
-}
-
-}  // namespace
 
 int ParseDesktopOptions(const std::vector<std::string>& args, DesktopOptions& options,
                         std::string& error) {
@@ -63,33 +45,14 @@ int ParseDesktopOptions(const std::vector<std::string>& args, DesktopOptions& op
     } else if (name == "-C" || name == "--workdir") {
       if (!takeValue()) return kDesktopUsageError;
       options.WorkDir = value;
-    } else if (name == "--sim-port") {
+    } else if (name.rfind("--", 0) == 0 && IsSimOption(name.substr(2))) {
+      // The simulator's options, with the checks of pellory-cli.
       if (!takeValue()) return kDesktopUsageError;
-      if (!ParsePort(value, options.Sim.Port)) {
-        error = StrFormat(kBadPortError, value.c_str());
+      std::string simError = ApplySimOption(name.substr(2), value, options.Sim);
+      if (!simError.empty()) {
+        error = StrFormat(kSimulatorError, simError.c_str());
         return kDesktopUsageError;
       }
-    } else if (name == "--sim-access-us") {
-      if (!takeValue()) return kDesktopUsageError;
-      std::string accessError = ParseAccessTime(value, options.Sim);
-      if (!accessError.empty()) {
-        error = StrFormat(kSimulatorError, accessError.c_str());
-        return kDesktopUsageError;
-      }
-    } else if (name == "--fault") {
-      if (!takeValue()) return kDesktopUsageError;
-      std::string faultError = ParseFaults(value, options.Sim);
-      if (!faultError.empty()) {
-        error = StrFormat(kSimulatorError, faultError.c_str());
-        return kDesktopUsageError;
-      }
-    } else if (name == "--trace" || name == "--log" || name == "--chip" || name == "--chip-type") {
-      if (!takeValue()) return kDesktopUsageError;
-      std::string& field = name == "--trace"  ? options.Sim.TracePath
-                           : name == "--log"  ? options.Sim.LogPath
-                           : name == "--chip" ? options.Sim.ChipPath
-                                              : options.Sim.ChipType;
-      field = value;
     } else if (!name.empty() && name[0] == '-') {
       error = StrFormat(kUnknownOptionError, args[i].c_str());
       return kDesktopUsageError;

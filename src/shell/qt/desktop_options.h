@@ -49,7 +49,6 @@ inline constexpr char kDesktopUsage[] =
     "      --version       Version\n";
 inline constexpr char kUnknownOptionError[] = "pellory: unbekannte Option: %s";
 inline constexpr char kMissingValueError[] = "pellory: Option %s braucht einen Wert";
-inline constexpr char kBadPortError[] = "pellory: ungültige Portadresse: %s";
 inline constexpr char kNoArgumentsError[] = "pellory: unerwartetes Argument: %s";
 inline constexpr char kWorkDirError[] = "pellory: kann nicht ins Arbeitsverzeichnis %s wechseln";
 inline constexpr char kSimulatorError[] = "pellory: %s";

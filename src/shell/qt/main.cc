@@ -20,9 +20,9 @@
 #include "shell/qt/main_window.h"
 #include "shell/qt/process_start.h"
 #include "shell/qt/qt_ui.h"
+#include "shell/simulation.h"
 #include "shell/tool.h"
 #include "shell/version_text.h"
-#include "sim/sim_session.h"
 #include "ui/text_format.h"
 
 namespace {
@@ -97,25 +97,19 @@ int main(int argc, char** argv) {
   ToolOptions toolOptions;
   std::unique_ptr<SimSession> sim;
   if (options.Simulate) {
-    sim = std::make_unique<SimSession>(options.Sim, std::filesystem::current_path().string());
-    if (!sim->Open(error)) {
+    sim = OpenSimulation(options.Sim, error);
+    if (!sim) {
       std::fprintf(stderr, "%s\n", StrFormat(kSimulatorError, error.c_str()).c_str());
       return kDesktopUsageError;
     }
-    toolOptions.Port = &sim->programmer();
-    toolOptions.KeepPriority = true;  // simulated time needs no real-time priority
+    PlugSimulation(*sim, toolOptions);
   } else {
     toolOptions.RealPort = true;
   }
 
   QtUi ui;
   Tool tool(ui, toolOptions);
-  if (sim) {
-    sim->FollowDevice(&tool.descriptor());
-    sim->SetDeviceLookup([&tool](const std::string& name, DeviceDescriptor& device) {
-      return tool.LookUpDevice(name, device);
-    });
-  }
+  if (sim) FollowTool(*sim, tool);
   MainWindow window(tool.shell(), tool.commands());
   window.SetSelectedDevice(&tool.descriptor());
   ui.SetMainWindow(&window);
@@ -125,11 +119,11 @@ int main(int argc, char** argv) {
   tool.Start(outer.width(), outer.height());
   window.exec();
   if (sim) {
-    sim->Finish();
-    for (const std::string& warning : sim->Warnings()) {
+    SimulationEnd end = FinishSimulation(*sim, options.Stats);
+    for (const std::string& warning : end.Warnings) {
       std::fprintf(stderr, "%s\n", StrFormat(kSimulatorError, warning.c_str()).c_str());
     }
-    if (options.Stats) std::fprintf(stderr, "%s\n", sim->StatsLine().c_str());
+    if (!end.Stats.empty()) std::fprintf(stderr, "%s\n", end.Stats.c_str());
   }
   return 0;
 }
