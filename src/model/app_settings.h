@@ -1,7 +1,7 @@
 // AppSettings: the settings record of the whole process, filled once from ORVANE.INI at
 // start-up, changed in memory by the window, the settings dialog and the device library
 // parser, and written back when the main window closes (and when start-up gives up looking
-// for the programmer). Plain data; the field names are the documented ones.
+// for the programmer). Plain data.
 //
 // Units: ports are I/O port numbers; TimeoutCount counts status-register reads, not time;
 // TimeBaseCorrection is the assumed length of one paced handshake in microseconds;

@@ -27,7 +27,7 @@
 #include "operations/flash_pages.h"
 #include "operations/operation_frame.h"
 #include "operations/program.h"
-#include "operations/read_to_file.h"
+#include "operations/device_reader.h"
 #include "operations/verify.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"

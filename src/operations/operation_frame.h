@@ -2,7 +2,8 @@
 // device and say how to insert it, the start of the work (the "Abbrechen" button, the
 // status text), the reading of one cell in any programming mode, and the AT45 density
 // report. The operations themselves (blank check, read into a file, program, verify) keep
-// their own loops and call these pieces in their documented order.
+// their own loops and call these pieces: the prompt, then the start of the work, then the
+// cells.
 //
 // Prompts answer kIdOk or kIdCancel. The device is the descriptor SelectDevice loaded; its
 // Size counts bytes, or 16-bit words in Microwire mode. Texts are built without any length

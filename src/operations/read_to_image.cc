@@ -1,7 +1,7 @@
 // DeviceReader::ReadDeviceToImage: "Auslesen" into memory, for comparing and viewing.
 #include "formats/data_format.h"
 #include "operations/messages.h"
-#include "operations/read_to_file.h"
+#include "operations/device_reader.h"
 #include "operations/result_codes.h"
 
 namespace pellory {

@@ -50,6 +50,10 @@ struct I2cCase {
   DeviceDescriptor device;
   uint32_t split;  // the second write starts here: 0, or off a page boundary
 };
+void PrintTo(const I2cCase& c, std::ostream* out) {
+  PrintTo(c.device, out);
+  *out << ", split at " << c.split;
+}
 
 class I2cWholeDevice : public testing::TestWithParam<I2cCase> {};
 
@@ -167,6 +171,10 @@ struct SpiCase {
   DeviceDescriptor device;
   uint32_t split;
 };
+void PrintTo(const SpiCase& c, std::ostream* out) {
+  PrintTo(c.device, out);
+  *out << ", split at " << c.split;
+}
 
 class SpiEepromWholeDevice : public testing::TestWithParam<SpiCase> {};
 

@@ -34,8 +34,7 @@ constexpr KeyName kKeys[] = {
     {kSectionOptions, "LastFile"},        {kSectionOptions, "FastI2CRead"},
 };
 
-// The text buffers of the original held 259 characters and a terminator; longer texts
-// are cut there, never in the middle of a UTF-8 character.
+// Texts are cut to 259 bytes, never in the middle of a UTF-8 character.
 constexpr size_t kMaxTextLength = 259;
 
 constexpr uint16_t kDefaultPort = 0x378;

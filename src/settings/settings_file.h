@@ -4,7 +4,7 @@
 // keeping every other line of the file as it was.
 //
 // Values: a key with an empty value counts as missing (its default applies). Texts are
-// cut to 259 bytes, the size of the original's buffers. The default DataPath is the home
+// cut to 259 bytes. The default DataPath is the home
 // directory ($HOME, else "/") with a trailing "/"; "drive and folder" of a path is its part
 // up to and including the last "/".
 //

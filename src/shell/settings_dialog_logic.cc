@@ -29,9 +29,9 @@ int DigitValue(char c) {
   return 99;
 }
 
-// The port text as the C library reads an unsigned long of the original platform with
-// automatic base: 0x hexadecimal, a leading 0 octal, else decimal; reading stops at the
-// first unfit character; an overflow holds at the 32-bit limit.
+// The port text read as a 32-bit unsigned number with automatic base: 0x hexadecimal, a
+// leading 0 octal, else decimal; reading stops at the first unfit character, and an
+// overflow is held at the 32-bit limit.
 uint16_t ParsePortText(std::string_view text) {
   size_t at = 0;
   while (at < text.size() && IsSpace(text[at])) ++at;

@@ -31,8 +31,12 @@ Shell::Shell(Ui& ui, AppSettings& settings, MessageBoxes& boxes, Progress& progr
       raisePriority_(RaiseProcessPriority),
       restorePriority_(RestoreProcessPriority) {}
 
-void Shell::SetStage(int number, Stage stage) {
-  if (number >= 1 && number <= kStageCount) stages_[number] = std::move(stage);
+void Shell::SetStage(StartupStage which, Stage stage) {
+  stages_[static_cast<int>(which)] = std::move(stage);
+}
+
+void Shell::RunStage(StartupStage which) {
+  if (const Stage& stage = stages_[static_cast<int>(which)]) stage();
 }
 
 void Shell::RunStartup(int windowWidth, int windowHeight) {
@@ -47,9 +51,9 @@ void Shell::RunStartup(int windowWidth, int windowHeight) {
   ui_.MoveMainWindow(settings_.WindowX, settings_.WindowY);
   // 5: port access may set DemoMode.
   state_.DemoMode = 0;
-  if (stages_[5]) stages_[5]();
+  RunStage(StartupStage::kPortAccess);
   // 6: the programmer search, only while port access works.
-  if (state_.DemoMode == 0 && stages_[6]) stages_[6]();
+  if (state_.DemoMode == 0) RunStage(StartupStage::kProgrammerSearch);
   // 7
   ui_.SetChecked(kIdVerifyAfterProgram, settings_.VerifyAfterProgram != 0);
   ui_.SetChecked(kIdSaveBlankCells, settings_.SaveBlankCells != 0);
@@ -61,11 +65,11 @@ void Shell::RunStartup(int windowWidth, int windowHeight) {
   // 8
   ui_.SetFileNameText(settings_.DataFileName);
   // 9, 10
-  if (stages_[9]) stages_[9]();
-  if (stages_[10]) stages_[10]();
+  RunStage(StartupStage::kDeviceLists);
+  RunStage(StartupStage::kDeviceSelection);
   ShowForcedOptions();
   // 11
-  if (stages_[11]) stages_[11]();
+  RunStage(StartupStage::kReaderReset);
   ui_.SetControlEnabled(kIdAbort, false);
   progress_.AbortFlag() = 0;
   // 12: the front end puts the focus on the first control.

@@ -32,6 +32,15 @@ struct ShellRecord {
   int PreviousY = 0;
 };
 
+// The start-up stages that other parts supply, by their place in the start-up order.
+enum class StartupStage {
+  kPortAccess = 5,        // may set DemoMode
+  kProgrammerSearch = 6,  // only while DemoMode is 0
+  kDeviceLists = 9,
+  kDeviceSelection = 10,
+  kReaderReset = 11,
+};
+
 class Shell {
  public:
   using Stage = std::function<void()>;
@@ -43,7 +52,7 @@ class Shell {
   int& DemoMode() { return state_.DemoMode; }
 
   // --- Start-up -----------------------------------------------------------------------
-  void SetStage(int number, Stage stage);
+  void SetStage(StartupStage which, Stage stage);
   // Stages 1 to 12 in order. The outer size of the window is taken in stage 4.
   void RunStartup(int windowWidth, int windowHeight);
 
@@ -113,6 +122,8 @@ class Shell {
   Progress& progress() { return progress_; }
 
  private:
+  void RunStage(StartupStage which);
+
   Ui& ui_;
   AppSettings& settings_;
   MessageBoxes& boxes_;

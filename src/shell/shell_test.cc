@@ -40,8 +40,10 @@ class ShellTest : public testing::Test {
 
 TEST_F(ShellTest, StartupRunsThePluggedStagesInOrder) {
   std::vector<int> ran;
-  for (int stage : {5, 6, 9, 10, 11}) {
-    tool_.shell().SetStage(stage, [&ran, stage] { ran.push_back(stage); });
+  for (StartupStage stage :
+       {StartupStage::kPortAccess, StartupStage::kProgrammerSearch, StartupStage::kDeviceLists,
+        StartupStage::kDeviceSelection, StartupStage::kReaderReset}) {
+    tool_.shell().SetStage(stage, [&ran, stage] { ran.push_back(static_cast<int>(stage)); });
   }
   tool_.Start(400, 300);
   EXPECT_EQ(ran, (std::vector<int>{5, 6, 9, 10, 11}));
@@ -53,8 +55,8 @@ TEST_F(ShellTest, StartupRunsThePluggedStagesInOrder) {
 
 TEST_F(ShellTest, PortAccessFailureSkipsTheSearch) {
   bool searched = false;
-  tool_.shell().SetStage(5, [&] { tool_.shell().DemoMode() = 1; });
-  tool_.shell().SetStage(6, [&] { searched = true; });
+  tool_.shell().SetStage(StartupStage::kPortAccess, [&] { tool_.shell().DemoMode() = 1; });
+  tool_.shell().SetStage(StartupStage::kProgrammerSearch, [&] { searched = true; });
   tool_.Start(400, 300);
   EXPECT_FALSE(searched);
   EXPECT_EQ(tool_.shell().DemoMode(), 1);
@@ -214,7 +216,7 @@ TEST_F(ShellTest, ChooseDataFileTakesPathNameAndFilter) {
 }
 
 TEST_F(ShellTest, DemoModeRefusesHardwareCommands) {
-  tool_.shell().SetStage(5, [&] { tool_.shell().DemoMode() = 1; });
+  tool_.shell().SetStage(StartupStage::kPortAccess, [&] { tool_.shell().DemoMode() = 1; });
   tool_.Start(400, 300);
   tool_.commands().OnCommand(kIdBlankCheck);
   ASSERT_EQ(ui_.Boxes.size(), 1u);

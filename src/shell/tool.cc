@@ -55,7 +55,7 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
 void Tool::PlugOperations() {
   DeviceOperations& chip = *chip_;
   // 11: no hexadecimal file is being read.
-  shell_.SetStage(11, [&chip] { chip.records.StartPass(); });
+  shell_.SetStage(StartupStage::kReaderReset, [&chip] { chip.records.StartPass(); });
   commands_.SetBlankCheck([&chip] { return chip.blankCheck.BlankCheck(); });
   commands_.SetReadDeviceToFile(
       [this, &chip] { return chip.reader.ReadDeviceToFile(0, library_.descriptor().Size); });
@@ -100,9 +100,9 @@ void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {
   });
 
   if (options.Port || options.RealPort) {
-    shell_.SetStage(5, [this] { portAccess_.PreparePortAccess(); });
+    shell_.SetStage(StartupStage::kPortAccess, [this] { portAccess_.PreparePortAccess(); });
     if (!options.SearchProgrammer) return;
-    shell_.SetStage(6, [this, &ui] {
+    shell_.SetStage(StartupStage::kProgrammerSearch, [this, &ui] {
       chip_->power.SearchProgrammer(
           shell_.DemoMode(), [this, &ui] { ui.RunSettingsDialog(settings_); },
           [this] { shell_.SaveSettings(); });
@@ -111,9 +111,9 @@ void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {
 }
 
 void Tool::PlugDeviceLibrary() {
-  shell_.SetStage(9, [this] { lists_.FillLists(); });
+  shell_.SetStage(StartupStage::kDeviceLists, [this] { lists_.FillLists(); });
   // The result only matters to the hardware commands, which select again.
-  shell_.SetStage(10,
+  shell_.SetStage(StartupStage::kDeviceSelection,
                   [this] { library_.ApplyDeviceOptions(library_.SelectDevice() == kLibraryOk); });
   shell_.SetSelectDevice([this] { return library_.SelectDevice(); });
   shell_.AddCloseHook([this] { library_.CloseLibrary(); });

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 
 #include "link/power.h"
 #include "link/programmer_link.h"
@@ -18,6 +19,15 @@
 #include "testing/scripted_ui.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
+
+namespace pellory {
+
+// Parameterised tests name a device by its name and size, not by its bytes.
+inline void PrintTo(const DeviceDescriptor& device, std::ostream* out) {
+  *out << device.Name << " (" << device.Size << ")";
+}
+
+}  // namespace pellory
 
 namespace pellory::testing_protocols {
 

@@ -13,6 +13,9 @@ struct DivisorCase {
   uint32_t divisor;
   int stepsUntilFull;  // units after which the bar stands at its end
 };
+void PrintTo(const DivisorCase& c, std::ostream* out) {
+  *out << c.units << " units";
+}
 
 class ProgressDivisorTest : public testing::TestWithParam<DivisorCase> {};
 

@@ -42,6 +42,9 @@ struct Device {
   const char* Name;
   uint32_t Bytes;  // image size (Microwire: two bytes per word)
 };
+void PrintTo(const Device& d, std::ostream* out) {
+  *out << d.Name;
+}
 
 // One device of every mode and I2C addressing scheme.
 const Device kEveryMode[] = {

@@ -117,6 +117,9 @@ struct LostCase {
   const char* device;
   bool wholeDevice;  // blank and read too (whole reads of the big parts are left out)
 };
+void PrintTo(const LostCase& c, std::ostream* out) {
+  *out << c.device;
+}
 
 class LostProgrammerTest : public FailureTest, public testing::WithParamInterface<LostCase> {};
 

@@ -52,6 +52,9 @@ struct Device {
   uint32_t Bytes;  // image size (Microwire: two bytes per word)
   Family Kind;
 };
+void PrintTo(const Device& d, std::ostream* out) {
+  *out << d.Name;
+}
 
 const Device kEveryMode[] = {
     {"I2C", "24C02", 256, Family::kI2c},

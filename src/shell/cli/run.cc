@@ -119,11 +119,11 @@ int RunCommand(const CliOptions& options, const CliStreams& io, const SimulatorR
   // filled, so that the lists and the selection follow the choice.
   std::string choiceError;
   if (!options.Manufacturer.empty() || !options.Device.empty()) {
-    tool.shell().SetStage(9, [&] {
+    tool.shell().SetStage(StartupStage::kDeviceLists, [&] {
       choiceError = ChooseListedDevice(tool, options.Manufacturer, options.Device);
       if (choiceError.empty()) tool.lists().FillLists();
     });
-    tool.shell().SetStage(10, [&] {
+    tool.shell().SetStage(StartupStage::kDeviceSelection, [&] {
       if (choiceError.empty()) {
         tool.library().ApplyDeviceOptions(tool.library().SelectDevice() == kLibraryOk);
       }

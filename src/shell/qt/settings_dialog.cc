@@ -22,7 +22,7 @@ constexpr TemplateControl kControls[] = {
     {kIdBeepBox, ControlKind::kCheckBox, "Signalton", 130, 45, 45, 10},
     {kIdDialogOk, ControlKind::kDefaultButton, "OK", 129, 7, 50, 14},
     {kIdDialogCancel, ControlKind::kPushButton, "Abbrechen", 129, 24, 50, 14},
-    // Below the original controls, which keep their places.
+    // Below the first layout's controls, which keep their places.
     {kIdFastI2cBox, ControlKind::kCheckBox, "Schnelles I2C-Lesen (sequentiell)", 5, 65, 150, 10},
     {kNoControlId, ControlKind::kStatic, "Portzugriff", 5, 80, 60, 8},
     {kIdPortAccessField, ControlKind::kComboBox, "", 5, 90, 100, 50},

@@ -1,4 +1,4 @@
-#include "operations/read_to_file.h"
+#include "operations/device_reader.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,5 @@
-// Reading a device into a file ("Auslesen"): the whole chip, cell by cell, into the data
+// DeviceReader: reading a device into a file ("Auslesen"; device_reader.cc) or into an image
+// in memory (read_to_image.cc). Into a file: the whole chip, cell by cell, into the data
 // file DataFilePath as FileFormat (1 binary, 2..9 hexadecimal). Cells are bytes, or 16-bit
 // Microwire words stored low byte first; files always count bytes.
 //
