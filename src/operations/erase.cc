@@ -9,10 +9,6 @@
 namespace pellory {
 
 namespace {
-constexpr uint8_t kWriteEnable = 0x06;
-constexpr uint8_t kChipErase = 0xC7;
-constexpr uint8_t kBufferWrite = 0x84;
-constexpr uint8_t kBufferToPage = 0x83;
 constexpr uint32_t kErasePasses = 16;
 }  // namespace
 
@@ -46,8 +42,7 @@ int EraseOperation::EraseSpi25() {
     bus.PowerOff();
     return stopped;
   }
-  spi.SpiCommand(kWriteEnable);
-  spi.SpiCommand(kChipErase);
+  spi.Spi25ChipErase();
   bool ready = false;
   for (uint32_t pass = 0; pass < kErasePasses && !ready; ++pass) {
     ready = spi.Spi25WaitReady(perPass) == 0;
@@ -79,19 +74,14 @@ int EraseOperation::EraseAt45() {
     bus.PowerOff();
     return kResultProgramFailed;
   }
-  spi.SpiSelect();
-  spi.SpiWriteByte(kBufferWrite);
-  at45.At45SendAddress(0, 0);
+  at45.At45BeginBufferWrite();
   for (uint32_t i = 0; i < device.PageSize; ++i) spi.SpiWriteByte(0xFF);
   spi.SpiDeselect();
 
   bool ready = true;
   uint32_t page = 0;
   for (; page < device.PageCount; ++page) {
-    spi.SpiSelect();
-    spi.SpiWriteByte(kBufferToPage);
-    at45.At45SendAddress(page, 0);
-    spi.SpiDeselect();
+    at45.At45BufferToPage(page);
     ready = at45.At45WaitReady() == 0;
     frame_.progress().ProgressStep();
     if (!ready) break;

@@ -1,7 +1,7 @@
-// Erase: the chip erases of 25-series flash (0x06, then 0xC7, then up to 16 polling passes)
-// and AT45 DataFlash (buffer 1 filled with 0xFF once, then one 0x83 per page). The other
-// families have no erase command; the "Löschen" handler programs them with an all-0xFF
-// image instead.
+// Erase: the chip erases of 25-series flash (Spi25ChipErase, then up to 16 polling passes)
+// and AT45 DataFlash (buffer 1 filled with 0xFF once, then At45BufferToPage for each page). The
+// other families have no erase command; the "Löschen" handler programs them with an all-0xFF image
+// instead.
 //
 // Both ask "Baustein löschen" first; Cancel returns kResultOk with the socket off (an
 // SPI25 programming then goes on without erasing). Once confirmed they run to their end:

@@ -9,17 +9,6 @@
 
 namespace pellory {
 
-namespace {
-constexpr uint8_t kWriteEnable = 0x06;
-constexpr uint8_t kPageProgram = 0x02;
-constexpr uint8_t kPageWrite = 0x0A;
-constexpr uint8_t kWriteEnableLatch = 0x02;
-constexpr uint8_t kBufferWriteAndProgram = 0x82;
-constexpr uint8_t kCompare = 0x60;
-constexpr uint8_t kPageToBuffer = 0x53;
-constexpr uint8_t kCompareDiffers = 0x40;
-}  // namespace
-
 // A page size of 0 in the library would never advance: it counts as 1.
 uint32_t FlashPages::PageSize() const {
   return std::clamp<uint32_t>(frame_.device().PageSize, 1, kBlockBufferSize);
@@ -99,7 +88,7 @@ int FlashPages::ProgramSpi25Pages(uint32_t start, bool erased) {
   }
   state.CurrentAddress = start;
   spi.Spi25WaitReady(device.WriteTime);
-  uint8_t instruction = device.EraseKind == kErasePage ? kPageWrite : kPageProgram;
+  bool pageWrite = device.EraseKind == kErasePage;
   uint32_t page = 0;
   bool written = false;
   int error = 0;
@@ -113,14 +102,11 @@ int FlashPages::ProgramSpi25Pages(uint32_t start, bool erased) {
         std::all_of(data, data + state.BlockLength, [](uint8_t b) { return b == 0xFF; })) {
       continue;
     }
-    spi.SpiCommand(kWriteEnable);
-    if ((spi.Spi25ReadStatus() & kWriteEnableLatch) == 0 && !written) {
-      frame_.ReportFromChip(kWriteEnableNotSet);
-    }
+    spi.SpiWriteEnable();
+    // The latch is read for every page; only a first page without it is reported.
+    if (!spi.Spi25WriteEnabled() && !written) frame_.ReportFromChip(kWriteEnableNotSet);
     written = true;
-    spi.SpiSelect();
-    spi.SpiWriteByte(instruction);
-    spi.Spi25SendAddress(address);
+    spi.Spi25BeginPageProgram(address, pageWrite);
     for (uint32_t i = 0; i < state.BlockLength; ++i) spi.SpiWriteByte(state.BlockBuffer[i]);
     spi.SpiDeselect();
     error = spi.Spi25WaitReady(device.WriteTime);
@@ -156,22 +142,20 @@ int FlashPages::ProgramAt45Pages(uint32_t start) {
     if (data_.ReadNextBlock(pageSize) != 0) break;
     // The program writes the whole buffer: a page the file covers in part is loaded first.
     if (state.BlockLength < pageSize) {
-      at45.At45PageCommand(kPageToBuffer, page);
+      at45.At45PageToBuffer(page);
       error = at45.At45WaitReady();
     }
     if (error == 0) {
-      spi.SpiSelect();
-      spi.SpiWriteByte(kBufferWriteAndProgram);
-      at45.At45SendAddress(page, 0);
+      at45.At45BeginBufferProgram(page);
       for (uint32_t i = 0; i < state.BlockLength; ++i) spi.SpiWriteByte(state.BlockBuffer[i]);
       spi.SpiDeselect();
       error = at45.At45WaitReady();
     }
     if (error == 0) {
-      at45.At45PageCommand(kCompare, page);
+      at45.At45ComparePage(page);
       error = at45.At45WaitReady();
     }
-    if (error == 0 && (at45.At45ReadStatus() & kCompareDiffers) != 0) error = kResultProgramFailed;
+    if (error == 0 && at45.At45CompareDiffers()) error = kResultProgramFailed;
     ++page;
     frame_.progress().ProgressStep();
   } while (page < device.PageCount && error == 0 && !frame_.Aborted());

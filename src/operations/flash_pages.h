@@ -1,14 +1,14 @@
 // FlashPages: the page loops that program 25-series flash and AT45 DataFlash from the open
 // data file, one page of PageSize bytes per read. A 25-series chip has been erased just
-// before; each page gets WREN and page program (0x02, or 0x0A for parts with page erase
-// only), then a ready poll; after a chip erase pages of 0xFF are skipped. The bar counts
-// the pages written. An AT45 page is written through buffer 1 with 0x82 and
-// compared with 0x60; a compare that differs fails the page.
+// before; each page gets a write enable and a page program (a page write for parts with
+// page erase only), then a ready poll; after a chip erase pages of 0xFF are skipped. The
+// bar counts the pages written. An AT45 page is written through buffer 1 with a buffer
+// program and then compared with the buffer; a compare that differs fails the page.
 //
 // Pages start at page boundaries, so no write crosses one. A last page the file does not
 // fill is sent as far as the file goes. An AT45 program erases the whole page and writes
-// the whole buffer, so such a page is first transferred into buffer 1 (0x53, then a ready
-// poll): the cells after the file's end keep their content.
+// the whole buffer, so such a page is first transferred into buffer 1 (At45PageToBuffer,
+// then a ready poll): the cells after the file's end keep their content.
 //
 // Results: kResultOk; kResultProgramFailed after the prompt was cancelled, a failed
 // identity or density check, a page error ("Fehler beim brennen von Page %ld" with the

@@ -12,16 +12,6 @@
 
 namespace pellory {
 
-namespace {
-constexpr uint8_t kWriteEnable = 0x06;
-constexpr uint8_t kWriteDisable = 0x04;
-constexpr uint8_t kWriteStatus = 0x01;
-// The status an SPI EEPROM with block protection gets before writing: no block protected.
-constexpr uint8_t kUnprotectedStatus = 0xF3;
-constexpr uint8_t kMicrowireWriteEnable = 3;
-constexpr uint8_t kMicrowireProtectClear = 15;
-}  // namespace
-
 bool BinaryFits(const DeviceDescriptor& device, uint64_t length) {
   if (device.ProgrammingMode == kModeMicrowire) return (length + 1) / 2 <= device.Size;
   return length <= device.Size;
@@ -177,13 +167,13 @@ void ProgramOperation::PrepareMicrowire() {
     }
     microwire.SetProtectLine(true);
     link.Wait100us(wait);
-    microwire.MicrowireCommand(kMicrowireWriteEnable);
+    microwire.MicrowireWriteEnable();
     link.Wait100us(wait);
-    microwire.MicrowireCommand(kMicrowireProtectClear);
+    microwire.MicrowireProtectClear();
     link.Wait100us(wait);
     microwire.SetProtectLine(false);
   }
-  microwire.MicrowireCommand(kMicrowireWriteEnable);
+  microwire.MicrowireWriteEnable();
   link.Wait100us(wait);
 }
 
@@ -229,11 +219,7 @@ int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
   SpiBus& spi = protocols_.spi;
   spi.SpiIdleLines();
   if (frame_.device().BpFlag != 0) {
-    spi.SpiCommand(kWriteEnable);
-    spi.SpiSelect();
-    spi.SpiWriteByte(kWriteStatus);
-    spi.SpiWriteByte(kUnprotectedStatus);
-    spi.SpiDeselect();
+    spi.SpiUnprotect();
     if (spi.SpiWaitReady() != 0) {
       frame_.ReportFromChip(kStatusRegisterFailed);
       return kResultProgramFailed;
@@ -243,9 +229,7 @@ int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
   do {
     uint32_t first = state.CurrentAddress;
     uint32_t run = std::min(pageSize - first % pageSize, state.BlockLength - sent);
-    spi.SpiCommand(kWriteEnable);
-    spi.SpiSelect();
-    spi.SpiSendCommandAddress(first, false);
+    spi.SpiBeginPageWrite(first);
     for (uint32_t i = 0; i < run; ++i) {
       spi.SpiWriteByte(state.BlockBuffer[sent++]);
       ++state.CurrentAddress;
@@ -257,7 +241,7 @@ int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
       return kResultProgramFailed;
     }
   } while (sent < state.BlockLength && !frame_.Aborted());
-  spi.SpiCommand(kWriteDisable);
+  spi.SpiWriteDisable();
   return EndOfBlock();
 }
 

@@ -8,6 +8,12 @@ namespace {
 constexpr uint8_t kStatusRead = 0xD7;
 constexpr uint8_t kArrayRead = 0xE8;
 constexpr uint8_t kReady = 0x80;
+constexpr uint8_t kPageToBuffer = 0x53;
+constexpr uint8_t kBufferWriteAndProgram = 0x82;
+constexpr uint8_t kCompare = 0x60;
+constexpr uint8_t kCompareDiffers = 0x40;
+constexpr uint8_t kBufferWrite = 0x84;
+constexpr uint8_t kBufferToPage = 0x83;
 constexpr uint8_t kDensityBits = 0x3C;
 // The counter of the density check steps by 1 for a match and by 2 for a mismatch.
 constexpr int kCheckLimit = 10;
@@ -58,6 +64,37 @@ void At45Flash::At45SendAddress(uint32_t page, uint32_t offset) {
 void At45Flash::At45PageCommand(uint8_t instruction, uint32_t page) {
   spi_.SpiSelect();
   spi_.SpiWriteByte(instruction);
+  At45SendAddress(page, 0);
+  spi_.SpiDeselect();
+}
+
+void At45Flash::At45PageToBuffer(uint32_t page) {
+  At45PageCommand(kPageToBuffer, page);
+}
+
+void At45Flash::At45BeginBufferProgram(uint32_t page) {
+  spi_.SpiSelect();
+  spi_.SpiWriteByte(kBufferWriteAndProgram);
+  At45SendAddress(page, 0);
+}
+
+void At45Flash::At45ComparePage(uint32_t page) {
+  At45PageCommand(kCompare, page);
+}
+
+bool At45Flash::At45CompareDiffers() {
+  return (At45ReadStatus() & kCompareDiffers) != 0;
+}
+
+void At45Flash::At45BeginBufferWrite() {
+  spi_.SpiSelect();
+  spi_.SpiWriteByte(kBufferWrite);
+  At45SendAddress(0, 0);
+}
+
+void At45Flash::At45BufferToPage(uint32_t page) {
+  spi_.SpiSelect();
+  spi_.SpiWriteByte(kBufferToPage);
   At45SendAddress(page, 0);
   spi_.SpiDeselect();
 }

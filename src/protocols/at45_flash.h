@@ -26,6 +26,17 @@ class At45Flash {
   void At45SendAddress(uint32_t page, uint32_t offset);
   // An instruction that names a whole page (byte 0) and starts when CS rises.
   void At45PageCommand(uint8_t instruction, uint32_t page);
+  // The write sequences of programming and erasing. A page into the buffer (0x53); the
+  // buffer programmed into a page with built-in erase (0x82), its data following with
+  // SpiWriteByte until SpiDeselect; a page compared with the buffer (0x60), and whether it
+  // differed (status bit 6); the buffer written from byte 0 (0x84), data following; the
+  // buffer into a page with built-in erase (0x83).
+  void At45PageToBuffer(uint32_t page);
+  void At45BeginBufferProgram(uint32_t page);
+  void At45ComparePage(uint32_t page);
+  bool At45CompareDiffers();
+  void At45BeginBufferWrite();
+  void At45BufferToPage(uint32_t page);
   // Checks the density and opens a continuous read at 0; CS stays low for the caller.
   int At45BeginRead();
   // Opens a continuous read at byte ADDRESS (page and offset by PageSize) without the

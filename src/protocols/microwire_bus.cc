@@ -10,6 +10,8 @@ constexpr uint8_t kSk = 0x02;
 constexpr uint8_t kDi = 0x04;
 constexpr uint8_t kDoIn = 0x08;
 constexpr uint8_t kLine5 = 0x20;
+constexpr uint8_t kWriteEnableCommand = 3;
+constexpr uint8_t kProtectClearCommand = 15;
 }  // namespace
 
 MicrowireBus::MicrowireBus(ProgrammerLink& link, const DeviceDescriptor& device)
@@ -146,6 +148,14 @@ bool MicrowireBus::MicrowireReady() {
 
 void MicrowireBus::SetProtectLine(bool high) {
   SetBusLine(link_, kLine5, high);
+}
+
+void MicrowireBus::MicrowireWriteEnable() {
+  MicrowireCommand(kWriteEnableCommand);
+}
+
+void MicrowireBus::MicrowireProtectClear() {
+  MicrowireCommand(kProtectClearCommand);
 }
 
 }  // namespace pellory

@@ -25,6 +25,9 @@ class MicrowireBus {
   // CODE: two instruction bits, then the two high address bits; the rest of the address
   // is sent as ones (3: write enable; 15 with bit 5 high: clear the protect register).
   void MicrowireCommand(uint8_t code);
+  // Write enable (EWEN) and, on parts with a protect register, protect clear.
+  void MicrowireWriteEnable();
+  void MicrowireProtectClear();
   uint32_t MicrowireProtectRead();
   // After a write: CS high for one look at DO, which the part holds low while its write
   // cycle runs. True when it is ready.

@@ -24,6 +24,14 @@ constexpr uint8_t kJedecId = 0x9F;
 constexpr uint8_t kManDevId = 0x90;
 constexpr uint8_t kDevId = 0xAB;
 constexpr uint8_t kBusy = 0x01;
+constexpr uint8_t kWriteEnable = 0x06;
+constexpr uint8_t kWriteDisable = 0x04;
+constexpr uint8_t kWriteStatus = 0x01;
+constexpr uint8_t kUnprotectedStatus = 0xF3;
+constexpr uint8_t kPageProgram = 0x02;
+constexpr uint8_t kPageWrite = 0x0A;
+constexpr uint8_t kChipErase = 0xC7;
+constexpr uint8_t kWriteEnableLatch = 0x02;
 constexpr int kIdAttempts = 5;
 }  // namespace
 
@@ -212,6 +220,43 @@ void SpiBus::Spi25StartRead(uint32_t address) {
   SpiSelect();
   SpiWriteByte(kRead);
   Spi25SendAddress(address);
+}
+
+void SpiBus::SpiWriteEnable() {
+  SpiCommand(kWriteEnable);
+}
+
+void SpiBus::SpiWriteDisable() {
+  SpiCommand(kWriteDisable);
+}
+
+void SpiBus::SpiUnprotect() {
+  SpiCommand(kWriteEnable);
+  SpiSelect();
+  SpiWriteByte(kWriteStatus);
+  SpiWriteByte(kUnprotectedStatus);
+  SpiDeselect();
+}
+
+void SpiBus::SpiBeginPageWrite(uint32_t address) {
+  SpiCommand(kWriteEnable);
+  SpiSelect();
+  SpiSendCommandAddress(address, false);
+}
+
+bool SpiBus::Spi25WriteEnabled() {
+  return (Spi25ReadStatus() & kWriteEnableLatch) != 0;
+}
+
+void SpiBus::Spi25BeginPageProgram(uint32_t address, bool pageWrite) {
+  SpiSelect();
+  SpiWriteByte(pageWrite ? kPageWrite : kPageProgram);
+  Spi25SendAddress(address);
+}
+
+void SpiBus::Spi25ChipErase() {
+  SpiCommand(kWriteEnable);
+  SpiCommand(kChipErase);
 }
 
 }  // namespace pellory

@@ -45,6 +45,24 @@ class SpiBus {
   // Keeps one status read open for up to N * 8 samples.
   int Spi25WaitReady(uint32_t n);
   int Spi25CheckId();
+
+  // The write sequences of programming and erasing, each an instruction of its own.
+  // Write enable (0x06) and write disable (0x04), each on its own chip select.
+  void SpiWriteEnable();
+  void SpiWriteDisable();
+  // SPI EEPROMs with block protection: write enable, then the status register written with
+  // no block protected (0x01, 0xF3).
+  void SpiUnprotect();
+  // SPI EEPROM page write: write enable, chip select low, the write instruction with the
+  // address; the data follow with SpiWriteByte, and SpiDeselect starts the write cycle.
+  void SpiBeginPageWrite(uint32_t address);
+  // 25-series: the write-enable latch as the status register shows it (one status read).
+  bool Spi25WriteEnabled();
+  // 25-series page program (0x02), or page write (0x0A) of a part that erases by pages:
+  // chip select low, the instruction and the address; the data follow with SpiWriteByte.
+  void Spi25BeginPageProgram(uint32_t address, bool pageWrite);
+  // 25-series: write enable and chip erase (0xC7).
+  void Spi25ChipErase();
   void Spi25SendAddress(uint32_t address);
   // Checks the identity and opens a READ at 0; CS stays low for the caller's reads.
   int Spi25BeginRead();
