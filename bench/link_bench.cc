@@ -13,13 +13,19 @@
 namespace pellory {
 namespace {
 
-void BM_LinkTransfer(benchmark::State& state) {
+// What a link needs around it: the settings, boxes and progress of a scripted window.
+struct LinkBench {
   ScriptedUi ui;
   AppSettings settings;
-  MessageBoxes boxes(ui, settings.BeepOnMessage);
-  Progress progress(ui);
-  SimulatedProgrammer programmer(SimOptions{});
-  ProgrammerLink link(programmer, settings, boxes, progress);
+  MessageBoxes boxes{ui, settings.BeepOnMessage};
+  Progress progress{ui};
+  SimulatedProgrammer programmer{SimOptions{}};
+};
+
+void BM_LinkTransfer(benchmark::State& state) {
+  LinkBench b;
+  SimulatedProgrammer& programmer = b.programmer;
+  ProgrammerLink link(programmer, b.settings, b.boxes, b.progress);
   uint8_t value = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(link.LinkTransfer(kRegBus, value++));
@@ -36,16 +42,12 @@ BENCHMARK(BM_LinkTransfer);
 // what the table and the ioctl dispatch cost per transaction; on a real port each of the
 // five accesses costs a system call (ppdev) or a bus cycle (direct) on top.
 void BM_LinkTransferThroughPpdev(benchmark::State& state) {
-  ScriptedUi ui;
-  AppSettings settings;
-  MessageBoxes boxes(ui, settings.BeepOnMessage);
-  Progress progress(ui);
-  SimulatedProgrammer programmer(SimOptions{});
-  PpdevStandIn standIn(programmer, settings.PortBase, "/tmp");
+  LinkBench b;
+  PpdevStandIn standIn(b.programmer, b.settings.PortBase, "/tmp");
   standIn.Install();
-  RealPortIo port(settings);
-  if (!port.Open(settings.PortBase).Ok) state.SkipWithError("no access through the stand-in");
-  ProgrammerLink link(port, settings, boxes, progress);
+  RealPortIo port(b.settings);
+  if (!port.Open(b.settings.PortBase).Ok) state.SkipWithError("no access through the stand-in");
+  ProgrammerLink link(port, b.settings, b.boxes, b.progress);
   uint8_t value = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(link.LinkTransfer(kRegBus, value++));
@@ -55,12 +57,8 @@ void BM_LinkTransferThroughPpdev(benchmark::State& state) {
 BENCHMARK(BM_LinkTransferThroughPpdev);
 
 void BM_ReadBack(benchmark::State& state) {
-  ScriptedUi ui;
-  AppSettings settings;
-  MessageBoxes boxes(ui, settings.BeepOnMessage);
-  Progress progress(ui);
-  SimulatedProgrammer programmer(SimOptions{});
-  ProgrammerLink link(programmer, settings, boxes, progress);
+  LinkBench b;
+  ProgrammerLink link(b.programmer, b.settings, b.boxes, b.progress);
   for (auto _ : state) benchmark::DoNotOptimize(link.ReadBack());
   state.SetItemsProcessed(state.iterations());
 }

@@ -51,10 +51,15 @@ std::vector<uint8_t> LinePatterns() {
 
 LineFindings AnalyseLines(const LineSamples& samples) {
   LineFindings findings;
+  std::vector<std::vector<bool>> written, levels;
+  for (int i = 0; i < 8; ++i) {
+    written.push_back(Column(samples, i, true));
+    levels.push_back(Column(samples, i, false));
+  }
   std::vector<bool> done(8, false);
   for (int i = 0; i < 8; ++i) {
-    std::vector<bool> read = Column(samples, i, false);
-    if (read == Column(samples, i, true) || done[i]) continue;
+    const std::vector<bool>& read = levels[i];
+    if (read == written[i] || done[i]) continue;
     if (std::all_of(read.begin(), read.end(), [](bool b) { return b; })) {
       findings.StuckHigh |= static_cast<uint8_t>(1u << i);
       continue;
@@ -66,8 +71,8 @@ LineFindings AnalyseLines(const LineSamples& samples) {
     bool explained = false;
     for (int j = 0; j < 8 && !explained; ++j) {
       if (j == i) continue;
-      if (read == Column(samples, j, true)) {
-        if (Column(samples, j, false) == Column(samples, i, true)) {
+      if (read == written[j]) {
+        if (levels[j] == written[i]) {
           findings.Swapped.emplace_back(i, j);
           done[j] = true;
         } else {
@@ -78,10 +83,9 @@ LineFindings AnalyseLines(const LineSamples& samples) {
     }
     for (int j = 0; j < 8 && !explained; ++j) {
       if (j == i) continue;
-      std::vector<bool> own = Column(samples, i, true);
-      std::vector<bool> other = Column(samples, j, true);
-      if (read == Combine(own, other, true) || read == Combine(own, other, false)) {
-        if (Column(samples, j, false) == read) {
+      if (read == Combine(written[i], written[j], true) ||
+          read == Combine(written[i], written[j], false)) {
+        if (levels[j] == read) {
           findings.Tied.emplace_back(i, j);
           done[j] = true;
         } else {
@@ -182,14 +186,18 @@ void PortCheck::Finish() {
   link_.EndSearchAttempt();
 }
 
+std::string PortAccessReport(const PortOpenReport& access) {
+  std::string text = StrFormat(kPortTestAccess, access.Ok ? access.Chosen.c_str() : "keiner");
+  text += "\n";
+  for (const std::vector<std::string>* list : {&access.Tried, &access.Skipped}) {
+    for (const std::string& why : *list) text += StrFormat(kPortTestNotChosen, why.c_str()) + "\n";
+  }
+  return text;
+}
+
 std::string PortCheckReport(const PortCheckResult& result, const PortOpenReport& access,
                             uint32_t correction) {
   std::vector<std::string> lines;
-  lines.push_back(StrFormat(kPortTestAccess, access.Chosen.c_str()));
-  for (const std::vector<std::string>* list : {&access.Tried, &access.Skipped}) {
-    for (const std::string& why : *list)
-      lines.push_back(StrFormat(kPortTestNotChosen, why.c_str()));
-  }
   switch (result.Handshake) {
     case HandshakeFinding::kOk:
       lines.push_back(kPortTestHandshakeOk);
@@ -229,7 +237,7 @@ std::string PortCheckReport(const PortCheckResult& result, const PortOpenReport&
                               result.SuggestedCorrection, correction));
   }
   lines.push_back(result.Status() == 0 ? kPortTestPassed : kPortTestFailed);
-  std::string text;
+  std::string text = PortAccessReport(access);
   for (const std::string& line : lines) text += line + "\n";
   return text;
 }

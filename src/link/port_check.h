@@ -76,7 +76,11 @@ class PortCheck {
   uint64_t timeouts_ = 0;
 };
 
-// The German report: the port access (ACCESS),
+// The port access: "Portzugriff: " and the path in use ("keiner" without one), then a line
+// for each path tried in vain or not tried, with the reason; each line ends with a break.
+std::string PortAccessReport(const PortOpenReport& access);
+
+// The German report: the port access (ACCESS, as PortAccessReport),
 // the handshake, the lines, the times with the suggested TimeBaseKorr beside the one in
 // force, and the verdict; one line each, ending with a line break.
 std::string PortCheckReport(const PortCheckResult& result, const PortOpenReport& access,

@@ -154,13 +154,7 @@ PortTestOutcome Tool::PortTest(const AppSettings* trial) {
   const PortOpenReport& access = portAccess_.report();
   if (!access.Ok) {
     outcome.Status = kResultNoPortAccess;
-    outcome.Report = StrFormat(kPortTestAccess, "keiner") + "\n";
-    for (const std::vector<std::string>* list : {&access.Tried, &access.Skipped}) {
-      for (const std::string& why : *list) {
-        outcome.Report += StrFormat(kPortTestNotChosen, why.c_str()) + "\n";
-      }
-    }
-    outcome.Report += std::string(kPortTestFailed) + "\n";
+    outcome.Report = PortAccessReport(access) + kPortTestFailed + "\n";
     return outcome;
   }
   if (boxes_.OkCancelBox(kPortTestQuestion) != kIdOk) return {kResultAborted, ""};
