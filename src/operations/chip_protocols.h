@@ -1,6 +1,5 @@
-// ChipProtocols: the bus protocols the writing operations (programming and erasing) drive
-// directly, with the link for their waits. Reading operations see the chip through the
-// DeviceBus instead. All references outlive the operations that hold this record.
+// ChipProtocols: the link and the bus protocols a DeviceBus is bound to. The operations never
+// hold it: they see the chip through the DeviceBus alone. All references outlive the bus.
 #pragma once
 
 #include "link/programmer_link.h"

@@ -38,6 +38,42 @@ DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols) {
   bus.Deselect = [spi] { spi->SpiDeselect(); };
   bus.Spi25StartRead = [spi](uint32_t address) { spi->Spi25StartRead(address); };
   bus.At45StartRead = [at45](uint32_t address) { at45->At45StartRead(address); };
+
+  ProgrammerLink* link = &protocols.link;
+  bus.Wait100us = [link](uint32_t units) { link->Wait100us(units); };
+  bus.I2cWriteCycle = [i2c](const uint8_t* data, uint32_t length, uint32_t pageSize) {
+    return i2c->I2cWriteCycle(data, length, pageSize);
+  };
+  bus.SpiIdleLines = [spi] { spi->SpiIdleLines(); };
+  bus.SpiWriteByte = [spi](uint8_t byte) { spi->SpiWriteByte(byte); };
+  bus.SpiWaitReady = [spi] { return spi->SpiWaitReady(); };
+  bus.SpiWriteEnable = [spi] { spi->SpiWriteEnable(); };
+  bus.SpiWriteDisable = [spi] { spi->SpiWriteDisable(); };
+  bus.SpiUnprotect = [spi] { spi->SpiUnprotect(); };
+  bus.SpiBeginPageWrite = [spi](uint32_t address) { spi->SpiBeginPageWrite(address); };
+  bus.Spi25WriteEnabled = [spi] { return spi->Spi25WriteEnabled(); };
+  bus.Spi25BeginPageProgram = [spi](uint32_t address, bool pageWrite) {
+    spi->Spi25BeginPageProgram(address, pageWrite);
+  };
+  bus.Spi25ChipErase = [spi] { spi->Spi25ChipErase(); };
+  bus.Spi25WaitReady = [spi](uint32_t polls) { return spi->Spi25WaitReady(polls); };
+  bus.At45CheckStatus = [at45] { return at45->At45CheckStatus(); };
+  bus.At45WaitReady = [at45] { return at45->At45WaitReady(); };
+  bus.At45PageToBuffer = [at45](uint32_t page) { at45->At45PageToBuffer(page); };
+  bus.At45BeginBufferProgram = [at45](uint32_t page) { at45->At45BeginBufferProgram(page); };
+  bus.At45ComparePage = [at45](uint32_t page) { at45->At45ComparePage(page); };
+  bus.At45CompareDiffers = [at45] { return at45->At45CompareDiffers(); };
+  bus.At45BeginBufferWrite = [at45] { at45->At45BeginBufferWrite(); };
+  bus.At45BufferToPage = [at45](uint32_t page) { at45->At45BufferToPage(page); };
+  bus.MicrowireProtectRead = [microwire] { return microwire->MicrowireProtectRead(); };
+  bus.MicrowireProtectLine = [microwire](bool high) { microwire->SetProtectLine(high); };
+  bus.MicrowireWriteEnable = [microwire] { microwire->MicrowireWriteEnable(); };
+  bus.MicrowireProtectClear = [microwire] { microwire->MicrowireProtectClear(); };
+  bus.MicrowireWriteWord = [microwire](uint32_t address, uint16_t word) {
+    microwire->MicrowireWriteWord(address, word);
+  };
+  bus.MicrowireReady = [microwire] { return microwire->MicrowireReady(); };
+  bus.SdaWriteByte = [sda](uint32_t address, uint8_t byte) { sda->SdaWriteByte(address, byte); };
   return bus;
 }
 

@@ -11,8 +11,13 @@
 // Begin calls leave chip select low on success, and Deselect raises it (bit 0 of BusLatch)
 // to end the continuous read.
 //
-// BindDeviceBus binds every call to the socket power and the protocol objects, which
-// outlive the record.
+// The writing calls are the named sequences of the protocol classes, so that programming and
+// erasing drive the chip through this record too and hold no instruction code of their own.
+// The SPI ones (SpiWriteByte, the Begin calls) leave chip select low until Deselect; the
+// ready polls return 0 or the protocol's failure. Wait100us waits on the programmer's clock.
+//
+// BindDeviceBus binds every call to the socket power, the link and the protocol objects,
+// which outlive the record.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +50,38 @@ struct DeviceBus {
   // check (which the Begin call at the start made).
   std::function<void(uint32_t)> Spi25StartRead;
   std::function<void(uint32_t)> At45StartRead;
+
+  // Writing.
+  std::function<void(uint32_t)> Wait100us;
+  // LENGTH bytes from CurrentAddress on, one write cycle per page of PAGESIZE bytes.
+  std::function<int(const uint8_t*, uint32_t, uint32_t)> I2cWriteCycle;
+  std::function<void()> SpiIdleLines;
+  std::function<void(uint8_t)> SpiWriteByte;
+  std::function<int()> SpiWaitReady;
+  std::function<void()> SpiWriteEnable;
+  std::function<void()> SpiWriteDisable;
+  std::function<void()> SpiUnprotect;
+  std::function<void(uint32_t)> SpiBeginPageWrite;
+  std::function<bool()> Spi25WriteEnabled;
+  // The address, and whether the part writes pages (erasing as it writes) instead.
+  std::function<void(uint32_t, bool)> Spi25BeginPageProgram;
+  std::function<void()> Spi25ChipErase;
+  std::function<int(uint32_t)> Spi25WaitReady;
+  std::function<int()> At45CheckStatus;
+  std::function<int()> At45WaitReady;
+  std::function<void(uint32_t)> At45PageToBuffer;
+  std::function<void(uint32_t)> At45BeginBufferProgram;
+  std::function<void(uint32_t)> At45ComparePage;
+  std::function<bool()> At45CompareDiffers;
+  std::function<void()> At45BeginBufferWrite;
+  std::function<void(uint32_t)> At45BufferToPage;
+  std::function<uint32_t()> MicrowireProtectRead;
+  std::function<void(bool)> MicrowireProtectLine;
+  std::function<void()> MicrowireWriteEnable;
+  std::function<void()> MicrowireProtectClear;
+  std::function<void(uint32_t, uint16_t)> MicrowireWriteWord;
+  std::function<bool()> MicrowireReady;
+  std::function<void(uint32_t, uint8_t)> SdaWriteByte;
 };
 
 DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols);

@@ -20,9 +20,9 @@ DeviceOperations::DeviceOperations(PortIo& port, AppSettings& settings, MessageB
       blankCheck(frame),
       hexWriter(settings, boxes),
       reader(frame, settings, hexWriter),
-      erase(frame, protocols),
-      pages(frame, settings, data, protocols),
-      program(frame, settings, records, data, buffer, erase, pages, protocols),
+      erase(frame),
+      pages(frame, settings, data),
+      program(frame, settings, records, data, buffer, erase, pages),
       verify(frame, settings, records, data) {
   // Socket power needs one I2C read for SIE parts: the power code calls up into the bus.
   power.SetSieDummyRead([this] { i2c.SieDummyRead(); });

@@ -24,7 +24,6 @@ int EraseOperation::EraseSpi25() {
   chipErased_ = false;
   if (device.EraseKind == kErasePage) return kResultOk;
   DeviceBus& bus = frame_.bus();
-  SpiBus& spi = protocols_.spi;
   uint32_t perPass = device.EraseTime / kErasePasses;
 
   frame_.progress().ProgressStart(perPass);
@@ -32,7 +31,7 @@ int EraseOperation::EraseSpi25() {
   if (frame_.EraseQuestion() == kIdCancel) return kResultOk;
   if (int stopped = StopBeforeErase(); stopped != kResultOk) return stopped;
   bus.PowerOn();
-  if (spi.Spi25CheckId() != 0) {
+  if (bus.Spi25CheckId() != 0) {
     bus.PowerOff();
     frame_.ReportFromChip(kCheckIdFailed);
     return kResultProgramFailed;
@@ -42,10 +41,10 @@ int EraseOperation::EraseSpi25() {
     bus.PowerOff();
     return stopped;
   }
-  spi.Spi25ChipErase();
+  bus.Spi25ChipErase();
   bool ready = false;
   for (uint32_t pass = 0; pass < kErasePasses && !ready; ++pass) {
-    ready = spi.Spi25WaitReady(perPass) == 0;
+    ready = bus.Spi25WaitReady(perPass) == 0;
     frame_.progress().ProgressStep();
   }
   int result = kResultOk;
@@ -61,28 +60,26 @@ int EraseOperation::EraseSpi25() {
 int EraseOperation::EraseAt45() {
   const DeviceDescriptor& device = frame_.device();
   DeviceBus& bus = frame_.bus();
-  SpiBus& spi = protocols_.spi;
-  At45Flash& at45 = protocols_.at45;
 
   frame_.progress().ProgressStart(device.PageCount);
   bus.PowerReset();
   if (frame_.EraseQuestion() == kIdCancel) return kResultOk;
   if (int stopped = StopBeforeErase(); stopped != kResultOk) return stopped;
   bus.PowerOn();
-  if (at45.At45CheckStatus() != 0) {
+  if (bus.At45CheckStatus() != 0) {
     frame_.ReportDensityMismatch();
     bus.PowerOff();
     return kResultProgramFailed;
   }
-  at45.At45BeginBufferWrite();
-  for (uint32_t i = 0; i < device.PageSize; ++i) spi.SpiWriteByte(0xFF);
-  spi.SpiDeselect();
+  bus.At45BeginBufferWrite();
+  for (uint32_t i = 0; i < device.PageSize; ++i) bus.SpiWriteByte(0xFF);
+  bus.Deselect();
 
   bool ready = true;
   uint32_t page = 0;
   for (; page < device.PageCount; ++page) {
-    at45.At45BufferToPage(page);
-    ready = at45.At45WaitReady() == 0;
+    bus.At45BufferToPage(page);
+    ready = bus.At45WaitReady() == 0;
     frame_.progress().ProgressStep();
     if (!ready) break;
   }

@@ -14,7 +14,6 @@
 // writes, and "Löschen" programs them with 0xFF instead.
 #pragma once
 
-#include "operations/chip_protocols.h"
 #include "operations/data_image.h"
 #include "operations/operation_frame.h"
 
@@ -22,8 +21,7 @@ namespace pellory {
 
 class EraseOperation {
  public:
-  EraseOperation(OperationFrame& frame, ChipProtocols protocols)
-      : frame_(frame), protocols_(protocols) {}
+  explicit EraseOperation(OperationFrame& frame) : frame_(frame) {}
 
   int EraseSpi25();
   // Whether the last EraseSpi25 erased the whole chip: its question answered OK, the
@@ -40,7 +38,6 @@ class EraseOperation {
   int StopBeforeErase();
 
   OperationFrame& frame_;
-  ChipProtocols protocols_;
   bool chipErased_ = false;
 };
 

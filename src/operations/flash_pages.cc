@@ -67,7 +67,7 @@ int FlashPages::Finish(int error, uint32_t failedPage) {
 int FlashPages::ProgramSpi25Pages(uint32_t start, bool erased) {
   const DeviceDescriptor& device = frame_.device();
   OperationState& state = frame_.state();
-  SpiBus& spi = protocols_.spi;
+  DeviceBus& bus = frame_.bus();
   uint32_t pageSize = PageSize();
   // Programming cannot raise a bit: after a chip erase a page of 0xFF changes nothing, even
   // in cells that did not erase. A page-erase part erases with its page command and writes
@@ -77,17 +77,17 @@ int FlashPages::ProgramSpi25Pages(uint32_t start, bool erased) {
   uint32_t pages = skipBlank ? data_.CountNonBlankPieces(first, pageSize) : FilePages(start);
 
   if (int begun = Begin(pages); begun != kResultOk) return begun;
-  if (spi.Spi25CheckId() != 0) {
-    frame_.bus().PowerOff();
+  if (bus.Spi25CheckId() != 0) {
+    bus.PowerOff();
     return kResultProgramFailed;
   }
   // A cancel that came while the socket was being switched on still spares the chip.
   if (int stopped = StopBeforeFirstPage(); stopped != kResultOk) {
-    frame_.bus().PowerOff();
+    bus.PowerOff();
     return stopped;
   }
   state.CurrentAddress = start;
-  spi.Spi25WaitReady(device.WriteTime);
+  bus.Spi25WaitReady(device.WriteTime);
   bool pageWrite = device.EraseKind == kErasePage;
   uint32_t page = 0;
   bool written = false;
@@ -102,14 +102,14 @@ int FlashPages::ProgramSpi25Pages(uint32_t start, bool erased) {
         std::all_of(data, data + state.BlockLength, [](uint8_t b) { return b == 0xFF; })) {
       continue;
     }
-    spi.SpiWriteEnable();
+    bus.SpiWriteEnable();
     // The latch is read for every page; only a first page without it is reported.
-    if (!spi.Spi25WriteEnabled() && !written) frame_.ReportFromChip(kWriteEnableNotSet);
+    if (!bus.Spi25WriteEnabled() && !written) frame_.ReportFromChip(kWriteEnableNotSet);
     written = true;
-    spi.Spi25BeginPageProgram(address, pageWrite);
-    for (uint32_t i = 0; i < state.BlockLength; ++i) spi.SpiWriteByte(state.BlockBuffer[i]);
-    spi.SpiDeselect();
-    error = spi.Spi25WaitReady(device.WriteTime);
+    bus.Spi25BeginPageProgram(address, pageWrite);
+    for (uint32_t i = 0; i < state.BlockLength; ++i) bus.SpiWriteByte(state.BlockBuffer[i]);
+    bus.Deselect();
+    error = bus.Spi25WaitReady(device.WriteTime);
     frame_.progress().ProgressStep();
   } while (state.CurrentAddress < device.Size && error == 0 && !frame_.Aborted());
   return Finish(error, page - 1);
@@ -118,44 +118,43 @@ int FlashPages::ProgramSpi25Pages(uint32_t start, bool erased) {
 int FlashPages::ProgramAt45Pages(uint32_t start) {
   const DeviceDescriptor& device = frame_.device();
   OperationState& state = frame_.state();
-  SpiBus& spi = protocols_.spi;
-  At45Flash& at45 = protocols_.at45;
+  DeviceBus& bus = frame_.bus();
   uint32_t pageSize = PageSize();
 
   if (int begun = Begin(std::min(FilePages(0), device.PageCount)); begun != kResultOk) {
     return begun;
   }
-  if (at45.At45CheckStatus() != 0) {
+  if (bus.At45CheckStatus() != 0) {
     frame_.ReportDensityMismatch();
-    frame_.bus().PowerOff();
+    bus.PowerOff();
     return kResultProgramFailed;
   }
   if (int stopped = StopBeforeFirstPage(); stopped != kResultOk) {
-    frame_.bus().PowerOff();
+    bus.PowerOff();
     return stopped;
   }
   state.CurrentAddress = start;
-  at45.At45WaitReady();
+  bus.At45WaitReady();
   uint32_t page = 0;
   int error = 0;
   do {
     if (data_.ReadNextBlock(pageSize) != 0) break;
     // The program writes the whole buffer: a page the file covers in part is loaded first.
     if (state.BlockLength < pageSize) {
-      at45.At45PageToBuffer(page);
-      error = at45.At45WaitReady();
+      bus.At45PageToBuffer(page);
+      error = bus.At45WaitReady();
     }
     if (error == 0) {
-      at45.At45BeginBufferProgram(page);
-      for (uint32_t i = 0; i < state.BlockLength; ++i) spi.SpiWriteByte(state.BlockBuffer[i]);
-      spi.SpiDeselect();
-      error = at45.At45WaitReady();
+      bus.At45BeginBufferProgram(page);
+      for (uint32_t i = 0; i < state.BlockLength; ++i) bus.SpiWriteByte(state.BlockBuffer[i]);
+      bus.Deselect();
+      error = bus.At45WaitReady();
     }
     if (error == 0) {
-      at45.At45ComparePage(page);
-      error = at45.At45WaitReady();
+      bus.At45ComparePage(page);
+      error = bus.At45WaitReady();
     }
-    if (error == 0 && at45.At45CompareDiffers()) error = kResultProgramFailed;
+    if (error == 0 && bus.At45CompareDiffers()) error = kResultProgramFailed;
     ++page;
     frame_.progress().ProgressStep();
   } while (page < device.PageCount && error == 0 && !frame_.Aborted());

@@ -18,7 +18,6 @@
 #pragma once
 
 #include "model/app_settings.h"
-#include "operations/chip_protocols.h"
 #include "operations/data_file.h"
 #include "operations/operation_frame.h"
 
@@ -26,9 +25,8 @@ namespace pellory {
 
 class FlashPages {
  public:
-  FlashPages(OperationFrame& frame, const AppSettings& settings, DataFile& data,
-             ChipProtocols protocols)
-      : frame_(frame), settings_(settings), data_(data), protocols_(protocols) {}
+  FlashPages(OperationFrame& frame, const AppSettings& settings, DataFile& data)
+      : frame_(frame), settings_(settings), data_(data) {}
 
   // ERASED: the chip erase before has set every cell to 0xFF, so pages of 0xFF are skipped.
   int ProgramSpi25Pages(uint32_t start, bool erased = false);
@@ -49,7 +47,6 @@ class FlashPages {
   OperationFrame& frame_;
   const AppSettings& settings_;
   DataFile& data_;
-  ChipProtocols protocols_;
 };
 
 }  // namespace pellory

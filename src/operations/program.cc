@@ -157,24 +157,23 @@ int ProgramOperation::ProgramBlocks(uint32_t start) {
 // Parts with a protect register (addressing 1) get it cleared first; every part needs
 // writing enabled.
 void ProgramOperation::PrepareMicrowire() {
-  MicrowireBus& microwire = protocols_.microwire;
-  ProgrammerLink& link = protocols_.link;
+  DeviceBus& bus = frame_.bus();
   uint32_t wait = frame_.device().WriteTime;
   if (frame_.device().AddressingMode == kAddrProtect) {
-    uint32_t value = microwire.MicrowireProtectRead();
+    uint32_t value = bus.MicrowireProtectRead();
     if (settings_.ShowDiagnostics != 0) {
       frame_.boxes().InfoBox(StrFormat(kProtectReadFormat, static_cast<unsigned>(value)));
     }
-    microwire.SetProtectLine(true);
-    link.Wait100us(wait);
-    microwire.MicrowireWriteEnable();
-    link.Wait100us(wait);
-    microwire.MicrowireProtectClear();
-    link.Wait100us(wait);
-    microwire.SetProtectLine(false);
+    bus.MicrowireProtectLine(true);
+    bus.Wait100us(wait);
+    bus.MicrowireWriteEnable();
+    bus.Wait100us(wait);
+    bus.MicrowireProtectClear();
+    bus.Wait100us(wait);
+    bus.MicrowireProtectLine(false);
   }
-  microwire.MicrowireWriteEnable();
-  link.Wait100us(wait);
+  bus.MicrowireWriteEnable();
+  bus.Wait100us(wait);
 }
 
 int ProgramOperation::DoProgram() {
@@ -209,18 +208,18 @@ int ProgramOperation::EndOfBlock() const {
 
 int ProgramOperation::I2cBlockWrite(uint32_t pageSize) {
   OperationState& state = frame_.state();
-  int result = protocols_.i2c.I2cWriteCycle(state.BlockBuffer.data(), state.BlockLength, pageSize);
+  int result = frame_.bus().I2cWriteCycle(state.BlockBuffer.data(), state.BlockLength, pageSize);
   if (result == kResultWriteFailed) return kResultProgramFailed;
   return EndOfBlock();
 }
 
 int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
   OperationState& state = frame_.state();
-  SpiBus& spi = protocols_.spi;
-  spi.SpiIdleLines();
+  DeviceBus& bus = frame_.bus();
+  bus.SpiIdleLines();
   if (frame_.device().BpFlag != 0) {
-    spi.SpiUnprotect();
-    if (spi.SpiWaitReady() != 0) {
+    bus.SpiUnprotect();
+    if (bus.SpiWaitReady() != 0) {
       frame_.ReportFromChip(kStatusRegisterFailed);
       return kResultProgramFailed;
     }
@@ -229,19 +228,19 @@ int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
   do {
     uint32_t first = state.CurrentAddress;
     uint32_t run = std::min(pageSize - first % pageSize, state.BlockLength - sent);
-    spi.SpiBeginPageWrite(first);
+    bus.SpiBeginPageWrite(first);
     for (uint32_t i = 0; i < run; ++i) {
-      spi.SpiWriteByte(state.BlockBuffer[sent++]);
+      bus.SpiWriteByte(state.BlockBuffer[sent++]);
       ++state.CurrentAddress;
       frame_.progress().ProgressStep();
     }
-    spi.SpiDeselect();
-    if (spi.SpiWaitReady() != 0) {
+    bus.Deselect();
+    if (bus.SpiWaitReady() != 0) {
       frame_.ReportFromChip(StrFormat(kPageNotWrittenFormat, static_cast<unsigned long>(first)));
       return kResultProgramFailed;
     }
   } while (sent < state.BlockLength && !frame_.Aborted());
-  spi.SpiWriteDisable();
+  bus.SpiWriteDisable();
   return EndOfBlock();
 }
 
@@ -249,16 +248,16 @@ int ProgramOperation::SpiBlockWrite(uint32_t pageSize) {
 // would ignore the next word, so each word waits for its ready signal.
 int ProgramOperation::MicrowireBlockWrite() {
   OperationState& state = frame_.state();
-  MicrowireBus& microwire = protocols_.microwire;
+  DeviceBus& bus = frame_.bus();
   const uint8_t* data = state.BlockBuffer.data();
   uint32_t length = state.BlockLength;
   uint32_t i = 0;
   do {
     uint8_t high = i + 1 < length ? data[i + 1] : 0xFF;
     uint16_t word = static_cast<uint16_t>(data[i] | (high << 8));
-    microwire.MicrowireWriteWord(state.CurrentAddress, word);
-    protocols_.link.Wait100us(frame_.device().WriteTime);
-    if (!microwire.MicrowireReady()) {
+    bus.MicrowireWriteWord(state.CurrentAddress, word);
+    bus.Wait100us(frame_.device().WriteTime);
+    if (!bus.MicrowireReady()) {
       frame_.ReportFromChip(
           StrFormat(kWordNotWrittenFormat, static_cast<unsigned long>(state.CurrentAddress)));
       return kResultProgramFailed;
@@ -274,12 +273,12 @@ int ProgramOperation::MicrowireBlockWrite() {
 // know that it took it.
 int ProgramOperation::SdaBlockWrite() {
   OperationState& state = frame_.state();
-  SdaBus& sda = protocols_.sda;
+  DeviceBus& bus = frame_.bus();
   uint32_t i = 0;
   do {
     uint32_t address = state.CurrentAddress;
-    sda.SdaWriteByte(address, state.BlockBuffer[i]);
-    if (sda.SdaReadByte(address) != state.BlockBuffer[i]) {
+    bus.SdaWriteByte(address, state.BlockBuffer[i]);
+    if (bus.SdaReadByte(address) != state.BlockBuffer[i]) {
       frame_.ReportFromChip(StrFormat(kPageNotWrittenFormat, static_cast<unsigned long>(address)));
       return kResultProgramFailed;
     }

@@ -24,7 +24,6 @@
 #include "formats/record_reader.h"
 #include "model/app_settings.h"
 #include "operations/buffer_file.h"
-#include "operations/chip_protocols.h"
 #include "operations/data_file.h"
 #include "operations/erase.h"
 #include "operations/flash_pages.h"
@@ -35,16 +34,14 @@ namespace pellory {
 class ProgramOperation {
  public:
   ProgramOperation(OperationFrame& frame, AppSettings& settings, RecordReader& records,
-                   DataFile& data, BufferFile& buffer, EraseOperation& erase, FlashPages& pages,
-                   ChipProtocols protocols)
+                   DataFile& data, BufferFile& buffer, EraseOperation& erase, FlashPages& pages)
       : frame_(frame),
         settings_(settings),
         records_(records),
         data_(data),
         buffer_(buffer),
         erase_(erase),
-        pages_(pages),
-        protocols_(protocols) {}
+        pages_(pages) {}
 
   int ProgramFromFile();
   // The block loop of modes 1, 2, 5 and 6 over the open data file, from START.
@@ -71,7 +68,6 @@ class ProgramOperation {
   BufferFile& buffer_;
   EraseOperation& erase_;
   FlashPages& pages_;
-  ChipProtocols protocols_;
 };
 
 // Whether a binary file of LENGTH bytes fits DEVICE (Microwire: whole words, so an odd
