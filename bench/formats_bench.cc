@@ -60,7 +60,7 @@ void BM_ReadRecords(benchmark::State& state) {
     std::fclose(out);
   }
   OperationState operation;
-  RecordReader reader(operation, settings, boxes);
+  RecordReader reader(operation, settings);
   for (auto _ : state) {
     reader.OpenInput(path);
     reader.StartPass();
@@ -141,12 +141,12 @@ void BM_ReadLarge(benchmark::State& state) {
   }
   settings.DataFilePath = LargeFile(format);
   OperationState operation;
-  RecordReader reader(operation, settings, boxes);
+  RecordReader reader(operation, settings);
   uint64_t bytes = 0;
   for (auto _ : state) {
     // The writer starts with the short records while the addresses fit them, so the
     // detection names the Intel 8 or S1 family member: the same reader.
-    int detected = reader.DetectFileFormat();
+    int detected = reader.DetectFileFormat(settings.DataFilePath);
     if (!IsHexFormat(detected)) state.SkipWithError("not detected as hexadecimal");
     reader.OpenInput(settings.DataFilePath);
     reader.StartPass();

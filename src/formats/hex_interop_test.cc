@@ -100,15 +100,12 @@ struct ReadBack {
 };
 
 ReadBack ReadFile(const std::string& path, int checkChecksums) {
-  ScriptedUi ui;
   AppSettings settings;
-  settings.DataFilePath = path;
   settings.CheckChecksums = checkChecksums;
   auto op = std::make_unique<OperationState>();
-  MessageBoxes boxes(ui, settings.BeepOnMessage);
-  RecordReader reader(*op, settings, boxes);
+  RecordReader reader(*op, settings);
   ReadBack back;
-  back.format = reader.DetectFileFormat();
+  back.format = reader.DetectFileFormat(path);
   if (reader.OpenInput(path)) {
     reader.StartPass();
     for (int result = RecordSkip; result == RecordData || result == RecordSkip;) {
@@ -121,7 +118,7 @@ ReadBack ReadFile(const std::string& path, int checkChecksums) {
       if (result != RecordSkip) back.results.push_back(result);
     }
   }
-  back.boxes = ui.BoxTexts();
+  for (const Message& message : reader.TakeMessages()) back.boxes.push_back(message.Text);
   return back;
 }
 

@@ -62,11 +62,14 @@ void RecordReader::StartPass() {
   state_.EndMissing = false;
 }
 
-void RecordReader::ReportReadError(MessageBoxes& boxes) const {
+Messages RecordReader::ReadErrorMessages() const {
+  Messages messages;
   if (state_.EndMissing) {
-    boxes.InfoBox(StrFormat(kEndRecordMissingText, static_cast<unsigned long>(state_.LineNumber)));
+    messages.push_back({BoxKind::kInfo, StrFormat(kEndRecordMissingText,
+                                                  static_cast<unsigned long>(state_.LineNumber))});
   }
-  boxes.HexReadErrorBox();
+  messages.push_back({BoxKind::kInfo, kHexReadErrorText});
+  return messages;
 }
 
 bool RecordReader::NextLine(LineRead& outcome) {
@@ -81,17 +84,16 @@ bool RecordReader::NextLine(LineRead& outcome) {
 
 // --- Detection -------------------------------------------------------------------------
 
-int RecordReader::DetectFileFormat() {
-  settings_.FileFormat = FormatUnknown;
+int RecordReader::DetectFileFormat(const std::string& path, const ScanHooks& hooks) {
   scanned_.clear();
-  if (!OpenInput(settings_.DataFilePath)) {
-    ReportFileError(boxes_, settings_);
+  scanFailed_ = false;
+  if (!OpenInput(path)) {
+    messages_.push_back({BoxKind::kPlain, FileErrorMessage(path, errno)});
     return FormatUnknown;
   }
   int format = ClassifyFirstLines();
   if (format == FormatUnknown) format = FormatBinary;
-  settings_.FileFormat = format;
-  if (format != FormatBinary) PreScan(format);
+  if (format != FormatBinary) PreScan(format, hooks);
   CloseInput();
   return format;
 }
@@ -144,8 +146,8 @@ int RecordReader::ClassifyFirstLines() {
   return format;
 }
 
-void RecordReader::PreScan(int format) {
-  boxes_.ui().SetStatusText(kReadingDataStatus);
+void RecordReader::PreScan(int format, const ScanHooks& hooks) {
+  if (hooks.Started) hooks.Started();
   operation_.HighestAddress = 0;
   StartPass();
   operation_.DataByteCount = 0;
@@ -153,7 +155,12 @@ void RecordReader::PreScan(int format) {
     int result = ReadRecord(format);
     if (result == RecordData) {
       scanned_.push_back({operation_.CurrentAddress, operation_.BlockLength});
+      if (hooks.Record) {
+        hooks.Record(operation_.CurrentAddress, operation_.BlockBuffer.data(),
+                     operation_.BlockLength);
+      }
     }
+    scanFailed_ = result == RecordError;
     if (result == RecordEnd || result == RecordError) break;
   }
 }
@@ -197,21 +204,21 @@ int RecordReader::Finish() const {
 }
 
 int RecordReader::StartMissing() {
-  boxes_.InfoBox(StrFormat(kLineStartMissingText, static_cast<unsigned long>(state_.LineNumber)));
+  Tell(StrFormat(kLineStartMissingText, static_cast<unsigned long>(state_.LineNumber)));
   return RecordError;
 }
 
 bool RecordReader::LengthMatches(std::string_view cutLine, uint32_t expected) {
   if (cutLine.size() == expected) return true;
-  boxes_.InfoBox(StrFormat(kLineLengthWrongText, static_cast<unsigned long>(state_.LineNumber),
-                           static_cast<long>(cutLine.size()), static_cast<long>(expected)));
+  Tell(StrFormat(kLineLengthWrongText, static_cast<unsigned long>(state_.LineNumber),
+                 static_cast<long>(cutLine.size()), static_cast<long>(expected)));
   return false;
 }
 
 bool RecordReader::ChecksumMatches(uint32_t read, uint32_t computed) {
   if (settings_.CheckChecksums == 0 || read == computed) return true;
-  boxes_.InfoBox(StrFormat(kChecksumWrongText, static_cast<unsigned long>(state_.LineNumber),
-                           static_cast<unsigned>(read), static_cast<unsigned>(computed)));
+  Tell(StrFormat(kChecksumWrongText, static_cast<unsigned long>(state_.LineNumber),
+                 static_cast<unsigned>(read), static_cast<unsigned>(computed)));
   return false;
 }
 

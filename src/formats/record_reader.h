@@ -10,12 +10,13 @@
 // device, instead of wrapping to a small address. Callers reset DataByteCount and
 // HighestAddress themselves when they want a fresh count.
 //
-// Every error is reported when it occurs, with one of the three reader messages (InfoBox),
-// or silently for the Intel record kinds the tool does not support; RecordError then ends
-// the pass. Records without memory data that toolchains write are skipped after the same
-// checks as any record: Intel start addresses (types 03 and 05: four bytes at address
-// 0000) and Motorola record counts (S5, S6). Data stored before a failed checksum test are the
-// caller's to discard.
+// The reader shows nothing. Every error leaves one of the three reader messages (info boxes)
+// among Messages() when it occurs, or none for the Intel record kinds the tool does not
+// support; RecordError then ends the pass. The caller takes the messages (TakeMessages) and
+// shows them, at the latest before anything else it shows. Records without memory data that
+// toolchains write are skipped after the same checks as any record: Intel start addresses (types 03
+// and 05: four bytes at address 0000) and Motorola record counts (S5, S6). Data stored before a
+// failed checksum test are the caller's to discard.
 //
 // A Motorola file may end without S7/S8/S9 when its last record is an S5 or S6 whose count
 // equals the S1/S2/S3 records before it (what converters write for an image without a start
@@ -33,11 +34,14 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include <functional>
 #include "formats/text_line.h"
 #include "model/app_settings.h"
 #include "model/operation_state.h"
+
 #include "ui/message_boxes.h"
 
 namespace pellory {
@@ -54,6 +58,13 @@ struct RecordSpan {
   uint32_t Length = 0;
 };
 
+// What DetectFileFormat tells while it works: Started before the pre-scan of a hexadecimal
+// file, Record with every data record the pre-scan reads (its address, bytes and length).
+struct ScanHooks {
+  std::function<void()> Started;
+  std::function<void(uint32_t, const uint8_t*, uint32_t)> Record;
+};
+
 struct ReaderState {
   uint32_t ExtendedBase = 0;  // added to Intel record addresses (type 02 and 04 records)
   uint32_t LineNumber = 0;    // lines read in this pass; the current line has this number
@@ -66,18 +77,20 @@ struct ReaderState {
 
 class RecordReader {
  public:
-  RecordReader(OperationState& operation, AppSettings& settings, MessageBoxes& boxes)
-      : operation_(operation), settings_(settings), boxes_(boxes) {}
+  RecordReader(OperationState& operation, const AppSettings& settings)
+      : operation_(operation), settings_(settings) {}
   ~RecordReader() { CloseInput(); }
   RecordReader(const RecordReader&) = delete;
   RecordReader& operator=(const RecordReader&) = delete;
 
-  // The format of DataFilePath (1..9), also stored in AppSettings::FileFormat; 0 after
-  // reporting that the file cannot be opened. A hexadecimal file is then pre-scanned once
-  // (status "Lese Daten"): DataByteCount and HighestAddress describe the whole file, and
-  // the reader's messages have been shown. The format is returned even when the pre-scan
-  // stopped at an error. The file is closed again.
-  int DetectFileFormat();
+  // The format of the file at PATH (1..9) from its content; 0 when it cannot be opened, with
+  // the file's error (a plain box) among the messages. A hexadecimal file is then
+  // pre-scanned once: DataByteCount and HighestAddress describe the whole file, and the
+  // reader's messages wait to be taken. The format is returned even when the pre-scan
+  // stopped at an error (ScanFailed). The file is closed again.
+  int DetectFileFormat(const std::string& path, const ScanHooks& hooks = {});
+  // Whether the last pre-scan ended in RecordError.
+  bool ScanFailed() const { return scanFailed_; }
   // The data records the last pre-scan found, in file order, up to a record error (none
   // for a binary file). 8 bytes a record.
   const std::vector<RecordSpan>& ScannedRecords() const { return scanned_; }
@@ -92,7 +105,9 @@ class RecordReader {
   // For a pass that ended in RecordError: why, when the file ended before its end record,
   // then "Fehler beim Lesen der Hex-Datei !". The reader's other messages came when they
   // occurred.
-  void ReportReadError(MessageBoxes& boxes) const;
+  Messages ReadErrorMessages() const;
+  // The messages since the last call, in the order they arose.
+  Messages TakeMessages() { return std::exchange(messages_, {}); }
 
   int ReadIntelRecord();
   int ReadMotorolaRecord();
@@ -114,7 +129,8 @@ class RecordReader {
   bool NextLine(LineRead& outcome);
   int BeginRecord(bool endOfFileEnds);
   int ClassifyFirstLines();
-  void PreScan(int format);
+  void PreScan(int format, const ScanHooks& hooks);
+  void Tell(std::string text) { messages_.push_back({BoxKind::kInfo, std::move(text)}); }
   int Finish() const;
 
   int StartMissing();
@@ -128,8 +144,9 @@ class RecordReader {
   int CountRecord(uint32_t countBytes);
 
   OperationState& operation_;
-  AppSettings& settings_;
-  MessageBoxes& boxes_;
+  const AppSettings& settings_;
+  Messages messages_;
+  bool scanFailed_ = false;
   ReaderState state_;
   std::vector<RecordSpan> scanned_;
   std::FILE* input_ = nullptr;

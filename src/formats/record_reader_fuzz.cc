@@ -29,7 +29,7 @@ struct World {
   AppSettings settings;
   std::unique_ptr<OperationState> op = std::make_unique<OperationState>();
   MessageBoxes boxes{ui, settings.BeepOnMessage};
-  RecordReader reader{*op, settings, boxes};
+  RecordReader reader{*op, settings};
   HexLineWriter writer{settings, boxes};
   std::string path;
 
@@ -70,6 +70,8 @@ struct World {
       Require(result == RecordData || result == RecordSkip || result == RecordEnd ||
               result == RecordError);
       Require(op->BlockLength <= 255);
+      // A message always comes with the error that ends the pass.
+      Require(reader.TakeMessages().empty() || result == RecordError);
       if (result == RecordData) {
         Require(op->BlockLength > 0);
         uint64_t last = uint64_t{op->CurrentAddress} + op->BlockLength - 1;
@@ -90,10 +92,10 @@ World& TheWorld() {
 void DetectAndRead(World& w, const uint8_t* data, size_t size) {
   w.WriteFile(data, size);
   w.settings.CheckChecksums = 1;
-  int format = w.reader.DetectFileFormat();
+  int format = w.reader.DetectFileFormat(w.path);
   Require(format >= FormatBinary && format <= FormatTektronix);
-  Require(w.settings.FileFormat == format);
   Require(!w.reader.InputOpen());
+  Require(w.reader.TakeMessages().size() <= (w.reader.ScanFailed() ? 1u : 0u));
   // Every reader over the same bytes, with checksums ignored so the fields behind them run.
   w.settings.CheckChecksums = 0;
   for (int reader = FormatIntel8; reader <= FormatTektronix; ++reader) {

@@ -38,8 +38,9 @@ struct Harness {
   ScriptedUi ui;
   AppSettings settings;
   std::unique_ptr<OperationState> op = std::make_unique<OperationState>();
+  // The caller's side: the reader's messages are shown as a caller shows them.
   MessageBoxes boxes{ui, settings.BeepOnMessage};
-  RecordReader reader{*op, settings, boxes};
+  RecordReader reader{*op, settings};
 
   explicit Harness(const std::string& content, int checkChecksums = 1) {
     settings.CheckChecksums = checkChecksums;
@@ -56,9 +57,18 @@ struct Harness {
     Results results;
     for (int guard = 0; guard < 1000; ++guard) {
       results.push_back(reader.ReadRecord(format));
+      boxes.ShowMessages(reader.TakeMessages());
       if (results.back() == RecordEnd || results.back() == RecordError) break;
     }
     return results;
+  }
+  // Detection of the data file, its pre-scan under a status text.
+  int Detect() {
+    ScanHooks hooks;
+    hooks.Started = [this] { ui.SetStatusText("Lese Daten"); };
+    int format = reader.DetectFileFormat(settings.DataFilePath, hooks);
+    boxes.ShowMessages(reader.TakeMessages());
+    return format;
   }
   std::vector<uint8_t> Block() const {
     return std::vector<uint8_t>(op->BlockBuffer.begin(), op->BlockBuffer.begin() + op->BlockLength);
@@ -371,6 +381,7 @@ TEST(RecordReaderTest, LinesLongerThan2047CharactersFailInPieces) {
   second.Open();
   second.reader.ReadIntelRecord();
   EXPECT_EQ(second.reader.ReadIntelRecord(), RecordError);
+  second.boxes.ShowMessages(second.reader.TakeMessages());
   EXPECT_EQ(second.ui.BoxTexts().back(), Start(2));
 }
 
@@ -458,9 +469,7 @@ TEST(DetectFileFormatTest, FirstLines) {
   for (const DetectCase& c : cases) {
     SCOPED_TRACE(c.name);
     Harness h(c.content);
-    h.settings.FileFormat = 5;
-    EXPECT_EQ(h.reader.DetectFileFormat(), c.format);
-    EXPECT_EQ(h.settings.FileFormat, c.format);
+    EXPECT_EQ(h.Detect(), c.format);
     EXPECT_FALSE(h.reader.InputOpen());
     EXPECT_EQ(h.ui.Status, c.format == FormatBinary ? "" : "Lese Daten");
   }
@@ -474,7 +483,7 @@ TEST(DetectFileFormatTest, PreScanCountsTheWholeFile) {
       ":00000001FF\n");
   h.op->DataByteCount = 99;
   h.op->HighestAddress = 0xFFFFFF;
-  EXPECT_EQ(h.reader.DetectFileFormat(), FormatIntel32);
+  EXPECT_EQ(h.Detect(), FormatIntel32);
   EXPECT_EQ(h.op->DataByteCount, 5u);
   EXPECT_EQ(h.op->HighestAddress, 0x10102u);
   EXPECT_TRUE(h.ui.BoxTexts().empty());
@@ -485,7 +494,7 @@ TEST(DetectFileFormatTest, PreScanErrorsShowAndTheFormatStands) {
       ":03010000010203F6\n"
       ":03010000010203F7\n"
       ":00000001FF\n");
-  EXPECT_EQ(h.reader.DetectFileFormat(), FormatIntel8);
+  EXPECT_EQ(h.Detect(), FormatIntel8);
   EXPECT_EQ(h.ui.BoxTexts(), Strings{Sum(2, "00F7", "00F6")});
   EXPECT_EQ(h.op->DataByteCount, 6u);  // counted before the checksum test
 }
@@ -493,9 +502,7 @@ TEST(DetectFileFormatTest, PreScanErrorsShowAndTheFormatStands) {
 TEST(DetectFileFormatTest, FilesThatCannotBeOpened) {
   Harness missing("");
   missing.settings.DataFilePath = missing.dir.File("fehlt.hex");
-  missing.settings.FileFormat = 3;
-  EXPECT_EQ(missing.reader.DetectFileFormat(), FormatUnknown);
-  EXPECT_EQ(missing.settings.FileFormat, FormatUnknown);
+  EXPECT_EQ(missing.Detect(), FormatUnknown);
   ASSERT_EQ(missing.ui.Boxes.size(), 1u);
   EXPECT_EQ(missing.ui.Boxes[0].Kind, BoxKind::kPlain);
   EXPECT_EQ(missing.ui.Boxes[0].Text, "Fehler beim Öffnen der Datei\n\n" +
@@ -504,7 +511,7 @@ TEST(DetectFileFormatTest, FilesThatCannotBeOpened) {
 
   Harness directory("");
   directory.settings.DataFilePath = directory.dir.path();
-  EXPECT_EQ(directory.reader.DetectFileFormat(), FormatUnknown);
+  EXPECT_EQ(directory.Detect(), FormatUnknown);
   EXPECT_EQ(directory.ui.BoxTexts(), Strings{"Fehler beim Öffnen der Datei\n\n" +
                                              directory.dir.path() + "\n\nIst ein Verzeichnis"});
 }

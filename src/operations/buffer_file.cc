@@ -98,6 +98,7 @@ int BufferFile::FillBufferFile(int kind) {
   int record;
   do {
     record = records_.ReadRecord(kind);
+    boxes_.ShowMessages(records_.TakeMessages());
     if (!Fits()) {
       boxes_.InfoBox(kTooMuchData);
       progress_.ProgressReset();
@@ -110,7 +111,7 @@ int BufferFile::FillBufferFile(int kind) {
   } while (record != RecordEnd && record != RecordError);
   progress_.ProgressReset();
   if (record == RecordError) {
-    records_.ReportReadError(boxes_);
+    boxes_.ShowMessages(records_.ReadErrorMessages());
     return kResultDataFile;
   }
   return kResultOk;

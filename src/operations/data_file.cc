@@ -6,6 +6,7 @@
 
 #include "formats/file_error.h"
 #include "formats/input_file.h"
+#include "formats/messages.h"
 #include "operations/result_codes.h"
 
 namespace pellory {
@@ -80,6 +81,16 @@ void DataFile::CloseDataFile() {
   Close();
   records_.CloseInput();
   bus_.PowerOff();
+}
+
+int DetectDataFile(RecordReader& records, const std::string& path, MessageBoxes& boxes,
+                   const std::function<void(uint32_t, const uint8_t*, uint32_t)>& each) {
+  ScanHooks hooks;
+  hooks.Started = [&boxes] { boxes.ui().SetStatusText(kReadingDataStatus); };
+  hooks.Record = each;
+  int format = records.DetectFileFormat(path, hooks);
+  boxes.ShowMessages(records.TakeMessages());
+  return format;
 }
 
 }  // namespace pellory

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "formats/record_reader.h"
@@ -62,5 +63,12 @@ class DataFile {
   uint64_t read_ = 0;
   uint64_t length_ = 0;
 };
+
+// The format of the file at PATH as "Brennen", "Prüfen" and the image view find it: RECORDS
+// reads it (a hexadecimal file pre-scanned once under the status "Lese Daten", EACH given
+// every data record), and its messages are shown through BOXES in the order they arose. 0
+// when the file cannot be opened.
+int DetectDataFile(RecordReader& records, const std::string& path, MessageBoxes& boxes,
+                   const std::function<void(uint32_t, const uint8_t*, uint32_t)>& each = {});
 
 }  // namespace pellory

@@ -12,11 +12,11 @@
 #include "model/app_settings.h"
 #include "model/device_descriptor.h"
 #include "model/operation_state.h"
+#include "operations/data_file.h"
 #include "operations/messages.h"
 #include "operations/program.h"
 #include "operations/result_codes.h"
 #include "ui/message_boxes.h"
-#include "ui/quiet_ui.h"
 #include "ui/text_format.h"
 
 namespace pellory {
@@ -73,25 +73,6 @@ const uint8_t* PageBytes(const DataImage& image, uint64_t index) {
   return page != nullptr ? page->Bytes.data() : BlankPage().data();
 }
 
-// Restores the data file path and format the detection overwrites: looking at a file does
-// not choose it for the next programming.
-class SettingsKeeper {
- public:
-  explicit SettingsKeeper(AppSettings& settings)
-      : settings_(settings), path_(settings.DataFilePath), format_(settings.FileFormat) {}
-  ~SettingsKeeper() {
-    settings_.DataFilePath = path_;
-    settings_.FileFormat = format_;
-  }
-  SettingsKeeper(const SettingsKeeper&) = delete;
-  SettingsKeeper& operator=(const SettingsKeeper&) = delete;
-
- private:
-  AppSettings& settings_;
-  std::string path_;
-  int format_;
-};
-
 int TooLarge(MessageBoxes& boxes) {
   boxes.InfoBox(StrFormat(kImageTooLargeFormat, static_cast<unsigned long>(kLargestImage >> 20)));
   return kResultDataFile;
@@ -119,38 +100,6 @@ int LoadBinary(const std::string& path, MessageBoxes& boxes, DataImage& image) {
   }
   std::fclose(file);
   return result;
-}
-
-int LoadHex(const std::string& path, int kind, uint64_t end, AppSettings& settings,
-            OperationState& state, MessageBoxes& boxes, DataImage& image) {
-  QuietUi quiet;
-  MessageBoxes quietBoxes(quiet, settings.BeepOnMessage);
-  RecordReader records(state, settings, quietBoxes);
-  if (!records.OpenInput(path)) {
-    ReportFileError(boxes, path);
-    return kResultDataFile;
-  }
-  // The pre-scan's records refuse a file too large at once; the pass checks again should the
-  // file have changed in between.
-  if (end > kLargestImage) return TooLarge(boxes);
-  records.StartPass();
-  int record;
-  do {
-    record = records.ReadRecord(kind);
-    if (record != RecordData) continue;
-    uint64_t start = state.CurrentAddress;
-    uint64_t stop = start + state.BlockLength;
-    if (stop > kLargestImage) return TooLarge(boxes);
-    // An empty record still reaches its address.
-    image.Grow(stop);
-    image.Write(start, state.BlockBuffer.data(), state.BlockLength);
-  } while (record != RecordEnd && record != RecordError);
-  records.CloseInput();
-  if (record == RecordError) {
-    records.ReportReadError(boxes);
-    return kResultDataFile;
-  }
-  return 0;
 }
 
 }  // namespace
@@ -251,20 +200,27 @@ int LoadDataImage(const std::string& path, bool microwire, AppSettings& settings
   // already the image's layout: both kinds of part load the same way.
   (void)microwire;
   image = DataImage{};
-  int kind;
-  uint64_t end = 0;  // one past the last byte a scanned record gives
-  {
-    SettingsKeeper keep(settings);
-    settings.DataFilePath = path;
-    RecordReader records(state, settings, boxes);
-    kind = records.DetectFileFormat();
-    for (const RecordSpan& span : records.ScannedRecords()) {
-      end = std::max(end, uint64_t{span.Address} + span.Length);
-    }
+  // The records are taken as the pre-scan reads them, in file order; one that reaches beyond
+  // the largest image stops the filling, and the file is refused once the scan is over.
+  bool tooLarge = false;
+  auto keep = [&](uint32_t address, const uint8_t* bytes, uint32_t length) {
+    uint64_t stop = uint64_t{address} + length;
+    tooLarge = tooLarge || stop > kLargestImage;
+    if (!tooLarge) image.Write(address, bytes, length);
+  };
+  RecordReader records(state, settings);
+  int kind = DetectDataFile(records, path, boxes, keep);
+  int result = 0;
+  if (kind == FormatUnknown) {
+    result = kResultDataFile;
+  } else if (kind == FormatBinary) {
+    result = LoadBinary(path, boxes, image);
+  } else if (tooLarge) {
+    result = TooLarge(boxes);
+  } else if (records.ScanFailed()) {
+    boxes.ShowMessages(records.ReadErrorMessages());
+    result = kResultDataFile;
   }
-  if (kind == FormatUnknown) return kResultDataFile;
-  int result = kind == FormatBinary ? LoadBinary(path, boxes, image)
-                                    : LoadHex(path, kind, end, settings, state, boxes, image);
   if (result != 0) {
     image = DataImage{};
     return result;

@@ -14,7 +14,7 @@ DeviceOperations::DeviceOperations(PortIo& port, AppSettings& settings, MessageB
       protocols{link, i2c, spi, at45, microwire, sda},
       bus(BindDeviceBus(power, protocols)),
       frame(boxes, progress, device, operation, bus, settings),
-      records(operation, settings, boxes),
+      records(operation, settings),
       data(operation, boxes, bus, records),
       buffer(operation, settings, device, boxes, progress, records),
       blankCheck(frame),

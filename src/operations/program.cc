@@ -18,7 +18,8 @@ bool BinaryFits(const DeviceDescriptor& device, uint64_t length) {
 }
 
 int ProgramOperation::ProgramFromFile() {
-  int kind = records_.DetectFileFormat();
+  int kind = DetectDataFile(records_, settings_.DataFilePath, frame_.boxes());
+  settings_.FileFormat = kind;
   if (kind == FormatUnknown) return kResultDataFile;
   frame_.state().NoAckFlag = 0;
   bool hex = IsHexFormat(kind);

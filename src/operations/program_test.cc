@@ -195,7 +195,7 @@ class ImageProgramTest : public OperationTest {
     dir_.Write("data.bin", file);
     settings_.DataFilePath = dir_.File("data.bin");
     settings_.VerifyAfterProgram = 0;
-    RecordReader records(state_, settings_, boxes_);
+    RecordReader records(state_, settings_);
     DataFile data(state_, boxes_, bus_, records);
     BufferFile buffer(state_, settings_, device_, boxes_, progress_, records);
     EraseOperation erase(frame_);

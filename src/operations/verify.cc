@@ -60,7 +60,8 @@ unsigned long VerifyOperation::LineOfDifference() const {
 }
 
 int VerifyOperation::VerifyFromFile(int prompted) {
-  int kind = records_.DetectFileFormat();
+  int kind = DetectDataFile(records_, settings_.DataFilePath, frame_.boxes());
+  settings_.FileFormat = kind;
   if (kind == FormatUnknown) return kResultDataFile;
   bool hex = IsHexFormat(kind);
   bool opened =
@@ -197,6 +198,7 @@ int VerifyOperation::VerifyHexFile(int kind, int prompted) {
   size_t next = 0;
   do {
     record = records_.ReadRecord(kind);
+    frame_.boxes().ShowMessages(records_.TakeMessages());
     if (record != RecordData) continue;
     // A record the pre-scan did not see (the file changed since) is compared whole.
     RecordPart whole{static_cast<uint32_t>(index), 0, state.BlockLength};
@@ -218,7 +220,7 @@ int VerifyOperation::VerifyHexFile(int kind, int prompted) {
   } while (record != RecordEnd && record != RecordError && result != kResultVerifyFailed);
   End();
   if (record == RecordError) {
-    records_.ReportReadError(frame_.boxes());
+    frame_.boxes().ShowMessages(records_.ReadErrorMessages());
     return kResultDataFile;
   }
   return Finish(result);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ui/ui.h"
 
@@ -23,6 +24,14 @@ inline constexpr char kTimeoutErrorText[] =
     "Falsche Port-Adresse in den PREFS.\nKabel defekt oder viel zu lang.\nEin "
     "Druckerumschalter falsch geschaltet ?\nBaustein im Sockel vergessen !!";
 inline constexpr char kHexReadErrorText[] = "Fehler beim Lesen der Hex-Datei !";
+
+// What a parser hands back instead of showing it: the text and the box it belongs in. The
+// caller shows it, holds it back or writes it elsewhere.
+struct Message {
+  BoxKind Kind = BoxKind::kInfo;
+  std::string Text;
+};
+using Messages = std::vector<Message>;
 
 class MessageBoxes {
  public:
@@ -41,6 +50,16 @@ class MessageBoxes {
   // names the port and the attempt).
   void SetTimeoutContext(std::string context) { timeoutContext_ = std::move(context); }
   void HexReadErrorBox() { InfoBox(kHexReadErrorText); }
+  // Each in turn, in its own kind of box.
+  void ShowMessages(const Messages& messages) {
+    for (const Message& message : messages) {
+      if (message.Kind == BoxKind::kPlain) {
+        PlainBox(message.Text);
+      } else {
+        Show(message.Kind, message.Text);
+      }
+    }
+  }
 
   Ui& ui() { return ui_; }
 

@@ -1,6 +1,5 @@
 // QuietUi: a Ui that shows nothing and answers every box with OK, for work that must not
-// reach the screen: a second pass over a file whose errors the first pass has reported,
-// and the fuzz targets.
+// reach the screen: the fuzz targets.
 #pragma once
 
 #include <optional>
