@@ -52,7 +52,7 @@ struct WholeDevice {
       : boxes(ui, settings.BeepOnMessage), progress(ui) {
     dir.Write("SERLIST.CSV", ":Bench;Y\n" + LibraryLine(name) + "\n");
     settings.IniPath = dir.File("ORVANE.INI");
-    DeviceLibrary library(settings, boxes);
+    DeviceLibrary library(settings);
     ok = library.SelectDevice() == kLibraryOk;
     device = library.descriptor();
     settings.VerifyAfterProgram = 0;

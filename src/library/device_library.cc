@@ -88,11 +88,8 @@ int32_t ReadSigned(const std::string& text) {
 
 }  // namespace
 
-DeviceLibrary::DeviceLibrary(AppSettings& settings, MessageBoxes& boxes)
-    : settings_(settings), boxes_(boxes) {}
-
 void DeviceLibrary::Report(const std::string& text) {
-  if (!quiet_) boxes_.InfoBox(text);
+  messages_.push_back({BoxKind::kInfo, text});
 }
 
 uint32_t DeviceLibrary::ToWaitUnits(uint32_t microseconds) const {
@@ -125,7 +122,7 @@ bool DeviceLibrary::LineIsEnabled() const {
   return n >= 2 && (line_[n - 2] == 'Y' || line_[n - 2] == 'y');
 }
 
-int DeviceLibrary::SeekManufacturer() {
+int DeviceLibrary::SeekManufacturer(int index) {
   int count = -1;
   for (;;) {
     if (!ReadLine()) {
@@ -133,7 +130,7 @@ int DeviceLibrary::SeekManufacturer() {
       return kLibraryFailed;
     }
     if (LineIsHeader() && LineIsEnabled()) ++count;
-    if (count >= settings_.ManufacturerIndex) return kLibraryOk;
+    if (count >= index) return kLibraryOk;
   }
 }
 
@@ -148,11 +145,11 @@ int DeviceLibrary::NextManufacturer(std::string& name) {
   return kLibraryOk;
 }
 
-int DeviceLibrary::NextDevice() {
+int DeviceLibrary::NextDevice(DeviceDescriptor& device) {
   for (;;) {
     if (!ReadLine()) return kLibraryEnd;
     if (LineIsHeader()) return kLibraryEnd;
-    if (LineIsEnabled()) return ParseDeviceLine();
+    if (LineIsEnabled()) return ParseDeviceLine(device);
   }
 }
 
@@ -170,8 +167,7 @@ bool DeviceLibrary::NextField() {
   return false;
 }
 
-int DeviceLibrary::ParseDeviceLine() {
-  DeviceDescriptor& d = descriptor_;
+int DeviceLibrary::ParseDeviceLine(DeviceDescriptor& d) {
   readPosition_ = 0;
   if (!NextField()) return kLibraryFailed;
   d.Name = field_;
@@ -188,9 +184,9 @@ int DeviceLibrary::ParseDeviceLine() {
   if (!NextField()) return kLibraryFailed;
   d.PageSize = ReadUnsigned(field_);
   if (!NextField()) return kLibraryFailed;
-  if (int result = ParseProgrammingMode(); result != kLibraryOk) return result;
+  if (int result = ParseProgrammingMode(d); result != kLibraryOk) return result;
   if (!NextField()) return kLibraryFailed;
-  if (int result = ParseAddressingMode(); result != kLibraryOk) return result;
+  if (int result = ParseAddressingMode(d); result != kLibraryOk) return result;
   if (!NextField()) return kLibraryFailed;
   d.SocketLineFlag = static_cast<uint8_t>(ReadUnsigned(field_));
   if (!NextField()) return kLibraryFailed;
@@ -209,8 +205,7 @@ int DeviceLibrary::ParseDeviceLine() {
   return kLibraryOk;
 }
 
-int DeviceLibrary::ParseProgrammingMode() {
-  DeviceDescriptor& d = descriptor_;
+int DeviceLibrary::ParseProgrammingMode(DeviceDescriptor& d) {
   d.I2cVariant = 0;
   d.ProgrammingMode = 0;
   for (const ModeKeyword& entry : kModeKeywords) {
@@ -235,8 +230,7 @@ int DeviceLibrary::ParseProgrammingMode() {
   return kLibraryFailed;
 }
 
-int DeviceLibrary::ParseAddressingMode() {
-  DeviceDescriptor& d = descriptor_;
+int DeviceLibrary::ParseAddressingMode(DeviceDescriptor& d) {
   d.AddressingMode = 0;
   for (const AddressingKeyword& entry : kAddressingKeywords) {
     if (field_ != entry.Keyword) continue;
@@ -255,7 +249,7 @@ int DeviceLibrary::SelectDevice() {
     return kLibraryFailed;
   }
   if (OpenLibrary() != kLibraryOk) return kLibraryFailed;
-  if (SeekManufacturer() != kLibraryOk) {
+  if (SeekManufacturer(settings_.ManufacturerIndex) != kLibraryOk) {
     CloseLibrary();
     return kLibraryFailed;
   }
@@ -271,7 +265,7 @@ int DeviceLibrary::SelectDevice() {
       CloseLibrary();
       return kLibraryFailed;
     }
-    if (LineIsEnabled() && ParseDeviceLine() == kLibraryOk) ++count;
+    if (LineIsEnabled() && ParseDeviceLine(descriptor_) == kLibraryOk) ++count;
     if (count >= settings_.DeviceListIndex) {
       CloseLibrary();
       return count == settings_.DeviceListIndex && count != -1 ? kLibraryOk : kLibraryFailed;
@@ -295,14 +289,6 @@ void DeviceLibrary::ApplyDeviceOptions(bool selected) {
     settings_.PageWriteEnabled = settings_.OwnPageWriteEnabled;
     settings_.VerifyAfterProgram = settings_.OwnVerifyAfterProgram;
   }
-}
-
-int DeviceLibrary::SelectDeviceQuietly() {
-  bool held = quiet_;
-  quiet_ = true;
-  int result = SelectDevice();
-  quiet_ = held;
-  return result;
 }
 
 }  // namespace pellory

@@ -51,13 +51,12 @@ void Explore(const std::string& iniPath, int families) {
   settings.ListI2C = families & 1;
   settings.ListSPI = families >> 1 & 1;
   settings.ListMicrowire = families >> 2 & 1;
-  MessageBoxes boxes{ui, settings.BeepOnMessage};
-  DeviceLibrary library{settings, boxes};
+  DeviceLibrary library{settings};
   DeviceLists lists{library, settings, ui};
 
   // Headers never speak.
   int filled = lists.FillManufacturerList();
-  Require(ui.Boxes.empty());
+  Require(library.TakeMessages().empty());
   const std::vector<std::string>& manufacturers = ui.Lists[kIdManufacturerList];
   Require(!manufacturers.empty());
   if (filled != kLibraryOk) {
@@ -76,9 +75,8 @@ void Explore(const std::string& iniPath, int families) {
 
     for (int d = 0; d <= std::min(kDevicesTried, count); ++d) {
       settings.DeviceListIndex = d;
-      size_t shown = ui.Boxes.size();
-      int result = library.SelectDeviceQuietly();
-      Require(ui.Boxes.size() == shown);
+      library.TakeMessages();
+      int result = library.SelectDevice();
       if (d < count && families != 0) {
         Require(result == kLibraryOk);
         Require(library.descriptor().Name == devices[d]);
@@ -90,9 +88,10 @@ void Explore(const std::string& iniPath, int families) {
   }
   // Without a family nothing may be selected, and the user is told why.
   if (families == 0) {
-    ui.Boxes.clear();
+    library.TakeMessages();
     Require(library.SelectDevice() == kLibraryFailed);
-    Require(ui.Boxes.size() == 1 && ui.Boxes[0].Text == kNoFamilySelectedMessage);
+    Messages said = library.TakeMessages();
+    Require(said.size() == 1 && said[0].Text == kNoFamilySelectedMessage);
   }
 }
 

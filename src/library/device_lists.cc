@@ -43,9 +43,9 @@ bool DeviceLists::ManufacturerNames(std::vector<std::string>& names) {
 bool DeviceLists::DeviceNames(std::vector<std::string>& names) {
   names.clear();
   if (library_.OpenLibrary() != kLibraryOk) return false;
-  // A failed seek has shown its message and left the file at its end, so the loop below
-  // finds nothing.
-  library_.SeekManufacturer();
+  // A failed seek has left its message and the file at its end, so the loop below finds
+  // nothing.
+  library_.SeekManufacturer(settings_.ManufacturerIndex);
   for (;;) {
     int result = library_.NextDevice();
     if (result == kLibraryEnd) break;

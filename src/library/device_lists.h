@@ -5,7 +5,8 @@
 // rebuilt list falls back to 0.
 //
 // The lists hold names only and are rebuilt from the file on every event, so edits of the
-// file show at the next rebuild. Filling the device list parses every line of the
+// file show at the next rebuild. The library's messages of a fill or a reading of names stay
+// with the library for the caller to take. Filling the device list parses every line of the
 // manufacturer and so leaves the descriptor of the last one; SelectDevice loads the chosen
 // one. Results: kLibraryOk when at least one entry was listed, kLibraryEnd when only the
 // placeholder was ("Keine Hersteller", "Keine Bausteine").

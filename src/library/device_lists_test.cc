@@ -29,7 +29,7 @@ class DeviceListsTest : public testing::Test {
  protected:
   DeviceListsTest()
       : boxes_(ui_, settings_.BeepOnMessage),
-        library_(settings_, boxes_),
+        library_(settings_),
         lists_(library_, settings_, ui_) {
     settings_.IniPath = dir_.File("ORVANE.INI");
     dir_.Write("SERLIST.CSV", kLibrary);
@@ -37,6 +37,16 @@ class DeviceListsTest : public testing::Test {
 
   const Names& Manufacturers() { return ui_.Lists[kIdManufacturerList]; }
   const Names& Devices() { return ui_.Lists[kIdDeviceList]; }
+
+  // The library's messages so far, shown as its caller shows them.
+  std::vector<ScriptedUi::Box>& Boxes() {
+    boxes_.ShowMessages(library_.TakeMessages());
+    return ui_.Boxes;
+  }
+  std::vector<std::string> Shown() {
+    Boxes();
+    return ui_.BoxTexts();
+  }
 
   TempDir dir_;
   AppSettings settings_;
@@ -54,7 +64,7 @@ TEST_F(DeviceListsTest, ListsFollowTheFileAndTheStoredPositions) {
   EXPECT_EQ(ui_.Selected[kIdManufacturerList], 1);
   EXPECT_EQ(Devices(), (Names{"24LC02B", "25LC040"}));
   EXPECT_EQ(ui_.Selected[kIdDeviceList], 1);
-  EXPECT_TRUE(ui_.Boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(DeviceListsTest, PositionsBeyondTheListsStartOver) {
@@ -66,7 +76,7 @@ TEST_F(DeviceListsTest, PositionsBeyondTheListsStartOver) {
     SCOPED_TRACE(testing::Message() << c.manufacturer << " " << c.device);
     settings_.ManufacturerIndex = c.manufacturer;
     settings_.DeviceListIndex = c.device;
-    ui_.Boxes.clear();
+    Boxes().clear();
     lists_.FillLists();
     EXPECT_EQ(settings_.ManufacturerIndex, c.expectedManufacturer);
     EXPECT_EQ(ui_.Selected[kIdManufacturerList], c.expectedManufacturer);
@@ -79,8 +89,8 @@ TEST_F(DeviceListsTest, BadLinesAreLeftOutWithTheirMessage) {
   settings_.ManufacturerIndex = 2;
   lists_.FillLists();
   EXPECT_EQ(Devices(), Names{"SDA2526"});
-  ASSERT_EQ(ui_.Boxes.size(), 1u);
-  EXPECT_NE(ui_.Boxes[0].Text.find("Unbekannter Programmiermode"), std::string::npos);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].Text.find("Unbekannter Programmiermode"), std::string::npos);
 }
 
 TEST_F(DeviceListsTest, ManufacturerSelectionRefillsTheDevicesAndKeepsAFittingPosition) {
@@ -159,7 +169,7 @@ TEST_F(DeviceListsTest, NoDeviceOfTheListedFamilies) {
   EXPECT_EQ(lists_.FillDeviceList(), kLibraryEnd);
   EXPECT_EQ(Devices(), Names{kNoDevicesEntry});
   EXPECT_EQ(settings_.DeviceListIndex, 0);
-  EXPECT_TRUE(ui_.Boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(DeviceListsTest, EmptyLibraryLeavesTheDeviceListAsItWas) {
@@ -169,7 +179,7 @@ TEST_F(DeviceListsTest, EmptyLibraryLeavesTheDeviceListAsItWas) {
   EXPECT_EQ(Manufacturers(), Names{kNoManufacturersEntry});
   EXPECT_EQ(ui_.Selected[kIdManufacturerList], 0);
   EXPECT_EQ(Devices(), (Names{"AT24C02", "AT25040", "AT24C04", "AT93C46", "SDA2506"}));
-  EXPECT_TRUE(ui_.Boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(DeviceListsTest, MissingLibraryShowsItsMessageOnEveryFill) {
@@ -184,7 +194,7 @@ TEST_F(DeviceListsTest, MissingLibraryShowsItsMessageOnEveryFill) {
   EXPECT_EQ(settings_.ManufacturerIndex, 5);
   EXPECT_EQ(settings_.DeviceListIndex, 2);
   EXPECT_EQ(ui_.Selected[kIdManufacturerList], -1);
-  EXPECT_EQ(ui_.BoxTexts(), (Names{kLibraryOpenMessage, kLibraryOpenMessage}));
+  EXPECT_EQ(Shown(), (Names{kLibraryOpenMessage, kLibraryOpenMessage}));
 }
 
 TEST_F(DeviceListsTest, ListIndexesMatchWhatSelectDeviceLoads) {

@@ -36,7 +36,7 @@ const std::set<uint32_t> kMicrowireSizes = {16, 64, 128, 256, 512, 1024, 2048};
 
 class ShippedLibraryTest : public testing::Test {
  protected:
-  ShippedLibraryTest() : boxes_(ui_, settings_.BeepOnMessage), library_(settings_, boxes_) {
+  ShippedLibraryTest() : library_(settings_) {
     std::filesystem::copy_file(PELLORY_SHIPPED_LIBRARY, dir_.File("SERLIST.CSV"));
     settings_.IniPath = dir_.File("ORVANE.INI");
   }
@@ -50,7 +50,7 @@ class ShippedLibraryTest : public testing::Test {
     for (size_t m = 0; m < manufacturers.size(); ++m) {
       settings_.ManufacturerIndex = static_cast<int>(m);
       EXPECT_EQ(library_.OpenLibrary(), kLibraryOk);
-      EXPECT_EQ(library_.SeekManufacturer(), kLibraryOk);
+      EXPECT_EQ(library_.SeekManufacturer(settings_.ManufacturerIndex), kLibraryOk);
       for (;;) {
         int result = library_.NextDevice();
         if (result == kLibraryEnd) break;
@@ -65,13 +65,13 @@ class ShippedLibraryTest : public testing::Test {
   TempDir dir_;
   AppSettings settings_;
   ScriptedUi ui_;
-  MessageBoxes boxes_;
   DeviceLibrary library_;
 };
 
 TEST_F(ShippedLibraryTest, EveryEnabledLineIsAListedDeviceAndNothingIsSaid) {
   std::vector<Entry> entries = ReadAll();
-  EXPECT_TRUE(ui_.Boxes.empty()) << ui_.Boxes.front().Text;
+  Messages said = library_.TakeMessages();
+  EXPECT_TRUE(said.empty()) << said.front().Text;
 
   // Count the enabled device lines by hand: none may sit outside a manufacturer's block
   // or be dropped without a word.

@@ -25,8 +25,7 @@ std::vector<DeviceDescriptor> ShippedDevices() {
   ScriptedUi ui;
   AppSettings settings;
   settings.IniPath = dir.File("ORVANE.INI");
-  MessageBoxes boxes(ui, settings.BeepOnMessage);
-  DeviceLibrary library(settings, boxes);
+  DeviceLibrary library(settings);
   DeviceLists lists(library, settings, ui);
   std::vector<std::string> manufacturers;
   EXPECT_TRUE(lists.ManufacturerNames(manufacturers));
@@ -34,7 +33,7 @@ std::vector<DeviceDescriptor> ShippedDevices() {
   for (size_t m = 0; m < manufacturers.size(); ++m) {
     settings.ManufacturerIndex = static_cast<int>(m);
     EXPECT_EQ(library.OpenLibrary(), kLibraryOk);
-    EXPECT_EQ(library.SeekManufacturer(), kLibraryOk);
+    EXPECT_EQ(library.SeekManufacturer(static_cast<int>(m)), kLibraryOk);
     while (library.NextDevice() == kLibraryOk) devices.push_back(library.descriptor());
     library.CloseLibrary();
   }

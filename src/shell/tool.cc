@@ -34,7 +34,7 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
     : boxes_(ui, settings_.BeepOnMessage),
       progress_(ui),
       settingsFile_(settings_, boxes_),
-      library_(settings_, boxes_),
+      library_(settings_),
       lists_(library_, settings_, ui),
       shell_(ui, settings_, boxes_, progress_, settingsFile_,
              options.MarkerDirectory.empty() ? DefaultMarkerDirectory() : options.MarkerDirectory),
@@ -111,22 +111,43 @@ void Tool::PlugProgrammer(Ui& ui, const ToolOptions& options) {
 }
 
 void Tool::PlugDeviceLibrary() {
-  shell_.SetStage(StartupStage::kDeviceLists, [this] { lists_.FillLists(); });
+  shell_.SetStage(StartupStage::kDeviceLists, [this] {
+    lists_.FillLists();
+    ShowLibraryMessages();
+  });
   // The result only matters to the hardware commands, which select again.
-  shell_.SetStage(StartupStage::kDeviceSelection,
-                  [this] { library_.ApplyDeviceOptions(library_.SelectDevice() == kLibraryOk); });
-  shell_.SetSelectDevice([this] { return library_.SelectDevice(); });
+  shell_.SetStage(StartupStage::kDeviceSelection, [this] {
+    library_.ApplyDeviceOptions(library_.SelectDevice() == kLibraryOk);
+    ShowLibraryMessages();
+  });
+  shell_.SetSelectDevice([this] {
+    int result = library_.SelectDevice();
+    ShowLibraryMessages();
+    return result;
+  });
   shell_.AddCloseHook([this] { library_.CloseLibrary(); });
   for (int id : {kIdListI2c, kIdListSpi, kIdListMicrowire}) {
-    commands_.SetCheckBoxHandler(id,
-                                 [this, id](bool checked) { lists_.OnFamilyClicked(id, checked); });
+    commands_.SetCheckBoxHandler(id, [this, id](bool checked) {
+      lists_.OnFamilyClicked(id, checked);
+      ShowLibraryMessages();
+    });
   }
-  commands_.SetListHandler(kIdManufacturerList,
-                           [this](int index) { lists_.OnManufacturerSelected(index); });
-  commands_.SetListHandler(kIdDeviceList, [this](int index) { lists_.OnDeviceSelected(index); });
-  commands_.SetSelectedDevice(&library_.descriptor(), [this] {
-    library_.ApplyDeviceOptions(library_.SelectDeviceQuietly() == kLibraryOk);
+  commands_.SetListHandler(kIdManufacturerList, [this](int index) {
+    lists_.OnManufacturerSelected(index);
+    ShowLibraryMessages();
   });
+  commands_.SetListHandler(kIdDeviceList, [this](int index) { lists_.OnDeviceSelected(index); });
+  // The selected device's parameters before the hardware frame, which selects again and
+  // reports any problem itself: these messages are not shown.
+  commands_.SetSelectedDevice(&library_.descriptor(), [this] {
+    library_.ApplyDeviceOptions(library_.SelectDevice() == kLibraryOk);
+    library_.TakeMessages();
+  });
+}
+
+void Tool::ShowLibraryMessages() {
+  Messages messages = library_.TakeMessages();
+  if (!libraryMessagesHeld_) boxes_.ShowMessages(messages);
 }
 
 PortTestOutcome Tool::PortTest(const AppSettings* trial) {
@@ -170,20 +191,16 @@ PortTestOutcome Tool::PortTest(const AppSettings* trial) {
 }
 
 bool Tool::LookUpDevice(const std::string& name, DeviceDescriptor& device) {
-  // Parsing device lines may force options and always overwrites the descriptor.
-  const AppSettings savedSettings = settings_;
-  const DeviceDescriptor selected = library_.descriptor();
-  library_.HoldMessages(true);
   bool found = false;
   std::vector<std::string> manufacturers;
   if (lists_.ManufacturerNames(manufacturers)) {
     for (size_t i = 0; i < manufacturers.size() && !found; ++i) {
-      settings_.ManufacturerIndex = static_cast<int>(i);
       if (library_.OpenLibrary() != kLibraryOk) break;
-      if (library_.SeekManufacturer() == kLibraryOk) {
-        for (int result; !found && (result = library_.NextDevice()) != kLibraryEnd;) {
-          if (result == kLibraryOk && FindListedName({library_.descriptor().Name}, name) == 0) {
-            device = library_.descriptor();
+      if (library_.SeekManufacturer(static_cast<int>(i)) == kLibraryOk) {
+        DeviceDescriptor listed;
+        for (int result; !found && (result = library_.NextDevice(listed)) != kLibraryEnd;) {
+          if (result == kLibraryOk && FindListedName({listed.Name}, name) == 0) {
+            device = listed;
             found = true;
           }
         }
@@ -191,9 +208,7 @@ bool Tool::LookUpDevice(const std::string& name, DeviceDescriptor& device) {
       library_.CloseLibrary();
     }
   }
-  library_.HoldMessages(false);
-  settings_ = savedSettings;
-  library_.descriptor() = selected;
+  library_.TakeMessages();
   return found;
 }
 

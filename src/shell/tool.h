@@ -69,11 +69,17 @@ class Tool {
   Commands& commands() { return commands_; }
   DeviceLibrary& library() { return library_; }
   DeviceLists& lists() { return lists_; }
+  // Shows the device library's messages since the last call, unless they are held: a command
+  // that needs no device holds them, so that a folder without a library does not clutter
+  // its output. Every caller of the library or the lists ends with this, or takes the
+  // messages itself to hold them back.
+  void ShowLibraryMessages();
+  void HoldLibraryMessages(bool hold) { libraryMessagesHeld_ = hold; }
   // The descriptor of the selected device, owned by the library.
   DeviceDescriptor& descriptor() { return library_.descriptor(); }
   // The descriptor of the listed device NAME (ASCII case ignored, families in force), for
-  // the simulated socket's --chip-type. Silent; the settings and the selected device's
-  // descriptor are as before afterwards. False when no listed device has that name.
+  // the simulated socket's --chip-type. Silent; it changes no setting and leaves the
+  // selected device's descriptor alone. False when no listed device has that name.
   bool LookUpDevice(const std::string& name, DeviceDescriptor& device);
   // The link, the protocols and the whole-device operations.
   DeviceOperations& chip() { return *chip_; }
@@ -107,6 +113,7 @@ class Tool {
   std::unique_ptr<DeviceOperations> chip_;
   PortAccess portAccess_;
   std::function<double()> clock_;
+  bool libraryMessagesHeld_ = false;
 };
 
 }  // namespace pellory

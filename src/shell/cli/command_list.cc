@@ -12,7 +12,9 @@ int CommandList(CliContext& context) {
   DeviceLists& lists = context.tool.lists();
   AppSettings& settings = context.tool.settings();
   std::vector<std::string> manufacturers;
-  if (!lists.ManufacturerNames(manufacturers)) return kLibraryFailed;
+  bool opened = lists.ManufacturerNames(manufacturers);
+  context.tool.ShowLibraryMessages();
+  if (!opened) return kLibraryFailed;
   int storedIndex = settings.ManufacturerIndex;
   for (size_t m = 0; m < manufacturers.size(); ++m) {
     context.out << 'M' << m << ": " << manufacturers[m] << '\n';
@@ -20,6 +22,7 @@ int CommandList(CliContext& context) {
     // Lines the list leaves out show their messages here, before the entries.
     std::vector<std::string> devices;
     lists.DeviceNames(devices);
+    context.tool.ShowLibraryMessages();
     for (size_t d = 0; d < devices.size(); ++d) {
       context.out << "  D" << d << ": " << devices[d] << '\n';
     }

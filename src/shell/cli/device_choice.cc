@@ -24,6 +24,7 @@ std::string ChooseListedDevice(Tool& tool, const std::string& manufacturer,
   // The library's own messages (a file that cannot be opened) show as in the window.
   std::vector<std::string> manufacturers;
   tool.lists().ManufacturerNames(manufacturers);
+  tool.ShowLibraryMessages();
   int manufacturerIndex = settings.ManufacturerIndex;
   if (!manufacturer.empty()) {
     manufacturerIndex = FindListedName(manufacturers, manufacturer);
@@ -44,9 +45,8 @@ std::string ChooseListedDevice(Tool& tool, const std::string& manufacturer,
   int storedIndex = settings.ManufacturerIndex;
   settings.ManufacturerIndex = manufacturerIndex;
   std::vector<std::string> devices;
-  tool.library().HoldMessages(true);
   tool.lists().DeviceNames(devices);
-  tool.library().HoldMessages(false);
+  tool.library().TakeMessages();
   int deviceIndex = FindListedName(devices, device);
   if (deviceIndex < 0) {
     settings.ManufacturerIndex = storedIndex;

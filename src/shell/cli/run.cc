@@ -122,14 +122,16 @@ int RunCommand(const CliOptions& options, const CliStreams& io, const SimulatorR
     tool.shell().SetStage(StartupStage::kDeviceLists, [&] {
       choiceError = ChooseListedDevice(tool, options.Manufacturer, options.Device);
       if (choiceError.empty()) tool.lists().FillLists();
+      tool.ShowLibraryMessages();
     });
     tool.shell().SetStage(StartupStage::kDeviceSelection, [&] {
       if (choiceError.empty()) {
         tool.library().ApplyDeviceOptions(tool.library().SelectDevice() == kLibraryOk);
       }
+      tool.ShowLibraryMessages();
     });
   }
-  if (!row->Library) tool.library().HoldMessages(true);
+  if (!row->Library) tool.HoldLibraryMessages(true);
   tool.Start(0, 0);
   if (!choiceError.empty()) return UsageError(io.err, choiceError);
   // The user's own choice of the two boxes the selection may force acts after it, as a
