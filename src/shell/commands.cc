@@ -392,10 +392,17 @@ int Commands::ChooseDataFile() {
   if (!chosen) return 3;
   if (RefusesName(chosen->Path)) return 3;
   s.OpenFilterIndex = chosen->FilterIndex;
-  s.DataFilePath = chosen->Path;
-  s.DataFileName = FileNamePart(chosen->Path);
-  s.DataDirectory = DirectoryPart(chosen->Path);
+  return UseDataFile(chosen->Path);
+}
+
+int Commands::UseDataFile(const std::string& path) {
+  if (RefusesName(path)) return 3;
+  AppSettings& s = shell_.settings();
+  s.DataFilePath = path;
+  s.DataFileName = FileNamePart(path);
+  s.DataDirectory = DirectoryPart(path);
   shell_.ui().SetFileNameText(s.DataFileName);
+  if (dataFileChosen_) dataFileChosen_(path);
   return 0;
 }
 

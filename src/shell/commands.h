@@ -33,6 +33,13 @@ class Commands {
   // The "Neue Datei" dialog: 0 when a file was chosen, 3 when cancelled or when the name
   // holds a line break (which ORVANE.INI could not store; said in a box).
   int ChooseDataFile();
+  // "Neue Datei" with PATH instead of the dialog (a dropped file, a recent one): 0, or 3
+  // after the box for a name with a line break.
+  int UseDataFile(const std::string& path);
+  // Told the path whenever a data file was chosen, by the dialog or by UseDataFile.
+  void SetDataFileChosen(std::function<void(const std::string&)> chosen) {
+    dataFileChosen_ = std::move(chosen);
+  }
 
   // The hardware commands: their checks, then the operation inside the hardware frame.
   void BlankCheckCommand();
@@ -134,6 +141,7 @@ class Commands {
   const DeviceDescriptor* selectedDevice_ = nullptr;
   OperationState* operation_ = nullptr;
   std::function<void()> followSelection_;
+  std::function<void(const std::string&)> dataFileChosen_;
   int lastResult_ = 0;
   bool nameRefused_ = false;
 };

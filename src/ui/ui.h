@@ -6,6 +6,7 @@
 // Control ids are the main window's (see control_ids.h). List indexes count from 0.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,6 +24,17 @@ enum class BoxKind {
   kOkCancel,     // information icon, OK and Cancel
   kRetryCancel,  // information icon, Retry and Cancel
   kPlain,        // no icon, OK; never preceded by a beep
+};
+
+// How far the running operation is, for a window that shows more than the bar: bytes done
+// of bytes to do, wall time since it began and an estimate of the time left, and in the
+// simulator the time the same work would take on a real port. Total 0: no operation runs.
+struct ProgressFigures {
+  uint64_t Done = 0;
+  uint64_t Total = 0;
+  double Elapsed = 0;     // seconds
+  double Remaining = -1;  // seconds; negative while there is nothing to estimate from
+  double PortTime = -1;   // seconds on a real port; negative when not simulated
 };
 
 // A common file dialog. The filter is the pipe-separated list of description and pattern
@@ -84,6 +96,20 @@ class Ui {
   // ignore it.
   using PortTest = std::function<void(const AppSettings& trial)>;
   virtual void SetPortTest(PortTest test) { (void)test; }
+
+  // Beyond the main window's controls; front ends without a place for them ignore them.
+  // The bar's figures, whenever the bar moves, starts or ends.
+  virtual void SetProgressFigures(const ProgressFigures& figures) { (void)figures; }
+  // The summary line of a hardware action that just ended (the operation log).
+  virtual void AppendLogLine(const std::string& line) { (void)line; }
+  // Where the programmer is ("Simulierter Brenner", "Brenner an 0x378", "Demomodus"), and
+  // whether it is the simulated one; and the selected device's family, size and page size,
+  // for a status bar.
+  virtual void SetProgrammerText(const std::string& text, bool simulated) {
+    (void)text;
+    (void)simulated;
+  }
+  virtual void SetDeviceText(const std::string& text) { (void)text; }
 };
 
 }  // namespace pellory
