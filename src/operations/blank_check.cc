@@ -15,7 +15,7 @@ int BlankCheckOperation::BlankCheck() {
   DeviceBus& bus = frame_.bus();
   Progress& progress = frame_.progress();
 
-  progress.ProgressStart(device.Size);
+  progress.ProgressStart(device.Size, device.ProgrammingMode == kModeMicrowire ? 2 : 1);
   bus.PowerReset();
   state.NoAckFlag = 0;
   if (frame_.BlankCheckPrompt() == kIdCancel) return kResultOk;

@@ -169,6 +169,10 @@ uint32_t DataImage::Crc32() const {
   return crc ^ 0xFFFFFFFFu;
 }
 
+uint32_t Crc32Bytes(uint32_t crc, const uint8_t* bytes, size_t length) {
+  return ~CrcUpdate(~crc, bytes, length);
+}
+
 const char* FormatName(int format) {
   switch (format) {
     case FormatBinary:

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -83,6 +84,10 @@ struct DataImage {
   std::vector<std::unique_ptr<Page>> pages_;
   uint64_t size_ = 0;
 };
+
+// CRC-32 as zlib's crc32(CRC, BYTES, LENGTH): 0 to begin, the result of the bytes before to
+// go on.
+uint32_t Crc32Bytes(uint32_t crc, const uint8_t* bytes, size_t length);
 
 // The German name of a format in the view's status line and the command line's output:
 // "Binär", "Intel 8", "Intel 32", "Intel MCS86", "Motorola S1", "Motorola S2",

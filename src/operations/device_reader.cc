@@ -36,7 +36,7 @@ int DeviceReader::ReadDeviceToFile(uint32_t start, uint32_t count) {
   DeviceBus& bus = frame_.bus();
   Progress& progress = frame_.progress();
 
-  progress.ProgressStart(device.Size);
+  progress.ProgressStart(device.Size, device.ProgrammingMode == kModeMicrowire ? 2 : 1);
   frame_.state().NoAckFlag = 0;
   bus.PowerReset();
   int format = settings_.FileFormat;
@@ -161,7 +161,7 @@ int DeviceReader::SaveBin(uint32_t start, uint32_t count) {
   }
   state.CurrentAddress = start;
   boxes.ui().SetStatusText(kSavingStatus);
-  frame_.progress().ProgressStart(end);
+  frame_.progress().ProgressStart(end, frame_.device().ProgrammingMode == kModeMicrowire ? 2 : 1);
 
   std::FILE* file = output_.Open(settings_.DataFilePath, "wb");
   if (!file) {

@@ -27,6 +27,8 @@ int EraseOperation::EraseSpi25() {
   uint32_t perPass = device.EraseTime / kErasePasses;
 
   frame_.progress().ProgressStart(perPass);
+  // The bar counts the erase time; the figures count the polling passes.
+  frame_.progress().CountSteps(kErasePasses, device.Size / kErasePasses);
   bus.PowerReset();
   if (frame_.EraseQuestion() == kIdCancel) return kResultOk;
   if (int stopped = StopBeforeErase(); stopped != kResultOk) return stopped;
@@ -61,7 +63,7 @@ int EraseOperation::EraseAt45() {
   const DeviceDescriptor& device = frame_.device();
   DeviceBus& bus = frame_.bus();
 
-  frame_.progress().ProgressStart(device.PageCount);
+  frame_.progress().ProgressStart(device.PageCount, device.PageSize);
   bus.PowerReset();
   if (frame_.EraseQuestion() == kIdCancel) return kResultOk;
   if (int stopped = StopBeforeErase(); stopped != kResultOk) return stopped;

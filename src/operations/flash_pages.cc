@@ -31,7 +31,7 @@ int FlashPages::StopBeforeFirstPage() {
 }
 
 int FlashPages::Begin(uint32_t pages) {
-  frame_.progress().ProgressStart(pages);
+  frame_.progress().ProgressStart(pages, PageSize());
   frame_.bus().PowerReset();
   int format = settings_.FileFormat;
   if (IsHexFormat(format) || format == FormatBinary) {

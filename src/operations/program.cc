@@ -111,7 +111,7 @@ int ProgramOperation::ProgramBlocks(uint32_t start) {
   uint64_t bytes = uint64_t{state.HighestAddress} + 1;
 
   bool words = device.ProgrammingMode == kModeMicrowire;
-  progress.ProgressStart(static_cast<uint32_t>(words ? bytes / 2 : bytes));
+  progress.ProgressStart(static_cast<uint32_t>(words ? bytes / 2 : bytes), words ? 2 : 1);
   bus.PowerReset();
   int format = settings_.FileFormat;
   if (IsHexFormat(format) || format == FormatBinary) {

@@ -1,7 +1,7 @@
 // DeviceReader::ReadDeviceToImage: "Auslesen" into memory, for comparing and viewing.
 #include "formats/data_format.h"
-#include "operations/messages.h"
 #include "operations/device_reader.h"
+#include "operations/messages.h"
 #include "operations/result_codes.h"
 
 namespace pellory {
@@ -13,7 +13,7 @@ int DeviceReader::ReadDeviceToImage(DataImage& image, bool prompted) {
   Progress& progress = frame_.progress();
   image = DataImage{};
 
-  progress.ProgressStart(device.Size);
+  progress.ProgressStart(device.Size, device.ProgrammingMode == kModeMicrowire ? 2 : 1);
   state.NoAckFlag = 0;
   bus.PowerReset();
   if (prompted && frame_.ReadPrompt(ReadPromptLabel(FormatBinary)) == kIdCancel) {

@@ -121,7 +121,7 @@ bool VerifyOperation::HexFits() const {
 
 int VerifyOperation::Begin(int prompted, const char* label, uint32_t bytes) {
   bool words = frame_.device().ProgrammingMode == kModeMicrowire;
-  frame_.progress().ProgressStart(words ? bytes / 2 : bytes);
+  frame_.progress().ProgressStart(words ? bytes / 2 : bytes, words ? 2 : 1);
   frame_.bus().PowerReset();
   if (prompted != 0 && frame_.VerifyPrompt(label) == kIdCancel) return kCancelled;
   frame_.BeginWork(kVerifyStatus);

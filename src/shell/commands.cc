@@ -132,10 +132,15 @@ void Commands::ProgramCommand() {
     shell_.boxes().InfoBox(kNotAvailableMessage);
     return;
   }
-  RunOperation([this] {
+  // The log names the verify when it ran; the name is read when the action has ended.
+  std::string name = kLogProgram;
+  RunOperation(name, shell_.settings().DataFilePath, [this, &name] {
     int result = program_();
     // Still inside the raised priority, as one action.
-    if (result == 0 && shell_.settings().VerifyAfterProgram != 0 && verify_) result = verify_(0);
+    if (result == 0 && shell_.settings().VerifyAfterProgram != 0 && verify_) {
+      name = kLogProgramVerify;
+      result = verify_(0);
+    }
     return result;
   });
 }
@@ -147,7 +152,7 @@ void Commands::VerifyCommand() {
     shell_.boxes().InfoBox(kNotAvailableMessage);
     return;
   }
-  RunOperation([this] { return verify_(1); });
+  RunOperation(kLogVerify, shell_.settings().DataFilePath, [this] { return verify_(1); });
 }
 
 void Commands::EraseCommand() {
@@ -161,6 +166,7 @@ void Commands::EraseCommand() {
     shell_.boxes().InfoBox(kNotAvailableMessage);
     return;
   }
+  ActionBegins();
   if (shell_.OpenHardwareFrame()) {
     lastResult_ = EraseDevice();
     // An erase that left cells behind must not end like one that did not; a declined
@@ -178,6 +184,7 @@ void Commands::EraseCommand() {
   }
   shell_.progress().ProgressReset();
   shell_.FrameCleanUp();
+  ActionEnded(kLogErase, "");
 }
 
 // Parts with page erase only have no chip erase: their page write erases each page as it
@@ -217,12 +224,23 @@ int Commands::EraseByProgramming() {
   return result;
 }
 
-void Commands::RunOperation(const std::function<int()>& operation) {
+void Commands::RunOperation(const std::string& name, const std::string& file,
+                            const std::function<int()>& operation) {
   lastResult_ = 0;
+  ActionBegins();
   // A device that cannot be selected has had its message; the command did nothing.
   if (!shell_.RunHardwareFrame([this, &operation] { lastResult_ = operation(); })) {
     lastResult_ = kLibraryFailed;
   }
+  ActionEnded(name, file);
+}
+
+void Commands::ActionBegins() {
+  if (actionBegan_) actionBegan_();
+}
+
+void Commands::ActionEnded(const std::string& name, const std::string& file) {
+  if (actionEnded_) actionEnded_({name, file, lastResult_, LastDeclined()});
 }
 
 void Commands::BlankCheckCommand() {
@@ -237,7 +255,7 @@ void Commands::BlankCheckCommand() {
     shell_.boxes().InfoBox(kNotAvailableMessage);
     return;
   }
-  RunOperation(blankCheck_);
+  RunOperation(kLogBlankCheck, "", blankCheck_);
 }
 
 bool Commands::FormatFitsDevice(int k, uint64_t bytes) {
@@ -303,7 +321,7 @@ void Commands::ReadCommand() {
     shell_.boxes().InfoBox(kNotAvailableMessage);
     return;
   }
-  RunOperation(readDevice_);
+  RunOperation(kLogRead, s.DataFilePath, readDevice_);
 }
 
 bool Commands::RefusesName(const std::string& path) {
@@ -333,7 +351,7 @@ int Commands::ReadChipImage(DataImage& chip) {
     shell_.boxes().InfoBox(kNotAvailableMessage);
     return 0;
   }
-  RunOperation([this, &chip] { return readImage_(chip); });
+  RunOperation(kLogReadImage, "", [this, &chip] { return readImage_(chip); });
   return lastResult_;
 }
 

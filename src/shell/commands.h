@@ -36,6 +36,21 @@ class Commands {
   // "Neue Datei" with PATH instead of the dialog (a dropped file, a recent one): 0, or 3
   // after the box for a name with a line break.
   int UseDataFile(const std::string& path);
+  // A hardware action as the operation log records it: the button's word ("Brennen, Prüfen"
+  // when the verify after the programming ran), the file it wrote or compared (empty for
+  // none), its result and whether a question was answered with Cancel.
+  struct HardwareAction {
+    std::string Operation;
+    std::string File;
+    int Result = 0;
+    bool Declined = false;
+  };
+  // BEGAN just before a hardware action's frame opens, ENDED when it has closed.
+  void SetActionHooks(std::function<void()> began,
+                      std::function<void(const HardwareAction&)> ended) {
+    actionBegan_ = std::move(began);
+    actionEnded_ = std::move(ended);
+  }
   // Told the path whenever a data file was chosen, by the dialog or by UseDataFile.
   void SetDataFileChosen(std::function<void(const std::string&)> chosen) {
     dataFileChosen_ = std::move(chosen);
@@ -126,7 +141,10 @@ class Commands {
   // False (after its message) when format index K of the save dialog cannot carry a
   // device of BYTES bytes.
   bool FormatFitsDevice(int k, uint64_t bytes);
-  void RunOperation(const std::function<int()>& operation);
+  void RunOperation(const std::string& name, const std::string& file,
+                    const std::function<int()>& operation);
+  void ActionBegins();
+  void ActionEnded(const std::string& name, const std::string& file);
 
   Shell& shell_;
   std::map<int, std::function<void()>> commands_;
@@ -142,6 +160,8 @@ class Commands {
   OperationState* operation_ = nullptr;
   std::function<void()> followSelection_;
   std::function<void(const std::string&)> dataFileChosen_;
+  std::function<void()> actionBegan_;
+  std::function<void(const HardwareAction&)> actionEnded_;
   int lastResult_ = 0;
   bool nameRefused_ = false;
 };

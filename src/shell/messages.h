@@ -42,4 +42,13 @@ inline constexpr char kTooLargeForMcs86[] =
     "unterstützt nur 1MB Daten.\nZum auslesen des Bausteines sind folgende Datei-Formate "
     "geeignet:\n\nBinär\nIntel32\nMotorola S2\nMotorola S3\n\n\n*** Vorgang abgebrochen ! ***";
 
+// The operation log's names of the hardware actions.
+inline constexpr char kLogBlankCheck[] = "Leertest";
+inline constexpr char kLogRead[] = "Auslesen";
+inline constexpr char kLogProgram[] = "Brennen";
+inline constexpr char kLogProgramVerify[] = "Brennen, Prüfen";
+inline constexpr char kLogVerify[] = "Prüfen";
+inline constexpr char kLogErase[] = "Löschen";
+inline constexpr char kLogReadImage[] = "Auslesen zum Vergleich";
+
 }  // namespace pellory

@@ -1,9 +1,14 @@
 #include "shell/tool.h"
 
+#include <chrono>
+#include <ctime>
+
 #include "link/messages.h"
 #include "link/port_check.h"
 #include "link/real_port.h"
 #include "operations/result_codes.h"
+#include "shell/messages.h"
+#include "shell/operation_log.h"
 #include "ui/control_ids.h"
 #include "ui/text_format.h"
 
@@ -50,12 +55,136 @@ Tool::Tool(Ui& ui, const ToolOptions& options)
   PlugDeviceLibrary();
   PlugProgrammer(ui, options);
   PlugOperations();
+  PlugReports(options);
+}
+
+namespace {
+
+double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+std::string LocalTime() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+const char* FamilyName(uint8_t mode) {
+  switch (mode) {
+    case kModeI2c:
+      return "I2C";
+    case kModeSpi:
+      return "SPI";
+    case kModeAt45:
+      return "AT45 DataFlash";
+    case kModeSpi25:
+      return "SPI25 Flash";
+    case kModeMicrowire:
+      return "Microwire";
+    case kModeSda:
+      return "SDA";
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
+void Tool::PlugReports(const ToolOptions& options) {
+  logFile_ = options.LogFile;
+  simulated_ = options.Port != nullptr && options.Clock != nullptr;
+  std::function<double()> simulatedClock = options.Clock;
+  // The simulated programmer counts microseconds of a real port.
+  if (simulated_) {
+    progress_.SetClocks(nullptr, [simulatedClock] { return simulatedClock() / 1e6; });
+  }
+  commands_.SetActionHooks(
+      [this] {
+        actionWall_ = WallSeconds();
+        actionPort_ = simulated_ && clock_ ? clock_() / 1e6 : 0;
+        actionTimeouts_ = chip_->link.Timeouts();
+      },
+      [this](const Commands::HardwareAction& action) { LogAction(action); });
+}
+
+// After the programmer search and the selection: where the programmer is, which device.
+void Tool::ShowStatusTexts() {
+  std::string where;
+  if (shell_.DemoMode() != 0) {
+    where = "Demomodus";
+  } else if (simulated_) {
+    where = "Simulierter Brenner";
+  } else {
+    where = StrFormat("Brenner an 0x%X", static_cast<unsigned>(settings_.PortBase));
+  }
+  boxes_.ui().SetProgrammerText(where, simulated_);
+  ShowDeviceText();
+}
+
+std::string Tool::ManufacturerName() {
+  std::vector<std::string> names;
+  lists_.ManufacturerNames(names);
+  library_.TakeMessages();
+  int index = settings_.ManufacturerIndex;
+  return index >= 0 && static_cast<size_t>(index) < names.size() ? names[index] : "";
+}
+
+void Tool::ShowDeviceText() {
+  const DeviceDescriptor& d = library_.descriptor();
+  if (d.ProgrammingMode == 0) {
+    boxes_.ui().SetDeviceText("");
+    return;
+  }
+  bool words = d.ProgrammingMode == kModeMicrowire;
+  std::string text = StrFormat("%s %s · %lu %s", FamilyName(d.ProgrammingMode), d.Name.c_str(),
+                               static_cast<unsigned long>(d.Size), words ? "Worte" : "Bytes");
+  if (d.PageSize > 1) text += StrFormat(" · Page %lu", static_cast<unsigned long>(d.PageSize));
+  boxes_.ui().SetDeviceText(text);
+}
+
+void Tool::LogAction(const Commands::HardwareAction& action) {
+  const DeviceDescriptor& d = library_.descriptor();
+  LogEntry entry;
+  entry.Time = LocalTime();
+  entry.Device = ManufacturerName();
+  if (!d.Name.empty()) entry.Device += (entry.Device.empty() ? "" : " ") + d.Name;
+  entry.Operation = action.Operation;
+  if (!action.File.empty()) {
+    entry.File = FileNamePart(action.File);
+    entry.Crc = FileCrc32(action.File);
+  }
+  // As the command line's exit status judges it: a declined question did nothing, and a
+  // programmer that stopped answering failed the action whatever its result says.
+  entry.Result = action.Result;
+  if (action.Declined) entry.Result = kResultAborted;
+  if (entry.Result == kResultOk && chip_->link.Timeouts() != actionTimeouts_) {
+    entry.Result = kResultTimeout;
+  }
+  entry.Outcome = OutcomeWords(action.Operation, entry.Result, action.Declined);
+  bool fileData = action.Operation != kLogBlankCheck && action.Operation != kLogRead &&
+                  action.Operation != kLogErase && action.Operation != kLogReadImage;
+  entry.Bytes = fileData ? chip_->operation.DataByteCount
+                         : uint64_t{d.Size} * (d.ProgrammingMode == kModeMicrowire ? 2 : 1);
+  entry.Seconds = WallSeconds() - actionWall_;
+  entry.Simulated = simulated_;
+  entry.PortSeconds = simulated_ && clock_ ? clock_() / 1e6 - actionPort_ : entry.Seconds;
+  std::string line = FormatLogLine(entry);
+  // A log file that cannot be written loses only its copy; the Ui still shows the line.
+  if (!logFile_.empty()) AppendLogFile(logFile_, line);
+  boxes_.ui().AppendLogLine(line);
 }
 
 void Tool::PlugOperations() {
   DeviceOperations& chip = *chip_;
   // 11: no hexadecimal file is being read.
-  shell_.SetStage(StartupStage::kReaderReset, [&chip] { chip.records.StartPass(); });
+  shell_.SetStage(StartupStage::kReaderReset, [this, &chip] {
+    chip.records.StartPass();
+    ShowStatusTexts();
+  });
   commands_.SetBlankCheck([&chip] { return chip.blankCheck.BlankCheck(); });
   commands_.SetReadDeviceToFile(
       [this, &chip] { return chip.reader.ReadDeviceToFile(0, library_.descriptor().Size); });
@@ -142,6 +271,7 @@ void Tool::PlugDeviceLibrary() {
   commands_.SetSelectedDevice(&library_.descriptor(), [this] {
     library_.ApplyDeviceOptions(library_.SelectDevice() == kLibraryOk);
     library_.TakeMessages();
+    ShowDeviceText();
   });
 }
 

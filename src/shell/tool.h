@@ -43,6 +43,9 @@ struct ToolOptions {
   // Microseconds for the bring-up check's timing: the simulated programmer's clock; empty:
   // the host's.
   std::function<double()> Clock = nullptr;
+  // The operation log's file (kLogFileName in the working folder for the front ends); empty:
+  // the lines go only to the Ui.
+  std::string LogFile = {};
 };
 
 // The bring-up check's outcome: its status (0, kResultTimeout, kResultIdentityFailed,
@@ -100,6 +103,13 @@ class Tool {
   void PlugProgrammer(Ui& ui, const ToolOptions& options);
   // The commands that run the whole-device operations.
   void PlugOperations();
+  // The operation log and the texts of a status bar.
+  void PlugReports(const ToolOptions& options);
+  void LogAction(const Commands::HardwareAction& action);
+  // The selected device's family, size and page size for the Ui.
+  void ShowDeviceText();
+  void ShowStatusTexts();
+  std::string ManufacturerName();
 
   AppSettings settings_;
   MessageBoxes boxes_;
@@ -114,6 +124,12 @@ class Tool {
   PortAccess portAccess_;
   std::function<double()> clock_;
   bool libraryMessagesHeld_ = false;
+  std::string logFile_;
+  bool simulated_ = false;
+  // At the start of the hardware action being logged.
+  double actionWall_ = 0;
+  double actionPort_ = 0;
+  uint64_t actionTimeouts_ = 0;
 };
 
 }  // namespace pellory

@@ -54,6 +54,10 @@ class ScriptedUi : public Ui {
   std::map<int, std::vector<std::string>> Lists;
   std::map<int, int> Selected;
   std::vector<FileDialogRequest> DialogRequests;
+  std::vector<ProgressFigures> Figures;
+  std::vector<std::string> LogLines;
+  std::string ProgrammerText, DeviceText;
+  bool Simulated = false;
 
   // The texts of the boxes shown, in order.
   std::vector<std::string> BoxTexts() const;
@@ -78,6 +82,13 @@ class ScriptedUi : public Ui {
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   void RunSettingsDialog(AppSettings& settings) override;
+  void SetProgressFigures(const ProgressFigures& figures) override { Figures.push_back(figures); }
+  void AppendLogLine(const std::string& line) override { LogLines.push_back(line); }
+  void SetProgrammerText(const std::string& text, bool simulated) override {
+    ProgrammerText = text;
+    Simulated = simulated;
+  }
+  void SetDeviceText(const std::string& text) override { DeviceText = text; }
 };
 
 }  // namespace pellory

@@ -85,5 +85,34 @@ TEST(ProgressTest, CancelDuringPumpSetsAbortFlag) {
   EXPECT_EQ(units, 29);  // the third bar step of ten units each
 }
 
+// The figures count bytes (a unit may stand for several), estimate the time left from the
+// rate so far, carry the port clock's time since the start, and end empty.
+TEST(ProgressTest, FiguresInBytesWithTimesAndAnEmptyEnd) {
+  ScriptedUi ui;
+  Progress progress(ui);
+  double wall = 100, port = 7;
+  progress.SetClocks([&] { return wall; }, [&] { return port; });
+  progress.ProgressStart(1000, 2);  // Microwire words
+  wall = 104;
+  port = 19;
+  for (int i = 0; i < 200; ++i) progress.ProgressStep();
+  ProgressFigures f = ui.Figures.back();
+  EXPECT_EQ(f.Done, 400u);
+  EXPECT_EQ(f.Total, 2000u);
+  EXPECT_DOUBLE_EQ(f.Elapsed, 4);
+  EXPECT_DOUBLE_EQ(f.Remaining, 16);
+  EXPECT_DOUBLE_EQ(f.PortTime, 12);
+  // Steps between two bar moves send nothing; 200 steps are 10 moves of 20 units.
+  EXPECT_EQ(ui.Figures.size(), 11u);
+  // A loop whose bar counts time counts its passes instead, at every pass.
+  progress.CountSteps(16, 4096);
+  for (int i = 0; i < 4; ++i) progress.ProgressStep();
+  EXPECT_EQ(ui.Figures.back().Done, 4u * 4096);
+  EXPECT_EQ(ui.Figures.back().Total, 16u * 4096);
+  progress.ProgressReset();
+  EXPECT_EQ(ui.Figures.back().Total, 0u);
+  EXPECT_LT(ui.Figures.back().PortTime, 0);
+}
+
 }  // namespace
 }  // namespace pellory

@@ -70,7 +70,7 @@ TEST(CliUsageTest, UsageErrorsExit64WithTheirMessage) {
   } cases[] = {
       {{}, kNoCommand},
       {{"--bogus", "list"}, StrFormat(kUnknownOption, "--bogus")},
-      {{"list", "-q"}, StrFormat(kUnknownOption, "-q")},
+      {{"list", "-z"}, StrFormat(kUnknownOption, "-z")},
       {{"read"}, StrFormat(kMissingFile, "read")},
       {{"--simulate", "program"}, StrFormat(kMissingFile, "program")},
       {{"verify", "-y"}, StrFormat(kMissingFile, "verify")},

@@ -172,6 +172,26 @@ TEST_P(EveryModeWriteTest, VerifyShowsDifferencesAndEraseLeavesTheChipBlank) {
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.out.ends_with("--- Info ---\nBaustein ist leer\n")) << run.out;
   EXPECT_FALSE(cli_.workdir().Exists("pelloryrom.tmp"));
+  // Every action left one line in the log, the same its run printed last on standard
+  // error, with the run's exit status as its code; the flash erases and the verify stopped
+  // at its first difference included.
+  std::string log = cli_.workdir().Read("pellory.log");
+  EXPECT_TRUE(run.err.ends_with(log.substr(log.rfind('\n', log.size() - 2) + 1))) << run.err;
+  const std::pair<const char*, int> actions[] = {
+      {"Prüfen", 6}, {"Prüfen", 6}, {"Löschen", 5}, {"Löschen", 0}, {"Leertest", 0}};
+  size_t from = 0;
+  for (auto [action, status] : actions) {
+    size_t end = log.find('\n', from);
+    ASSERT_NE(end, std::string::npos) << log;
+    std::string line = log.substr(from, end - from);
+    EXPECT_NE(
+        line.find(std::string(" | ") + d.Manufacturer + " " + d.Name + " | " + action + " | "),
+        std::string::npos)
+        << line;
+    EXPECT_NE(line.find(" (" + std::to_string(status) + ") | "), std::string::npos) << line;
+    from = end + 1;
+  }
+  EXPECT_EQ(from, log.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, EveryModeWriteTest, testing::ValuesIn(kEveryMode),

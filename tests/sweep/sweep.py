@@ -677,6 +677,9 @@ def folder_changes(case, before, after, folder, code, chip):
         if before.get(name) == after.get(name):
             continue
         now = name in after
+        if name == "pellory.log":
+            changes += log_appended(case, work / name, before.get(name), code)
+            continue
         what = "deleted" if not now else "changed" if name in before else "created"
         # A complete read may replace its file, whatever its status (of an empty socket
         # nobody knows what is complete: then only with 0).
@@ -703,6 +706,31 @@ def folder_changes(case, before, after, folder, code, chip):
         else:
             changes.append("%s %s" % (name, what))
     return changes
+
+
+LOG_RESULT = re.compile(r" \| ([^|]*) \((\d+)\) \| ")
+
+
+def log_appended(case, path, before, code):
+    """A hardware action adds one line to pellory.log, whose result agrees with the exit
+    status: "erfolgreich (0)" exactly when the command ends with 0 (or only its --save
+    failed; compare logs the read before its own verdict)."""
+    if case.command not in ("blank", "read", "program", "verify", "erase", "compare"):
+        return ["pellory.log written by %s" % case.command]
+    text = path.read_text(encoding="utf-8", errors="replace")
+    lines = text.split("\n")
+    if lines[-1] != "" or len(lines) != 2:
+        return ["pellory.log holds %d lines, not the one of this action" % (len(lines) - 1)]
+    match = LOG_RESULT.search(lines[0])
+    if not match:
+        return ["pellory.log line without a result: %s" % lines[0]]
+    logged = int(match.group(2))
+    # compare logs its read; the differences it finds afterwards end it with their own status.
+    agrees = logged != 0 or code in (0, 73) or case.command == "compare"
+    if not agrees or (logged != 0 and code == 0) or \
+            (logged == 0) != (match.group(1) == "erfolgreich"):
+        return ["pellory.log says %s (%d), the exit status is %d" % (match.group(1), logged, code)]
+    return []
 
 
 def buffer_name(case, name):

@@ -93,6 +93,7 @@ const OptionRow kOptions[] = {
     {"set",          0,   nullptr, nullptr, SetSetting},
     {"save",         0,   &CliOptions::Save},
     {"yes",          'y', &CliOptions::Yes},
+    {"quiet",        'q', &CliOptions::Quiet},
     {"answers",      0,   nullptr, nullptr, SetAnswers},
     {"simulate",     0,   &CliOptions::Simulate},
     {"sim-port",     0,   nullptr, nullptr, SetSim},

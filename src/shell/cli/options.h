@@ -26,6 +26,7 @@ struct CliOptions {
   std::vector<std::pair<std::string, std::string>> Settings;  // --set, in order
   bool Save = false;
   bool Yes = false;
+  bool Quiet = false;        // no summary line of the hardware action on standard error
   std::vector<int> Answers;  // kIdOk, kIdCancel, kIdRetry in order
   bool Simulate = false;
   // --sim-port, --sim-access-us, --fault, --chip, --chip-type, --trace, --log: the

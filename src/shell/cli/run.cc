@@ -16,6 +16,7 @@
 #include "shell/cli/interrupt.h"
 #include "shell/cli/messages.h"
 #include "shell/cli/usage.h"
+#include "shell/operation_log.h"
 #include "shell/simulation.h"
 #include "shell/version_text.h"
 #include "ui/control_ids.h"
@@ -50,6 +51,7 @@ TerminalUiOptions UiOptionsFor(const CliOptions& options, const CliStreams& io) 
   ui.AnswerYes = options.Yes;
   ui.AskTerminal = io.inIsTerminal;
   ui.ShowProgress = options.Progress || io.errIsTerminal;
+  ui.LogLines = !options.Quiet;
   ui.DialogFile = options.File;
   ui.DialogFormat = options.Format;
   return ui;
@@ -101,6 +103,7 @@ int RunCommand(const CliOptions& options, const CliStreams& io, const SimulatorR
     toolOptions.RealPort = row->Programmer;
   }
   toolOptions.SearchProgrammer = row->Search;
+  toolOptions.LogFile = kLogFileName;
   Tool tool(ui, toolOptions);
   if (claim.Owned()) tool.shell().ClaimedByFrontEnd();
   if (sim) FollowTool(*sim, tool);

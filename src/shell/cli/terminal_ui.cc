@@ -175,4 +175,11 @@ std::optional<FileDialogResult> TerminalUi::SaveFileDialog(const FileDialogReque
   return FileDialogResult{DialogPath(), filter};
 }
 
+void TerminalUi::AppendLogLine(const std::string& line) {
+  if (!options_.LogLines) return;
+  EndProgressLine();
+  err_ << line << '\n';
+  err_.flush();
+}
+
 }  // namespace pellory

@@ -7,7 +7,8 @@
 // set, a line typed on IN when IN is a terminal (re-asked until it reads o/ok, w/wiederholen
 // or a/abbrechen; end of input means Cancel), else Cancel.
 //
-// With ShowProgress, status texts go to ERR one per line and the progress bar is drawn on
+// With LogLines, the summary line of every hardware action goes to ERR when it ends. With
+// ShowProgress, status texts go to ERR one per line and the progress bar is drawn on
 // ERR, rewritten in place with a carriage return and ended when it falls back to 0.
 //
 // File dialogs are answered with DialogFile (made absolute against the working directory),
@@ -33,6 +34,7 @@ struct TerminalUiOptions {
   bool AnswerYes = false;
   bool AskTerminal = false;  // IN is a terminal
   bool ShowProgress = false;
+  bool LogLines = true;
   std::string DialogFile;
   int DialogFormat = 0;  // FileFormat 1..9; 0: the dialog's preselection
 };
@@ -69,6 +71,7 @@ class TerminalUi : public Ui {
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   void RunSettingsDialog(AppSettings&) override {}
+  void AppendLogLine(const std::string& line) override;
 
  private:
   int Answer(BoxKind kind);

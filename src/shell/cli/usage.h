@@ -50,6 +50,8 @@ inline constexpr char kUsageText[] =
     "      --save               ORVANE.INI am Ende schreiben (sonst nie); ganz oder gar\n"
     "                           nicht: scheitert es, bleibt die alte Datei (Rückgabewert 73)\n"
     "  -y, --yes                jede Frage mit OK bzw. Wiederholen beantworten\n"
+    "  -q, --quiet              keine Protokollzeile der Aktion am Brenner auf der\n"
+    "                           Standardfehlerausgabe (pellory.log erhält sie trotzdem)\n"
     "      --answers LIST       Antworten der Fragen der Reihe nach: ok, cancel, retry,\n"
     "                           durch Kommas getrennt (ok und retry wählen beide die\n"
     "                           weiterführende Taste); danach gilt --yes, sonst wird am\n"
