@@ -96,10 +96,11 @@ const char* FamilyName(uint8_t mode) {
 
 void Tool::PlugReports(const ToolOptions& options) {
   logFile_ = options.LogFile;
-  simulated_ = options.Port != nullptr && options.Clock != nullptr;
+  // A port the caller owns is the simulated programmer, which counts microseconds of a real
+  // port when it has a clock.
+  simulated_ = options.Port != nullptr;
   std::function<double()> simulatedClock = options.Clock;
-  // The simulated programmer counts microseconds of a real port.
-  if (simulated_) {
+  if (simulated_ && simulatedClock) {
     progress_.SetClocks(nullptr, [simulatedClock] { return simulatedClock() / 1e6; });
   }
   commands_.SetActionHooks(
@@ -139,9 +140,15 @@ void Tool::ShowDeviceText() {
     boxes_.ui().SetDeviceText("");
     return;
   }
+  // The name stands in the list already; the status bar has room for the rest.
   bool words = d.ProgrammingMode == kModeMicrowire;
-  std::string text = StrFormat("%s %s · %lu %s", FamilyName(d.ProgrammingMode), d.Name.c_str(),
-                               static_cast<unsigned long>(d.Size), words ? "Worte" : "Bytes");
+  unsigned long size = d.Size;
+  std::string text = FamilyName(d.ProgrammingMode);
+  if (size >= 1024 && size % 1024 == 0) {
+    text += StrFormat(" · %lu Ki%s", size / 1024, words ? "Worte" : "B");
+  } else {
+    text += StrFormat(" · %lu %s", size, words ? "Worte" : "Bytes");
+  }
   if (d.PageSize > 1) text += StrFormat(" · Page %lu", static_cast<unsigned long>(d.PageSize));
   boxes_.ui().SetDeviceText(text);
 }
@@ -170,7 +177,7 @@ void Tool::LogAction(const Commands::HardwareAction& action) {
   entry.Bytes = fileData ? chip_->operation.DataByteCount
                          : uint64_t{d.Size} * (d.ProgrammingMode == kModeMicrowire ? 2 : 1);
   entry.Seconds = WallSeconds() - actionWall_;
-  entry.Simulated = simulated_;
+  entry.Simulated = simulated_ && clock_;
   entry.PortSeconds = simulated_ && clock_ ? clock_() / 1e6 - actionPort_ : entry.Seconds;
   std::string line = FormatLogLine(entry);
   // A log file that cannot be written loses only its copy; the Ui still shows the line.

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QSplitter>
 #include <QTreeView>
 
@@ -13,6 +15,8 @@ namespace {
 constexpr int kFileDialogWidth = 860;
 constexpr int kFileDialogHeight = 520;
 constexpr int kFileDialogSidebar = 170;
+// Of the screen's free room, in percent, so that its frame fits as well.
+constexpr int kFileDialogScreenShare = 90;
 }  // namespace
 
 QStringList NameFiltersFromPipeList(const std::string& filter) {
@@ -64,7 +68,17 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, 
   // Names, sizes and dates readable at once: a roomy dialog, the detail view, and columns
   // as wide as their contents ("256 Bytes", not "256…tes").
   dialog.setViewMode(QFileDialog::Detail);
-  dialog.resize(kFileDialogWidth, kFileDialogHeight);
+  QSize size(kFileDialogWidth, kFileDialogHeight);
+  // Never beyond the screen it opens on, which at a large scale factor may be smaller in
+  // logical pixels than the size wished for.
+  QWidget* over = dialog.parentWidget() != nullptr ? dialog.parentWidget()->window() : nullptr;
+  QScreen* screen = over != nullptr ? over->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    QSize room = screen->availableGeometry().size() * kFileDialogScreenShare / 100;
+    size = size.boundedTo(room);
+    dialog.setMaximumSize(screen->availableGeometry().size());
+  }
+  dialog.resize(size);
   for (QTreeView* view : dialog.findChildren<QTreeView*>()) {
     QHeaderView* header = view->header();
     header->setStretchLastSection(false);
@@ -73,7 +87,7 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, 
   }
   // The places on the left readable too, not cut to "Com…".
   if (auto* splitter = dialog.findChild<QSplitter*>()) {
-    splitter->setSizes({kFileDialogSidebar, kFileDialogWidth - kFileDialogSidebar});
+    splitter->setSizes({kFileDialogSidebar, size.width() - kFileDialogSidebar});
   }
 }
 

@@ -16,6 +16,7 @@
 
 #include "shell/busy_marker.h"
 #include "shell/first_run.h"
+#include "shell/operation_log.h"
 #include "shell/qt/desktop_options.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/process_start.h"
@@ -84,7 +85,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", StrFormat(kWorkDirError, workDir.Dir.c_str()).c_str());
     return kDesktopUsageError;
   }
-  if (!InstanceMayStart(DefaultMarkerDirectory())) return 0;
+  if (!InstanceMayStart(DefaultMarkerDirectory())) {
+    SayWhySecondStartEnds(argv[0]);
+    return 0;
+  }
 
   // Qt's own command-line options are not ours to take: Qt sees only the program name.
   int qtArgc = 1;
@@ -106,6 +110,8 @@ int main(int argc, char** argv) {
   } else {
     toolOptions.RealPort = true;
   }
+  // The working folder is the current one by now.
+  toolOptions.LogFile = kLogFileName;
 
   QtUi ui;
   Tool tool(ui, toolOptions);

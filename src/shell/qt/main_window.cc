@@ -1,16 +1,28 @@
 #include "shell/qt/main_window.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QMoveEvent>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "shell/messages.h"
+#include "shell/qt/busy_window.h"
+#include "shell/qt/recent_files.h"
 #include "ui/control_ids.h"
 
 namespace pellory {
@@ -47,6 +59,37 @@ constexpr TemplateControl kControls[] = {
     {kIdAbort, ControlKind::kPushButton, "Abbrechen", 30, 124, 50, 12},
 };
 
+// What each control does, in the words of its user.
+constexpr std::pair<int, const char*> kToolTips[] = {
+    {kIdStatusLine, "Was Pellory gerade tut"},
+    {kIdProgressBar, "Fortschritt der laufenden Aktion"},
+    {kIdBlankCheck, "Prüft, ob der Baustein leer (gelöscht) ist (Strg+L)"},
+    {kIdRead, "Liest den ganzen Baustein in eine Datei (Strg+R)"},
+    {kIdProgram, "Schreibt die Datendatei in den Baustein (Strg+B)"},
+    {kIdVerify, "Vergleicht den Baustein mit der Datendatei (Strg+P)"},
+    {kIdFileName,
+     "Die Datendatei für Brennen und Prüfen; Doppelklick zeigt sie an. Eine Datei kann auch "
+     "auf das Fenster gezogen werden."},
+    {kIdNewFile, "Wählt eine andere Datendatei (Strg+O)"},
+    {kIdPrefs, "Portadresse, Timeout, Korrektur und weitere Einstellungen"},
+    {kIdView, "Zeigt die Datendatei als Hex und Text an (F3)"},
+    {kIdErase, "Löscht den ganzen Baustein (Strg+E)"},
+    {kIdManufacturerList, "Hersteller des Bausteins"},
+    {kIdDeviceList, "Der Baustein im Sockel"},
+    {kIdVerifyAfterProgram, "Nach dem Brennen und Löschen den Baustein zurücklesen und prüfen"},
+    {kIdSaveBlankCells, "Beim Auslesen auch leere Zellen (0xFF) in die Datei schreiben"},
+    {kIdCheckChecksums, "Beim Lesen von Hex-Dateien die Prüfsumme jeder Zeile prüfen"},
+    {kIdPageWrite, "Seitenweise schreiben (schneller), sonst Byte für Byte"},
+    {kIdListI2c, "I2C-Bausteine in der Liste zeigen"},
+    {kIdListSpi, "SPI-Bausteine in der Liste zeigen"},
+    {kIdListMicrowire, "Microwire-Bausteine in der Liste zeigen"},
+    {kIdAbort, "Bricht die laufende Aktion ab (Esc)"},
+};
+constexpr char kPictureToolTip[] = "Pellory: Brenner für serielle EEPROMs";
+constexpr char kOptionsToolTip[] = "Wie Pellory liest, schreibt und prüft";
+constexpr char kFamiliesToolTip[] = "Welche Bausteinfamilien die Liste zeigt";
+constexpr char kProgressFormat[] = "%p %";
+
 }  // namespace
 
 MainWindow::MainWindow(Shell& shell, Commands& commands, QWidget* parent)
@@ -58,13 +101,41 @@ MainWindow::MainWindow(Shell& shell, Commands& commands, QWidget* parent)
       units_(DialogUnits::Of(DialogFont())) {
   setFont(DialogFont());
   units_ = DialogUnits::Of(font());
-  setFixedSize(units_.ToPixelsX(kMainWindowWidthUnits), units_.ToPixelsY(kMainWindowHeightUnits));
   icon_.addFile(QString::fromUtf8(kIconResource));
   icon_.addFile(QString::fromUtf8(kSmallIconResource));
   setWindowIcon(icon_);
-  controls_ = BuildControls(this, kControls, units_);
+  // The template's client area sits below the menu bar, as it was; what the window adds
+  // comes below it, so the window grows downwards only.
+  area_ = new QWidget(this);
+  area_->setObjectName(QStringLiteral("controls"));
+  area_->setFixedSize(units_.ToPixelsX(kMainWindowWidthUnits),
+                      units_.ToPixelsY(kMainWindowHeightUnits));
+  controls_ = BuildControls(area_, kControls, units_);
+  menuBar_ = new QMenuBar(this);
+  log_ = new LogPane(this);
+  status_ = new WindowStatusBar(this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(menuBar_);
+  layout->addWidget(area_);
+  layout->addWidget(log_);
+  layout->addWidget(status_);
+  // Fixed at what the parts need: the window shrinks when the log is switched off.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  if (auto* bar = ControlAs<QProgressBar>(kIdProgressBar)) bar->setFormat(kProgressFormat);
   ConnectControls();
+  SetToolTips();
+  BuildMenus();
   if (QWidget* fileName = Control(kIdFileName)) fileName->installEventFilter(this);
+  setAcceptDrops(true);
+  // Fields that would take a dropped file's name as text leave the drop to the window.
+  for (QLineEdit* edit : area_->findChildren<QLineEdit*>()) edit->setAcceptDrops(false);
+  // Its size is known before it is shown: start-up places the busy window by it.
+  layout->activate();
+  commands_.SetDataFileChosen([window = QPointer<MainWindow>(this)](const std::string& path) {
+    if (window) AddRecentFile(RecentListPath(window->shell_.settings().IniPath), path);
+  });
   // The core locks its own controls; the view's are this window's business. The shell may
   // outlive the window.
   shell_.AddFrameListener([window = QPointer<MainWindow>(this)](bool running) {
@@ -75,6 +146,22 @@ MainWindow::MainWindow(Shell& shell, Commands& commands, QWidget* parent)
 QWidget* MainWindow::Control(int id) const {
   auto found = controls_.find(id);
   return found == controls_.end() ? nullptr : found->second;
+}
+
+void MainWindow::SetToolTips() {
+  for (auto [id, text] : kToolTips) {
+    if (QWidget* control = Control(id)) control->setToolTip(QString::fromUtf8(text));
+  }
+  // The template's controls without an id: the picture and the two group boxes.
+  for (QWidget* child : area_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!child->toolTip().isEmpty()) continue;
+    if (auto* group = qobject_cast<QGroupBox*>(child)) {
+      bool options = group->title() == QString::fromUtf8("Optionen");
+      group->setToolTip(QString::fromUtf8(options ? kOptionsToolTip : kFamiliesToolTip));
+    } else if (qobject_cast<QLabel*>(child)) {
+      child->setToolTip(QString::fromUtf8(kPictureToolTip));
+    }
+  }
 }
 
 void MainWindow::ConnectControls() {
@@ -112,6 +199,10 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);
+  // The busy picture keeps its place beside the window.
+  if (auto* busy = findChild<BusyWindow*>(QString(), Qt::FindDirectChildrenOnly)) {
+    busy->move(busy->pos() + event->pos() - event->oldPos());
+  }
   if (isMaximized() || undoingMaximise_) return;
   // The shell keeps the client area's corner; the event may carry the frame's.
   QPoint client = geometry().topLeft();
@@ -176,7 +267,82 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     OpenView();
     return true;
   }
+  if (event->type() == QEvent::EnabledChange) {
+    for (auto [id, control] : controls_) {
+      if (control == watched) MirrorEnabled(id);
+    }
+  }
   return QDialog::eventFilter(watched, event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    // Only a running action can be cancelled; otherwise Escape does nothing at all.
+    auto* abort = ControlAs<QPushButton>(kIdAbort);
+    if (abort != nullptr && abort->isEnabled()) abort->click();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+QString MainWindow::DroppedFile(const QMimeData* data) const {
+  if (data == nullptr || !data->hasUrls() || data->urls().isEmpty()) return {};
+  const QUrl& first = data->urls().first();
+  if (!first.isLocalFile()) return {};
+  QString path = first.toLocalFile();
+  return QFileInfo(path).isFile() ? path : QString();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!shell_.IsBusy() && !DroppedFile(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  QString path = DroppedFile(event->mimeData());
+  // A drop while a hardware action runs would change the file under it.
+  if (path.isEmpty() || shell_.IsBusy()) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  commands_.UseDataFile(QFile::encodeName(path).toStdString());
+}
+
+void MainWindow::SetTitle(const QString& title) {
+  title_ = title;
+  ApplyTitle();
+}
+
+void MainWindow::ShowProgrammer(const QString& text, bool simulated) {
+  programmer_ = text;
+  simulated_ = simulated;
+  status_->SetProgrammer(text, simulated);
+  ApplyTitle();
+}
+
+void MainWindow::ApplyTitle() {
+  setWindowTitle(simulated_ ? title_ + QString::fromUtf8(kSimulatorTitleSuffix) : title_);
+}
+
+void MainWindow::ShowDevice(const QString& text) {
+  status_->SetDevice(text);
+}
+
+void MainWindow::ShowFigures(const ProgressFigures& figures) {
+  status_->SetFigures(figures);
+  if (auto* bar = ControlAs<QProgressBar>(kIdProgressBar)) {
+    bar->setTextVisible(figures.Total != 0);
+    if (figures.Total == 0) bar->setValue(bar->minimum());
+  }
+}
+
+void MainWindow::AppendLogLine(const QString& line) {
+  log_->AppendLine(line);
 }
 
 int MainWindow::LoadImage(const std::string& path, DataImage& image) {

@@ -2,19 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <cerrno>
+#include <cstdio>
+#include <filesystem>
 
 #include "formats/file_error.h"
 #include "shell/busy_marker.h"
 #include "shell/messages.h"
 #include "shell/qt/qt_ui.h"
+#include "shell/qt/recent_files.h"
 #include "shell/tool.h"
 #include "sim/chip_model.h"
 #include "sim/simulated_programmer.h"
@@ -86,51 +96,84 @@ class MainWindowTest : public testing::Test {
   std::vector<std::string> boxes_;
 };
 
-enum class Kind { kButton, kCheckBox, kList, kEdit, kLabel, kBar };
+enum class Kind { kButton, kCheckBox, kList, kEdit, kLabel, kBar, kPicture, kGroup };
 
 struct ControlRow {
   int Id;
   Kind ControlKind;
   const char* Caption;
+  int X, Y, Width, Height;  // dialog units, below the menu bar
   bool Enabled;
 };
 
-// Captions as the user reads them, and the state after start-up.
+// The window's controls as the user reads them, where they stand, and their state after
+// start-up. Written down apart from the window's own table, so that a slip in either shows.
 constexpr ControlRow kControlRows[] = {
-    {kIdStatusLine, Kind::kLabel, "Warte auf Eingaben", true},
-    {kIdProgressBar, Kind::kBar, "", true},
-    {kIdBlankCheck, Kind::kButton, "Leertest", true},
-    {kIdRead, Kind::kButton, "Auslesen", true},
-    {kIdProgram, Kind::kButton, "Brennen", true},
-    {kIdVerify, Kind::kButton, "Prüfen", true},
-    {kIdFileName, Kind::kEdit, "", true},
-    {kIdNewFile, Kind::kButton, "Neue Datei", true},
-    {kIdPrefs, Kind::kButton, "Prefs", true},
-    {kIdErase, Kind::kButton, "Löschen", true},
-    {kIdManufacturerList, Kind::kList, "", true},
-    {kIdDeviceList, Kind::kList, "", true},
-    {kIdVerifyAfterProgram, Kind::kCheckBox, "Baustein prüfen", true},
-    {kIdSaveBlankCells, Kind::kCheckBox, "Leerzellen speichern", true},
-    {kIdCheckChecksums, Kind::kCheckBox, "Checksummen prüfen", true},
-    {kIdPageWrite, Kind::kCheckBox, "Pagewrite an", true},
-    {kIdListI2c, Kind::kCheckBox, "I2C", true},
-    {kIdListSpi, Kind::kCheckBox, "SPI", true},
-    {kIdListMicrowire, Kind::kCheckBox, "Microwire", true},
-    {kIdAbort, Kind::kButton, "Abbrechen", false},
+    {kIdStatusLine, Kind::kLabel, "Warte auf Eingaben", 6, 4, 252, 8, true},
+    {kIdProgressBar, Kind::kBar, "", 4, 14, 256, 10, true},
+    {kIdBlankCheck, Kind::kButton, "Leertest", 4, 30, 50, 12, true},
+    {kIdRead, Kind::kButton, "Auslesen", 58, 30, 50, 12, true},
+    {kIdProgram, Kind::kButton, "Brennen", 4, 46, 50, 12, true},
+    {kIdVerify, Kind::kButton, "Prüfen", 58, 46, 50, 12, true},
+    {kIdFileName, Kind::kEdit, "", 4, 62, 104, 12, true},
+    {kIdNewFile, Kind::kButton, "Neue Datei", 4, 78, 50, 12, true},
+    {kIdPrefs, Kind::kButton, "Prefs", 58, 78, 50, 12, true},
+    {kIdErase, Kind::kButton, "Löschen", 58, 94, 50, 12, true},
+    {kIdManufacturerList, Kind::kList, "", 115, 30, 145, 100, true},
+    {kIdDeviceList, Kind::kList, "", 116, 46, 145, 85, true},
+    {kNoControlId, Kind::kPicture, "", 210, 65, 51, 47, true},
+    {kNoControlId, Kind::kGroup, "Optionen", 116, 62, 90, 56, true},
+    {kIdVerifyAfterProgram, Kind::kCheckBox, "Baustein prüfen", 122, 71, 65, 10, true},
+    {kIdSaveBlankCells, Kind::kCheckBox, "Leerzellen speichern", 122, 82, 81, 10, true},
+    {kIdCheckChecksums, Kind::kCheckBox, "Checksummen prüfen", 122, 92, 82, 10, true},
+    {kIdPageWrite, Kind::kCheckBox, "Pagewrite an", 122, 104, 57, 10, true},
+    {kNoControlId, Kind::kGroup, "Bausteintypen in Liste anzeigen", 116, 120, 146, 22, true},
+    {kIdListI2c, Kind::kCheckBox, "I2C", 122, 130, 27, 10, true},
+    {kIdListSpi, Kind::kCheckBox, "SPI", 164, 130, 27, 10, true},
+    {kIdListMicrowire, Kind::kCheckBox, "Microwire", 208, 130, 46, 10, true},
+    {kIdAbort, Kind::kButton, "Abbrechen", 30, 124, 50, 12, false},
 };
 
-TEST_F(MainWindowTest, EveryControlHasItsIdCaptionAndState) {
+// The control of ROW: by its id, else (picture, group box) by its place.
+QWidget* ControlOf(const MainWindow& window, const ControlRow& row) {
+  if (row.Id != kNoControlId) return window.Control(row.Id);
+  QRect place = window.units().ToPixels(row.X, row.Y, row.Width, row.Height);
+  for (QWidget* child : window.controlArea()->findChildren<QWidget*>()) {
+    bool kindFits = row.ControlKind == Kind::kGroup ? qobject_cast<QGroupBox*>(child) != nullptr
+                                                    : qobject_cast<QLabel*>(child) != nullptr;
+    if (kindFits && child->geometry() == place) return child;
+  }
+  return nullptr;
+}
+
+TEST_F(MainWindowTest, EveryControlHasItsIdCaptionPlaceAndState) {
   Start();
   // A focused push button is the default while it has the focus; away from the buttons,
   // Enter means "Brennen".
   Find<QLineEdit>(kIdFileName)->setFocus();
   QApplication::processEvents();
+  // The controls' area begins right below the menu bar.
+  const QPoint origin(0, window_.menuBar()->geometry().bottom() + 1);
+  EXPECT_EQ(window_.controlArea()->pos(), origin);
   for (const ControlRow& row : kControlRows) {
-    SCOPED_TRACE(row.Id);
-    QWidget* control = Find<QWidget>(row.Id);
+    SCOPED_TRACE(std::to_string(row.Id) + " " + row.Caption);
+    QWidget* control = ControlOf(window_, row);
     ASSERT_NE(control, nullptr);
-    EXPECT_EQ(control, window_.Control(row.Id));
+    if (row.Id != kNoControlId) {
+      EXPECT_EQ(control, Find<QWidget>(row.Id));
+    }
     EXPECT_EQ(control->isEnabled(), row.Enabled);
+    QRect place = window_.units().ToPixels(row.X, row.Y, row.Width, row.Height);
+    QRect shown(control->mapTo(&window_, QPoint(0, 0)) - origin, control->size());
+    if (row.ControlKind == Kind::kList) {
+      // The rectangle includes the dropped-down list; the field is as high as its text.
+      EXPECT_EQ(shown.topLeft(), place.topLeft());
+      EXPECT_EQ(shown.width(), place.width());
+      EXPECT_LE(shown.height(), place.height());
+      EXPECT_GE(shown.height(), control->fontMetrics().height());
+    } else {
+      EXPECT_EQ(shown, place);
+    }
     QString caption = QString::fromUtf8(row.Caption);
     switch (row.ControlKind) {
       case Kind::kButton:
@@ -159,15 +202,38 @@ TEST_F(MainWindowTest, EveryControlHasItsIdCaptionAndState) {
       case Kind::kBar:
         ASSERT_NE(qobject_cast<QProgressBar*>(control), nullptr);
         break;
+      case Kind::kPicture:
+        EXPECT_FALSE(qobject_cast<QLabel*>(control)->pixmap().isNull()) << "no picture";
+        break;
+      case Kind::kGroup:
+        EXPECT_EQ(qobject_cast<QGroupBox*>(control)->title(), caption);
+        break;
     }
   }
-  QStringList groups;
-  for (QGroupBox* group : window_.findChildren<QGroupBox*>()) groups << group->title();
-  EXPECT_EQ(groups, (QStringList{"Optionen", "Bausteintypen in Liste anzeigen"}));
-  QList<QLabel*> labels = window_.findChildren<QLabel*>();
-  EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
-    return !label->pixmap().isNull();
-  })) << "the picture is missing";
+}
+
+// Every control says what it does, in the main window and in the settings dialog; the two
+// numbers of the settings whose meaning nobody could guess say their ranges and units.
+TEST_F(MainWindowTest, EveryControlHasATooltip) {
+  for (QWidget* control :
+       window_.controlArea()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+  }
+  SettingsDialog dialog(tool_.settings(), nullptr);
+  for (QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    auto* label = qobject_cast<QLabel*>(control);
+    EXPECT_FALSE(control->toolTip().isEmpty())
+        << control->objectName().toStdString() << " " << (label ? label->text().toStdString() : "");
+  }
+  const std::pair<int, QStringList> explained[] = {
+      {kIdTimeoutField, {"10000 bis 10000000", "Abfragen", "Timeout"}},
+      {kIdCorrectionField, {"70 bis 100", "µs", "Prozent"}},
+  };
+  for (const auto& [id, words] : explained) {
+    for (const QString& word : words) {
+      EXPECT_TRUE(dialog.Control(id)->toolTip().contains(word)) << id << " " << word.toStdString();
+    }
+  }
 }
 
 TEST_F(MainWindowTest, CheckBoxesShowTheSettings) {
@@ -193,9 +259,22 @@ TEST_F(MainWindowTest, IsAFixedSizeWindowWithTitleIconAndMinimiseBox) {
   EXPECT_EQ(window_.windowTitle(), "Pellory V1.54");
   const DialogUnits& units = window_.units();
   QSize client(units.ToPixelsX(kMainWindowWidthUnits), units.ToPixelsY(kMainWindowHeightUnits));
-  EXPECT_EQ(window_.size(), client);
-  EXPECT_EQ(window_.minimumSize(), client);
-  EXPECT_EQ(window_.maximumSize(), client);
+  EXPECT_EQ(window_.controlArea()->size(), client);
+  EXPECT_EQ(window_.width(), client.width());
+  EXPECT_EQ(window_.minimumSize(), window_.size());
+  EXPECT_EQ(window_.maximumSize(), window_.size());
+  // The log and the status bar lie below the controls; without the log the window shrinks.
+  EXPECT_EQ(window_.controlArea()->geometry().bottom() + 1, window_.log()->geometry().top());
+  EXPECT_EQ(window_.log()->geometry().bottom() + 1, window_.statusBar()->geometry().top());
+  int withLog = window_.height();
+  window_.showLogAction()->trigger();
+  QApplication::processEvents();
+  EXPECT_FALSE(window_.log()->isVisible());
+  EXPECT_EQ(window_.height(), withLog - window_.log()->height());
+  EXPECT_EQ(window_.controlArea()->geometry().bottom() + 1, window_.statusBar()->geometry().top());
+  window_.showLogAction()->trigger();
+  QApplication::processEvents();
+  EXPECT_EQ(window_.height(), withLog);
   Qt::WindowFlags flags = window_.windowFlags();
   EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
   EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
@@ -206,9 +285,13 @@ TEST_F(MainWindowTest, IsAFixedSizeWindowWithTitleIconAndMinimiseBox) {
 // A slip in the template's numbers shows as controls that cover each other or stick out.
 TEST_F(MainWindowTest, ControlsLieInsideTheWindowWithoutOverlapping) {
   Start();
-  QRect client = window_.rect();
+  QRect client = window_.controlArea()->rect();
   std::vector<QWidget*> controls;
-  for (const ControlRow& row : kControlRows) controls.push_back(window_.Control(row.Id));
+  for (const ControlRow& row : kControlRows) {
+    if (row.Id != kNoControlId && row.ControlKind != Kind::kGroup) {
+      controls.push_back(window_.Control(row.Id));
+    }
+  }
   for (size_t i = 0; i < controls.size(); ++i) {
     SCOPED_TRACE(controls[i]->objectName().toStdString());
     EXPECT_TRUE(client.contains(controls[i]->geometry()));
@@ -341,6 +424,10 @@ TEST_F(MainWindowTest, BusyWindowSitsBesideTheStoredPosition) {
   // Only its owner takes it away.
   EXPECT_FALSE(busy->close());
   EXPECT_TRUE(busy->isVisible());
+  // It goes where the window goes.
+  QPoint before = busy->pos();
+  MoveTo(window_.x() + 40, window_.y() + 25);
+  EXPECT_EQ(busy->pos(), before + QPoint(40, 25));
 
   tool_.shell().HideBusyWindow();
   EXPECT_EQ(ui_.busyWindow(), nullptr);
@@ -419,6 +506,163 @@ TEST_F(MainWindowTest, PrefsOpensTheSettingsDialogModally) {
   Find<QPushButton>(kIdPrefs)->click();
   EXPECT_TRUE(seen);
   EXPECT_EQ(tool_.settings().TimeoutCount, 20000u);
+}
+
+struct MenuRow {
+  int Id;  // the button the entry stands for
+  const char* Text;
+  QKeySequence Shortcut;
+};
+
+const MenuRow kMenuRows[] = {
+    {kIdNewFile, "&Neue Datei…", QKeySequence(Qt::CTRL | Qt::Key_O)},
+    {kIdRead, "&Auslesen…", QKeySequence(Qt::CTRL | Qt::Key_R)},
+    {kIdBlankCheck, "&Leertest", QKeySequence(Qt::CTRL | Qt::Key_L)},
+    {kIdProgram, "&Brennen", QKeySequence(Qt::CTRL | Qt::Key_B)},
+    {kIdVerify, "&Prüfen", QKeySequence(Qt::CTRL | Qt::Key_P)},
+    {kIdErase, "L&öschen", QKeySequence(Qt::CTRL | Qt::Key_E)},
+    {kIdPrefs, "&Prefs…", QKeySequence()},
+};
+
+// Each entry runs its button's handler, once, and is off exactly while its button is.
+TEST_F(MainWindowTest, MenuEntriesRunTheirButtonsHandlers) {
+  Start();
+  std::vector<int> ran;
+  for (const MenuRow& row : kMenuRows) {
+    tool_.commands().SetCommand(row.Id, [&ran, id = row.Id] { ran.push_back(id); });
+  }
+  QStringList titles;
+  for (QAction* menu : window_.menuBar()->actions()) titles << menu->text();
+  EXPECT_EQ(titles, (QStringList{"&Datei", "&Baustein", "&Ansicht", "&Einstellungen", "&Hilfe"}));
+  for (const MenuRow& row : kMenuRows) {
+    SCOPED_TRACE(row.Text);
+    QAction* action = window_.MenuAction(row.Id);
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), QString::fromUtf8(row.Text));
+    EXPECT_EQ(action->shortcut(), row.Shortcut);
+    ran.clear();
+    EXPECT_TRUE(action->isEnabled());
+    action->trigger();
+    Find<QPushButton>(row.Id)->click();
+    EXPECT_EQ(ran, (std::vector<int>{row.Id, row.Id}));
+
+    ran.clear();
+    ui_.SetControlEnabled(row.Id, false);
+    EXPECT_FALSE(action->isEnabled());
+    action->trigger();
+    EXPECT_TRUE(ran.empty());
+    ui_.SetControlEnabled(row.Id, true);
+    EXPECT_TRUE(action->isEnabled());
+  }
+  // A hardware frame locks them all, and the view's entries with "Ansicht".
+  tool_.shell().DisableControls();
+  for (const MenuRow& row : kMenuRows) EXPECT_FALSE(window_.MenuAction(row.Id)->isEnabled());
+  EXPECT_FALSE(window_.recentMenu()->isEnabled());
+  tool_.shell().EnableControls();
+  EXPECT_TRUE(window_.recentMenu()->isEnabled());
+  EXPECT_EQ(window_.MenuAction(kIdView)->shortcut(), QKeySequence(Qt::Key_F3));
+  ui_.SetControlEnabled(kIdView, false);
+  EXPECT_FALSE(window_.MenuAction(kMenuCompareChip)->isEnabled());
+  EXPECT_FALSE(window_.MenuAction(kMenuCompareFile)->isEnabled());
+  EXPECT_TRUE(boxes_.empty());
+}
+
+// Escape is "Abbrechen" while that is on, and never closes the window.
+TEST_F(MainWindowTest, EscapeCancelsOnlyARunningAction) {
+  Start();
+  for (bool running : {false, true}) {
+    SCOPED_TRACE(running);
+    ui_.SetControlEnabled(kIdAbort, running);
+    tool_.progress().AbortFlag() = 0;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&window_, &escape);
+    EXPECT_EQ(tool_.progress().AbortFlag(), running ? 1 : 0);
+    EXPECT_TRUE(window_.isVisible());
+  }
+}
+
+TEST_F(MainWindowTest, ADroppedFileBecomesTheDataFile) {
+  Start();
+  dir_.Write("eins.hex", ":00000001FF\n");
+  dir_.Write("zwei.bin", "2");
+  std::filesystem::create_directory(dir_.File("ordner"));
+  auto local = [this](const char* name) {
+    return QUrl::fromLocalFile(QString::fromStdString(dir_.File(name)));
+  };
+  struct Case {
+    const char* Name;
+    QList<QUrl> Urls;
+    bool Busy;
+    std::string Chosen;  // "": the data file stays as it was
+  };
+  const Case cases[] = {
+      {"one file", {local("eins.hex")}, false, "eins.hex"},
+      {"two files: the first", {local("zwei.bin"), local("eins.hex")}, false, "zwei.bin"},
+      {"while busy", {local("eins.hex")}, true, ""},
+      {"a folder", {local("ordner")}, false, ""},
+      {"a file elsewhere", {QUrl("https://example.org/eins.hex")}, false, ""},
+      {"gone", {local("fehlt.hex")}, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    tool_.settings().DataFilePath.clear();
+    tool_.settings().DataFileName.clear();
+    ui_.SetFileNameText("");
+    BusyMarker otherInstance(dir_.path(), kBusyMarkerName);
+    if (c.Busy) {
+      ASSERT_TRUE(otherInstance.Acquire());
+    }
+    QMimeData data;
+    data.setUrls(c.Urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window_, &enter);
+    EXPECT_EQ(enter.isAccepted(), !c.Chosen.empty());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window_, &drop);
+    EXPECT_EQ(tool_.settings().DataFileName, c.Chosen);
+    EXPECT_EQ(tool_.settings().DataFilePath, c.Chosen.empty() ? "" : dir_.File(c.Chosen));
+    EXPECT_EQ(Find<QLineEdit>(kIdFileName)->text().toStdString(), c.Chosen);
+  }
+  // Chosen files head the list of recent ones, which chooses them again.
+  EXPECT_EQ(LoadRecentFiles(dir_.File(kRecentFileName)),
+            (std::vector<std::string>{dir_.File("zwei.bin"), dir_.File("eins.hex")}));
+  std::remove(dir_.File("zwei.bin").c_str());
+  emit window_.recentMenu()->aboutToShow();
+  QList<QAction*> recent = window_.recentMenu()->actions();
+  ASSERT_EQ(recent.size(), 2);
+  EXPECT_EQ(recent[0]->text().section('\t', 0, 0), "&1 zwei.bin");
+  EXPECT_FALSE(recent[0]->isEnabled()) << "a file that is gone";
+  recent[1]->trigger();
+  EXPECT_EQ(tool_.settings().DataFileName, "eins.hex");
+  EXPECT_TRUE(boxes_.empty());
+}
+
+// Boxes and dialogs open centred over the window, file dialogs no larger than the screen.
+TEST_F(MainWindowTest, DialogsOpenCentredOverTheWindow) {
+  Start();
+  QRect screen = window_.screen()->availableGeometry();
+  window_.move(screen.center() - QPoint(window_.width() / 2, window_.height() / 2));
+  QApplication::processEvents();
+  ui_.hooks() = {};
+  const std::pair<const char*, std::function<void()>> openers[] = {
+      {"message box", [this] { ui_.ShowMessageBox(BoxKind::kInfo, "Baustein ist leer"); }},
+      {"settings", [this] { ui_.RunSettingsDialog(tool_.settings()); }},
+      {"file dialog", [this] { ui_.OpenFileDialog(FileDialogRequest{}); }},
+      {"about box", [this] { window_.MenuAction(kMenuAbout)->trigger(); }},
+  };
+  for (const auto& [name, open] : openers) {
+    SCOPED_TRACE(name);
+    QRect shown;
+    WhenModal([&](QWidget* modal) {
+      ASSERT_NE(modal, nullptr);
+      shown = modal->frameGeometry();
+      modal->close();
+    });
+    open();
+    EXPECT_TRUE(screen.contains(shown));
+    QPoint offset = shown.center() - window_.frameGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+  }
 }
 
 // The window's buttons on the simulated programmer: "Brennen" programs and verifies the

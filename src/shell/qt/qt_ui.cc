@@ -94,8 +94,13 @@ void QtUi::Beep() {
   QApplication::beep();
 }
 
+void QtUi::SetMainWindow(MainWindow* window) {
+  window_ = window;
+  if (window_ && portTest_) window_->SetPortTest(portTest_);
+}
+
 void QtUi::SetWindowTitle(const std::string& title) {
-  if (window_) window_->setWindowTitle(QString::fromStdString(title));
+  if (window_) window_->SetTitle(QString::fromStdString(title));
 }
 
 void QtUi::MoveMainWindow(int x, int y) {
@@ -215,6 +220,27 @@ std::optional<FileDialogResult> QtUi::RunFileDialog(const FileDialogRequest& req
   FileDialogResult result = FileDialogResultOf(dialog);
   if (result.Path.empty()) return std::nullopt;
   return result;
+}
+
+void QtUi::SetPortTest(PortTest test) {
+  portTest_ = std::move(test);
+  if (window_) window_->SetPortTest(portTest_);
+}
+
+void QtUi::SetProgressFigures(const ProgressFigures& figures) {
+  if (window_) window_->ShowFigures(figures);
+}
+
+void QtUi::AppendLogLine(const std::string& line) {
+  if (window_) window_->AppendLogLine(QString::fromStdString(line));
+}
+
+void QtUi::SetProgrammerText(const std::string& text, bool simulated) {
+  if (window_) window_->ShowProgrammer(QString::fromStdString(text), simulated);
+}
+
+void QtUi::SetDeviceText(const std::string& text) {
+  if (window_) window_->ShowDevice(QString::fromStdString(text));
 }
 
 void QtUi::RunSettingsDialog(AppSettings& settings) {

@@ -45,7 +45,7 @@ class QtUi : public Ui {
   QtUi(const QtUi&) = delete;
   QtUi& operator=(const QtUi&) = delete;
 
-  void SetMainWindow(MainWindow* window) { window_ = window; }
+  void SetMainWindow(MainWindow* window);
   Hooks& hooks() { return hooks_; }
   // The busy window while it exists, else null.
   BusyWindow* busyWindow() const { return busy_.data(); }
@@ -70,7 +70,11 @@ class QtUi : public Ui {
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   void RunSettingsDialog(AppSettings& settings) override;
-  void SetPortTest(PortTest test) override { portTest_ = std::move(test); }
+  void SetPortTest(PortTest test) override;
+  void SetProgressFigures(const ProgressFigures& figures) override;
+  void AppendLogLine(const std::string& line) override;
+  void SetProgrammerText(const std::string& text, bool simulated) override;
+  void SetDeviceText(const std::string& text) override;
 
  private:
   template <typename T>

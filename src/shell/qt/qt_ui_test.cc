@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -132,6 +133,46 @@ class QtUiControlsTest : public testing::Test {
   Tool tool_;
   MainWindow window_;
 };
+
+// What the core says beyond the controls: the log, the status bar, the simulator's title.
+TEST_F(QtUiControlsTest, LogStatusBarAndTitleShowWhatTheCoreSays) {
+  ui_.AppendLogLine("10:02:03 Leertest AT24C02: leer");
+  ui_.AppendLogLine("10:02:09 Auslesen AT24C02 -> daten.hex: 256 Bytes");
+  LogPane* log = window_.log();
+  EXPECT_EQ(log->toPlainText().toStdString(),
+            "10:02:03 Leertest AT24C02: leer\n10:02:09 Auslesen AT24C02 -> daten.hex: 256 Bytes");
+  EXPECT_TRUE(log->isReadOnly());
+  EXPECT_TRUE(log->textInteractionFlags() & Qt::TextSelectableByMouse);
+  log->CopyAll();
+  EXPECT_EQ(QApplication::clipboard()->text(), log->toPlainText());
+
+  ui_.SetWindowTitle("Pellory V1.54");
+  ui_.SetProgrammerText("Simulierter Brenner", true);
+  EXPECT_EQ(window_.windowTitle(), "Pellory V1.54 – Simulator");
+  EXPECT_EQ(window_.statusBar()->programmer()->fullText(), "Simulierter Brenner");
+  EXPECT_TRUE(window_.statusBar()->programmer()->font().bold());
+  ui_.SetWindowTitle("Pellory V1.55");
+  EXPECT_EQ(window_.windowTitle(), "Pellory V1.55 – Simulator");
+  ui_.SetProgrammerText("Brenner an 0x378", false);
+  EXPECT_EQ(window_.windowTitle(), "Pellory V1.55");
+  EXPECT_FALSE(window_.statusBar()->programmer()->font().bold());
+  EXPECT_TRUE(window_.AboutText().contains("Brenner an 0x378"));
+  ui_.SetDeviceText("I2C, 256 Bytes, Seite 8 Bytes");
+  EXPECT_EQ(window_.statusBar()->device()->fullText(), "I2C, 256 Bytes, Seite 8 Bytes");
+
+  ui_.SetProgressRange(200);
+  ui_.SetProgressPosition(50);
+  ui_.SetProgressFigures({.Done = 1234, .Total = 65536, .Elapsed = 3.5, .Remaining = 11.2});
+  EXPECT_EQ(window_.statusBar()->figures()->fullText(),
+            "1.234 von 65.536 Bytes · 0:03 vergangen · noch ca. 0:12");
+  EXPECT_TRUE(Bar()->isTextVisible());
+  EXPECT_EQ(Bar()->text(), "25 %");
+  // The end of an operation clears the figures and the bar.
+  ui_.SetProgressFigures({});
+  EXPECT_EQ(window_.statusBar()->figures()->fullText(), "");
+  EXPECT_FALSE(Bar()->isTextVisible());
+  EXPECT_EQ(Bar()->value(), 0);
+}
 
 TEST_F(QtUiControlsTest, ProgressBarStaysWithinItsRange) {
   struct Case {

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -29,6 +30,40 @@ constexpr TemplateControl kControls[] = {
     {kIdPortTestButton, ControlKind::kPushButton, "Brenner testen", 120, 89, 59, 14},
 };
 
+// What each control does; a field's label says the same as the field.
+struct ToolTip {
+  int Id;
+  const char* Label;  // caption of the field's label, or null
+  const char* Text;
+};
+constexpr ToolTip kToolTips[] = {
+    {kIdPortField, "Portadresse",
+     "Basisadresse der Druckerschnittstelle, an der der Brenner hängt (hexadezimal, z. B. "
+     "378)"},
+    {kIdHexLineField, "Länge HEX-Zeile",
+     "Datenbytes je Zeile beim Schreiben von Hex-Dateien (2 bis 254)"},
+    {kIdTimeoutField, "Timeout-Zähler",
+     "Wie oft Pellory den Status des Brenners abfragt, während es auf seine Antwort wartet, "
+     "bevor es einen Timeout-Fehler meldet (10000 bis 10000000 Abfragen). Eine Anzahl, keine "
+     "Zeit: wie lange das dauert, hängt von der Zeit je Portzugriff ab (etwa 1 µs)."},
+    {kIdCorrectionField, "Korrektur",
+     "Korrektur der Wartezeiten (70 bis 100): die Dauer eines Warteschritts des Brenners in "
+     "Prozent von 100 µs, also in µs. Wartezeiten werden in solche Schritte umgerechnet: eine "
+     "kleinere Zahl wartet länger. \"Brenner testen\" misst und empfiehlt einen Wert."},
+    {kIdBeepBox, nullptr, "Bei jeder Meldung einen Signalton ausgeben"},
+    {kIdDialogOk, nullptr, "Prüft die Eingaben und übernimmt sie"},
+    {kIdDialogCancel, nullptr, "Schließt das Fenster, ohne etwas zu ändern"},
+    {kIdFastI2cBox, nullptr,
+     "I2C-Bausteine am Stück lesen (Leertest, Auslesen, Prüfen): etwa fünfmal weniger "
+     "Übertragungen"},
+    {kIdPortAccessField, "Portzugriff",
+     "Wie Pellory die Schnittstelle erreicht: auto (ppdev, sonst direkt), nur ppdev "
+     "(/dev/parport*) oder nur direkt (als root)"},
+    {kIdPortTestButton, nullptr,
+     "Prüft Handshake und Sockelleitungen des Brenners mit den Werten dieses Fensters; der "
+     "Sockel muss leer sein"},
+};
+
 }  // namespace
 
 SettingsDialog::SettingsDialog(AppSettings& settings, QWidget* parent)
@@ -41,6 +76,7 @@ SettingsDialog::SettingsDialog(AppSettings& settings, QWidget* parent)
   setFixedSize(units.ToPixelsX(kSettingsDialogWidthUnits),
                units.ToPixelsY(kSettingsDialogHeightUnits));
   controls_ = BuildControls(this, kControls, units);
+  SetToolTips();
 
   auto* port = ControlAs<QComboBox>(kIdPortField);
   for (const std::string& choice : PortChoices()) port->addItem(QString::fromStdString(choice));
@@ -71,6 +107,19 @@ SettingsDialog::SettingsDialog(AppSettings& settings, QWidget* parent)
           &SettingsDialog::accept);
   connect(ControlAs<QPushButton>(kIdDialogCancel), &QPushButton::clicked, this,
           &SettingsDialog::reject);
+}
+
+void SettingsDialog::SetToolTips() {
+  QList<QLabel*> labels = findChildren<QLabel*>();
+  for (const ToolTip& tip : kToolTips) {
+    QString text = QString::fromUtf8(tip.Text);
+    if (QWidget* control = Control(tip.Id)) control->setToolTip(text);
+    for (QLabel* label : labels) {
+      if (tip.Label != nullptr && label->text() == QString::fromUtf8(tip.Label)) {
+        label->setToolTip(text);
+      }
+    }
+  }
 }
 
 QWidget* SettingsDialog::Control(int id) const {

@@ -49,6 +49,7 @@ class SettingsDialog : public QDialog {
   void accept() override;
 
  private:
+  void SetToolTips();
   void ShowValidationMessage(const std::string& text);
   // The message of ERROR, and its field focused with its text selected.
   void ShowFieldError(const SettingsDialogError& error);

@@ -11,6 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <filesystem>
 #include <vector>
@@ -76,7 +79,10 @@ class WindowEndToEndTest : public testing::Test {
   WindowEndToEndTest()
       : cwd_(dir_.path()),
         programmer_(SimOptions{}),
-        tool_(ui_, {.MarkerDirectory = dir_.path(), .KeepPriority = true, .Port = &programmer_}),
+        tool_(ui_, {.MarkerDirectory = dir_.path(),
+                    .KeepPriority = true,
+                    .Port = &programmer_,
+                    .Clock = [this] { return static_cast<double>(programmer_.NowUs()); }}),
         window_(tool_.shell(), tool_.commands()) {
     ui_.SetMainWindow(&window_);
     ui_.hooks().AnswerBox = [this](BoxKind kind, const std::string& text) {
@@ -144,8 +150,13 @@ class WindowEndToEndTest : public testing::Test {
   }
   // Presses button ID: the first box starts with QUESTION, the boxes after it are AFTER, the
   // command's result is RESULT, and the window is idle again.
-  void Run(int id, const std::string& question, const std::vector<std::string>& after, int result) {
+  // An action that reached the programmer (ACTED) leaves one more line in the log pane,
+  // with its result, or 5 when the first question was cancelled.
+  void Run(int id, const std::string& question, const std::vector<std::string>& after, int result,
+           bool acted = true) {
     boxes_.clear();
+    int lines = window_.log()->blockCount();
+    bool empty = window_.log()->toPlainText().isEmpty();
     Click(id);
     ASSERT_FALSE(boxes_.empty());
     EXPECT_TRUE(boxes_[0].starts_with(question)) << boxes_[0];
@@ -156,6 +167,19 @@ class WindowEndToEndTest : public testing::Test {
     for (int locked : kLockedControls) EXPECT_TRUE(window_.Control(locked)->isEnabled()) << locked;
     EXPECT_FALSE(tool_.shell().IsBusy());
     EXPECT_EQ(tool_.progress().AbortFlag(), 0);
+    if (!acted) {
+      EXPECT_EQ(window_.log()->blockCount(), lines);
+      return;
+    }
+    EXPECT_EQ(window_.log()->blockCount(), empty ? 1 : lines + 1);
+    std::string last = window_.log()->document()->lastBlock().text().toStdString();
+    int logged = tool_.commands().LastDeclined() ? 5 : result;
+    EXPECT_NE(last.find(" " + device_ + " | "), std::string::npos) << last;
+    EXPECT_NE(last.find(" (" + std::to_string(logged) + ") | "), std::string::npos) << last;
+    EXPECT_NE(last.find("realer Port geschätzt"), std::string::npos) << last;
+    // The bar is empty again, and so are its figures.
+    EXPECT_EQ(Get<QProgressBar>(kIdProgressBar)->value(), 0);
+    EXPECT_TRUE(window_.statusBar()->figures()->fullText().isEmpty());
   }
   void UseDataFile(const std::string& name, const std::string& content) {
     dir_.Write(name, content);
@@ -175,6 +199,10 @@ class WindowEndToEndTest : public testing::Test {
 };
 
 TEST_F(WindowEndToEndTest, BlankCheckReportsBlankOrTheFirstSetCell) {
+  // The window says whose results it shows: the simulator's, on which device.
+  EXPECT_EQ(window_.statusBar()->programmer()->fullText(), "Simulierter Brenner");
+  EXPECT_TRUE(window_.windowTitle().endsWith("Simulator")) << window_.windowTitle().toStdString();
+  EXPECT_EQ(window_.statusBar()->device()->fullText(), "I2C · 256 Bytes · Page 8");
   const std::string report = "Blank Check Fehler\nAdresse 2\nByte 0xFF\nGelesen 0x42";
   struct Case {
     Bytes content;
@@ -246,7 +274,7 @@ TEST_F(WindowEndToEndTest, ReadRefusesSixteenBitFormatsForADeviceAbove64k) {
   for (int filter : {3, 6, 9, 10}) {
     SCOPED_TRACE(filter);
     Pick("gross", filter);
-    Run(kIdRead, kTooLarge, {}, 4);
+    Run(kIdRead, kTooLarge, {}, 4, false);
     EXPECT_EQ(tool_.settings().FileFormat, 1);
     EXPECT_EQ(Get<QLineEdit>(kIdFileName)->text(), "tmp");
     EXPECT_FALSE(dir_.Exists("gross.hex") || dir_.Exists("gross"));
@@ -324,10 +352,17 @@ TEST_F(WindowEndToEndTest, VerifyReportsEachDifferenceAndTheirCount) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answer);
     Seat(Bytes(chip.begin(), chip.end()));
-    answer_ = [answer = c.answer](BoxKind, const std::string& text) {
+    // Mid-operation the status bar counts the file's bytes.
+    QString figures;
+    answer_ = [&figures, answer = c.answer, this](BoxKind, const std::string& text) {
+      if (text.starts_with("Verifyfehler") && figures.isEmpty()) {
+        figures = window_.statusBar()->figures()->fullText();
+      }
       return text.starts_with("Verifyfehler") ? answer : kIdOk;
     };
     Run(kIdVerify, Prompt("Baustein prüfen (BIN)"), c.after, 6);
+    EXPECT_TRUE(figures.contains(" von 18 Bytes · ")) << figures.toStdString();
+    EXPECT_TRUE(figures.contains("realer Port ca. ")) << figures.toStdString();
   }
 }
 
@@ -341,10 +376,13 @@ TEST_F(WindowEndToEndTest, EraseLeavesTheChipBlank) {
   EXPECT_EQ(*chip, Bytes(256, 0xFF));
   EXPECT_FALSE(dir_.Exists("pelloryrom.tmp"));
 
-  ChooseDevice("Flash", "AT45DB011");
-  chip = &Seat(Bytes(1000, 0x5A));
-  Run(kIdErase, "Baustein löschen", {}, 0);
-  EXPECT_EQ(*chip, Bytes(chip->size(), 0xFF));
+  // The chip erases end without a box: the log line is their only summary.
+  for (const char* flash : {"AT45DB011", "W25X05CL"}) {
+    ChooseDevice("Flash", flash);
+    chip = &Seat(Bytes(1000, 0x5A));
+    Run(kIdErase, "Baustein löschen", {}, 0);
+    EXPECT_EQ(*chip, Bytes(chip->size(), 0xFF));
+  }
 }
 
 // The simulated programmer answers only at 0x378: the port set in the settings dialog is the
@@ -517,8 +555,8 @@ TEST_F(WindowEndToEndTest, ViewButtonAndDoubleClickShowTheCurrentFile) {
   QWidget* button = window_.Control(kIdView);
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(qobject_cast<QAbstractButton*>(button)->text(), "Ansicht");
-  EXPECT_TRUE(window_.rect().contains(button->geometry()));
-  for (QWidget* other : window_.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+  EXPECT_TRUE(window_.controlArea()->rect().contains(button->geometry()));
+  for (QWidget* other : window_.controlArea()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     if (other != button && other->isVisible()) {
       EXPECT_FALSE(other->geometry().intersects(button->geometry()))
           << other->objectName().toStdString();
