@@ -348,7 +348,13 @@ void MainWindow::AppendLogLine(const QString& line) {
 int MainWindow::LoadImage(const std::string& path, DataImage& image) {
   if (!viewState_) viewState_ = std::make_unique<OperationState>();
   bool microwire = device_ != nullptr && device_->ProgrammingMode == kModeMicrowire;
-  return LoadDataImage(path, microwire, shell_.settings(), *viewState_, shell_.boxes(), image);
+  // Reading a file for the view is no step of an action: the status line keeps its text.
+  auto* status = ControlAs<QLabel>(kIdStatusLine);
+  QString before = status != nullptr ? status->text() : QString();
+  int loaded =
+      LoadDataImage(path, microwire, shell_.settings(), *viewState_, shell_.boxes(), image);
+  if (status != nullptr) status->setText(before);
+  return loaded;
 }
 
 void MainWindow::OpenView() {

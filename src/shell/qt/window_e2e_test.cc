@@ -572,6 +572,8 @@ TEST_F(WindowEndToEndTest, ViewButtonAndDoubleClickShowTheCurrentFile) {
   EXPECT_EQ(view->RowText(0),
             QString("00000000  41 42 43 44 -- -- 45 46").leftJustified(60) + "ABCD  EF");
   EXPECT_TRUE(view->StatusText().startsWith("8 Bytes (0x8) | Intel 8 | "));
+  // Reading the file for the view is no action: the status line still waits for input.
+  EXPECT_EQ(Get<QLabel>(kIdStatusLine)->text(), kIdle);
 
   // The double click shows the file chosen since, in the same window.
   view->close();
