@@ -74,6 +74,15 @@ DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols) {
   };
   bus.MicrowireReady = [microwire] { return microwire->MicrowireReady(); };
   bus.SdaWriteByte = [sda](uint32_t address, uint8_t byte) { sda->SdaWriteByte(address, byte); };
+  bus.Spi25ReadJedec = [spi] { return spi->Spi25ReadJedec(); };
+  bus.Spi25ReadManDev = [spi] { return spi->Spi25ReadManDev(); };
+  bus.Spi25ReadSignature = [spi] { return spi->Spi25ReadSignature(); };
+  bus.Spi25ReadSfdp = [spi](uint32_t address, uint32_t count) {
+    return spi->Spi25ReadSfdp(address, count);
+  };
+  bus.At45ReadStatus = [at45] { return at45->At45ReadStatus(); };
+  bus.At45ReadJedec = [at45] { return at45->At45ReadJedec(); };
+  bus.I2cAcknowledges = [i2c](uint8_t deviceByte) { return i2c->I2cAcknowledges(deviceByte); };
   return bus;
 }
 

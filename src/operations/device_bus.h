@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "link/power.h"
 #include "operations/chip_protocols.h"
@@ -82,6 +83,15 @@ struct DeviceBus {
   std::function<void(uint32_t, uint16_t)> MicrowireWriteWord;
   std::function<bool()> MicrowireReady;
   std::function<void(uint32_t, uint8_t)> SdaWriteByte;
+
+  // Identification: what the chip says about itself, checked against nothing.
+  std::function<uint32_t()> Spi25ReadJedec;
+  std::function<uint32_t()> Spi25ReadManDev;
+  std::function<uint8_t()> Spi25ReadSignature;
+  std::function<std::vector<uint8_t>(uint32_t, uint32_t)> Spi25ReadSfdp;
+  std::function<uint8_t()> At45ReadStatus;
+  std::function<uint32_t()> At45ReadJedec;
+  std::function<bool(uint8_t)> I2cAcknowledges;
 };
 
 DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols);

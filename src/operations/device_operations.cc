@@ -21,6 +21,7 @@ DeviceOperations::DeviceOperations(PortIo& port, AppSettings& settings, MessageB
       hexWriter(settings, boxes),
       reader(frame, settings, hexWriter),
       erase(frame),
+      identify(frame),
       pages(frame, settings, data),
       program(frame, settings, records, data, buffer, erase, pages),
       verify(frame, settings, records, data) {

@@ -26,6 +26,7 @@
 #include "operations/device_reader.h"
 #include "operations/erase.h"
 #include "operations/flash_pages.h"
+#include "operations/identify.h"
 #include "operations/operation_frame.h"
 #include "operations/program.h"
 #include "operations/verify.h"
@@ -58,6 +59,7 @@ struct DeviceOperations {
   HexLineWriter hexWriter;
   DeviceReader reader;
   EraseOperation erase;
+  IdentifyOperation identify;
   FlashPages pages;
   ProgramOperation program;
   VerifyOperation verify;

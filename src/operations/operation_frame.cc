@@ -16,6 +16,8 @@ const char* Title(PromptKind kind) {
       return kVerifyTitle;
     case PromptKind::kRead:
       return kReadTitle;
+    case PromptKind::kIdentify:
+      return kIdentifyTitle;
     case PromptKind::kBlankCheck:
       break;
   }
@@ -48,8 +50,10 @@ std::string PromptText(PromptKind kind, const DeviceDescriptor& device, const st
   text += Title(kind);
   if (kind != PromptKind::kBlankCheck) text += label;
   text += kTitleEnd;
-  text += StrFormat(kByteCountFormat, static_cast<unsigned long>(count),
-                    static_cast<unsigned long>(count));
+  if (kind != PromptKind::kIdentify) {
+    text += StrFormat(kByteCountFormat, static_cast<unsigned long>(count),
+                      static_cast<unsigned long>(count));
+  }
   if (kind == PromptKind::kProgram || kind == PromptKind::kVerify) {
     text += StrFormat(kHighestAddressFormat, static_cast<unsigned long>(highest),
                       static_cast<unsigned long>(highest));
@@ -63,6 +67,10 @@ std::string PromptText(PromptKind kind, const DeviceDescriptor& device, const st
 int OperationFrame::Prompt(PromptKind kind, const std::string& label, uint32_t count,
                            uint32_t highest) {
   return Ask(PromptText(kind, device_, label, count, highest));
+}
+
+int OperationFrame::IdentifyPrompt() {
+  return Prompt(PromptKind::kIdentify, "", 0, 0);
 }
 
 int OperationFrame::EraseQuestion() {

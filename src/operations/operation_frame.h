@@ -23,7 +23,7 @@
 
 namespace pellory {
 
-enum class PromptKind { kProgram, kVerify, kRead, kBlankCheck };
+enum class PromptKind { kProgram, kVerify, kRead, kBlankCheck, kIdentify };
 
 // The full text of a prompt. COUNT is the "Anzahl Bytes" value; HIGHEST is shown by the
 // program and verify prompts only; LABEL is the format label (ignored by the blank check).
@@ -47,6 +47,8 @@ class OperationFrame {
   int VerifyPrompt(const std::string& label);
   int ReadPrompt(const std::string& label);
   int BlankCheckPrompt();
+  // Before identifying the chip: the family's insertion line, no byte count.
+  int IdentifyPrompt();
   // "Baustein löschen" before a chip erase.
   int EraseQuestion();
 

@@ -36,5 +36,11 @@ inline constexpr int kResultNoAck = 18;
 inline constexpr int kResultBufferCreate = 19;
 // Programming finished but the buffer file could not be deleted.
 inline constexpr int kResultBufferDelete = 20;
+// Identification: the chip matches several devices of the library, or none.
+inline constexpr int kResultNotIdentified = 21;
+// Identification: every identity read 0x00 or 0xFF, or no device address acknowledged.
+inline constexpr int kResultNoChip = 22;
+// Identification: the family of the selected device has no way to say what a chip is.
+inline constexpr int kResultNotIdentifiable = 23;
 
 }  // namespace pellory

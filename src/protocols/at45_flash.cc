@@ -6,6 +6,7 @@ namespace pellory {
 
 namespace {
 constexpr uint8_t kStatusRead = 0xD7;
+constexpr uint8_t kJedecRead = 0x9F;
 constexpr uint8_t kArrayRead = 0xE8;
 constexpr uint8_t kReady = 0x80;
 constexpr uint8_t kPageToBuffer = 0x53;
@@ -28,6 +29,15 @@ uint8_t At45Flash::At45ReadStatus() {
   uint8_t status = spi_.SpiReadByteToggled();
   spi_.SpiDeselect();
   return status;
+}
+
+uint32_t At45Flash::At45ReadJedec() {
+  spi_.SpiSelect();
+  spi_.SpiWriteByte(kJedecRead);
+  uint32_t id = 0;
+  for (int i = 0; i < 3; ++i) id = (id << 8) | spi_.SpiReadByteToggled();
+  spi_.SpiDeselect();
+  return id;
 }
 
 int At45Flash::At45CheckStatus() {

@@ -39,6 +39,8 @@ class At45Flash {
   void At45BufferToPage(uint32_t page);
   // Checks the density and opens a continuous read at 0; CS stays low for the caller.
   int At45BeginRead();
+  // Manufacturer and device id (0x9F): 0x1F and two device bytes on parts that have it.
+  uint32_t At45ReadJedec();
   // Opens a continuous read at byte ADDRESS (page and offset by PageSize) without the
   // density check; CS stays low.
   void At45StartRead(uint32_t address);

@@ -215,6 +215,16 @@ void I2cBus::SieDummyRead() {
   I2cReadByte();
 }
 
+bool I2cBus::I2cAcknowledges(uint8_t deviceByte) {
+  I2cEndRun();
+  I2cStart();
+  I2cWriteByte(deviceByte);
+  bool acknowledged = operation_.NoAckFlag == 0;
+  I2cStop();
+  operation_.NoAckFlag = 0;
+  return acknowledged;
+}
+
 // One acknowledge poll; true when the chip answered. SIE parts are polled in the read
 // direction and then want one byte read.
 bool I2cBus::PollOnce() {

@@ -49,6 +49,9 @@ class I2cBus {
   // when no run is open.
   void I2cEndRun();
   void ReportNoAck();
+  // Whether a chip acknowledges DEVICEBYTE (write direction): start, the byte, stop. No word
+  // address follows, so nothing is written; nothing is shown.
+  bool I2cAcknowledges(uint8_t deviceByte);
 
   // Writes LENGTH bytes of DATA from CurrentAddress on, one write cycle per page of
   // PAGESIZE bytes (1 for byte writes) with acknowledge polling between them. A cycle never

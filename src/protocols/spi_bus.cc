@@ -23,6 +23,7 @@ constexpr uint8_t kReadStatus = 0x05;
 constexpr uint8_t kJedecId = 0x9F;
 constexpr uint8_t kManDevId = 0x90;
 constexpr uint8_t kDevId = 0xAB;
+constexpr uint8_t kReadSfdp = 0x5A;
 constexpr uint8_t kBusy = 0x01;
 constexpr uint8_t kWriteEnable = 0x06;
 constexpr uint8_t kWriteDisable = 0x04;
@@ -178,6 +179,45 @@ uint32_t SpiBus::ReadIdentity() {
       return SpiReadByteToggled();
     }
   }
+}
+
+uint32_t SpiBus::Spi25ReadJedec() {
+  SpiSelect();
+  SpiWriteByte(kJedecId);
+  uint32_t id = 0;
+  for (int i = 0; i < 3; ++i) id = (id << 8) | SpiReadByteToggled();
+  SpiDeselect();
+  return id;
+}
+
+uint32_t SpiBus::Spi25ReadManDev() {
+  SpiSelect();
+  SpiWriteByte(kManDevId);
+  Spi25SendAddress(0);
+  uint32_t id = SpiReadByteToggled();
+  id = (id << 8) | SpiReadByteToggled();
+  SpiDeselect();
+  return id;
+}
+
+uint8_t SpiBus::Spi25ReadSignature() {
+  SpiSelect();
+  SpiWriteByte(kDevId);
+  for (int i = 0; i < 3; ++i) SpiWriteByte(0);
+  uint8_t id = SpiReadByteToggled();
+  SpiDeselect();
+  return id;
+}
+
+std::vector<uint8_t> SpiBus::Spi25ReadSfdp(uint32_t address, uint32_t count) {
+  SpiSelect();
+  SpiWriteByte(kReadSfdp);
+  Spi25SendAddress(address);
+  SpiWriteByte(0);  // eight dummy clocks
+  std::vector<uint8_t> bytes(count);
+  for (uint8_t& byte : bytes) byte = SpiReadByteToggled();
+  SpiDeselect();
+  return bytes;
 }
 
 int SpiBus::Spi25CheckId() {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "link/programmer_link.h"
 #include "model/device_descriptor.h"
@@ -68,6 +69,15 @@ class SpiBus {
   int Spi25BeginRead();
   // Opens a READ at ADDRESS without the identity check; CS stays low.
   void Spi25StartRead(uint32_t address);
+
+  // The identities a 25-series part may answer, each in a frame of its own: JEDEC (0x9F:
+  // manufacturer, memory type, capacity), manufacturer and device id (0x90 at address 0),
+  // the electronic signature (0xAB). Nothing is checked against the selected device.
+  uint32_t Spi25ReadJedec();
+  uint32_t Spi25ReadManDev();
+  uint8_t Spi25ReadSignature();
+  // COUNT bytes of the SFDP area from ADDRESS (0x5A, three address bytes, one dummy byte).
+  std::vector<uint8_t> Spi25ReadSfdp(uint32_t address, uint32_t count);
 
  private:
   uint32_t ReadIdentity();

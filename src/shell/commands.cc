@@ -243,6 +243,21 @@ void Commands::ActionEnded(const std::string& name, const std::string& file) {
   if (actionEnded_) actionEnded_({name, file, lastResult_, LastDeclined()});
 }
 
+void Commands::IdentifyCommand() {
+  BeginCommand();
+  if (shell_.DemoMode()) {
+    shell_.boxes().DemoModeBox();
+    return;
+  }
+  if (shell_.IsBusy()) return;
+  if (!identify_) {
+    shell_.boxes().InfoBox(kNotAvailableMessage);
+    return;
+  }
+  RunOperation(kLogIdentify, "", identify_);
+  if (identified_) identified_();
+}
+
 void Commands::BlankCheckCommand() {
   BeginCommand();
   // The demo refusal comes first, even while another instance is busy.

@@ -67,6 +67,13 @@ class Commands {
   // with page erase only, are programmed with an all-0xFF image of the device. With
   // "Baustein prüfen" on, the whole chip is read back afterwards and must be blank.
   void EraseCommand();
+  // "Erkennen": IDENTIFY inside the hardware frame, then AFTERWARDS outside it (selecting
+  // what was found changes the device the frame works with).
+  void IdentifyCommand();
+  void SetIdentify(std::function<int()> identify, std::function<void()> afterwards) {
+    identify_ = std::move(identify);
+    identified_ = std::move(afterwards);
+  }
   // The result of the last device operation a command ran (after "Brennen" the verify's
   // when one ran); 0 when none ran or the command stopped silently, 4 when "Auslesen"
   // refused the chosen format for the device's size, 13 (kLibraryFailed) when the device
@@ -161,6 +168,8 @@ class Commands {
   std::function<void()> followSelection_;
   std::function<void(const std::string&)> dataFileChosen_;
   std::function<void()> actionBegan_;
+  std::function<int()> identify_;
+  std::function<void()> identified_;
   std::function<void(const HardwareAction&)> actionEnded_;
   int lastResult_ = 0;
   bool nameRefused_ = false;

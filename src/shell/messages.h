@@ -50,5 +50,13 @@ inline constexpr char kLogProgramVerify[] = "Brennen, Prüfen";
 inline constexpr char kLogVerify[] = "Prüfen";
 inline constexpr char kLogErase[] = "Löschen";
 inline constexpr char kLogReadImage[] = "Auslesen zum Vergleich";
+inline constexpr char kLogIdentify[] = "Erkennen";
+// After a chip the library lacks was described by its SFDP table.
+inline constexpr char kAddLibraryLineFormat[] =
+    "Diese Zeile an die Bauteilbibliothek\n%s\nanhängen ?\n\n%s";
+inline constexpr char kLibraryLineNotAddedFormat[] =
+    "Die Zeile konnte nicht an\n%s\nangehängt werden.";
+// The manufacturer block lines found by their SFDP table go into.
+inline constexpr char kIdentifiedHeader[] = ":Erkannt;Y";
 
 }  // namespace pellory

@@ -62,6 +62,12 @@ std::string OutcomeWords(const std::string& operation, int result, bool declined
       return "Pufferdatei nicht angelegt";
     case kResultBufferDelete:
       return "Pufferdatei nicht gelöscht";
+    case kResultNotIdentified:
+      return "nicht eindeutig erkannt";
+    case kResultNoChip:
+      return "kein Baustein im Sockel";
+    case kResultNotIdentifiable:
+      return "Familie nicht erkennbar";
     default:
       return "Fehler";
   }

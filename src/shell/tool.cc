@@ -96,6 +96,13 @@ const char* FamilyName(uint8_t mode) {
 
 void Tool::PlugReports(const ToolOptions& options) {
   logFile_ = options.LogFile;
+  offerLibraryLines_ = options.OfferLibraryLines;
+  commands_.SetIdentify(
+      [this] {
+        identification_ = chip_->identify.Identify(ListedDevices());
+        return identification_.Result;
+      },
+      [this] { TakeIdentification(); });
   // A port the caller owns is the simulated programmer, which counts microseconds of a real
   // port when it has a clock.
   simulated_ = options.Port != nullptr;
@@ -172,10 +179,12 @@ void Tool::LogAction(const Commands::HardwareAction& action) {
     entry.Result = kResultTimeout;
   }
   entry.Outcome = OutcomeWords(action.Operation, entry.Result, action.Declined);
-  bool fileData = action.Operation != kLogBlankCheck && action.Operation != kLogRead &&
-                  action.Operation != kLogErase && action.Operation != kLogReadImage;
+  bool fileData = action.Operation == kLogProgram || action.Operation == kLogProgramVerify ||
+                  action.Operation == kLogVerify;
   entry.Bytes = fileData ? chip_->operation.DataByteCount
                          : uint64_t{d.Size} * (d.ProgrammingMode == kModeMicrowire ? 2 : 1);
+  // Identifying reads ids, no cells.
+  if (action.Operation == kLogIdentify) entry.Bytes = 0;
   entry.Seconds = WallSeconds() - actionWall_;
   entry.Simulated = simulated_ && clock_;
   entry.PortSeconds = simulated_ && clock_ ? clock_() / 1e6 - actionPort_ : entry.Seconds;
@@ -327,26 +336,82 @@ PortTestOutcome Tool::PortTest(const AppSettings* trial) {
   return outcome;
 }
 
-bool Tool::LookUpDevice(const std::string& name, DeviceDescriptor& device) {
-  bool found = false;
+std::vector<ListedDevice> Tool::ListedDevices() {
+  std::vector<ListedDevice> listed;
   std::vector<std::string> manufacturers;
   if (lists_.ManufacturerNames(manufacturers)) {
-    for (size_t i = 0; i < manufacturers.size() && !found; ++i) {
+    for (size_t i = 0; i < manufacturers.size(); ++i) {
       if (library_.OpenLibrary() != kLibraryOk) break;
       if (library_.SeekManufacturer(static_cast<int>(i)) == kLibraryOk) {
-        DeviceDescriptor listed;
-        for (int result; !found && (result = library_.NextDevice(listed)) != kLibraryEnd;) {
-          if (result == kLibraryOk && FindListedName({listed.Name}, name) == 0) {
-            device = listed;
-            found = true;
-          }
+        DeviceDescriptor device;
+        int index = 0;
+        for (int result; (result = library_.NextDevice(device)) != kLibraryEnd;) {
+          if (result == kLibraryOk) listed.push_back({manufacturers[i], int(i), index++, device});
         }
       }
       library_.CloseLibrary();
     }
   }
   library_.TakeMessages();
-  return found;
+  return listed;
+}
+
+bool Tool::LookUpDevice(const std::string& name, DeviceDescriptor& device) {
+  for (const ListedDevice& listed : ListedDevices()) {
+    if (FindListedName({listed.Device.Name}, name) == 0) {
+      device = listed.Device;
+      return true;
+    }
+  }
+  return false;
+}
+
+void Tool::TakeIdentification() {
+  const Identification& found = identification_;
+  if (found.Result == kResultOk && found.Matches.size() == 1) {
+    settings_.ManufacturerIndex = found.Matches[0].ManufacturerIndex;
+    settings_.DeviceListIndex = found.Matches[0].DeviceIndex;
+    lists_.FillLists();
+    library_.ApplyDeviceOptions(library_.SelectDevice() == kLibraryOk);
+    ShowLibraryMessages();
+    ShowDeviceText();
+    shell_.ShowForcedOptions();
+  } else if (!found.LibraryLine.empty() && offerLibraryLines_) {
+    OfferLibraryLine(found.LibraryLine);
+  }
+}
+
+void Tool::OfferLibraryLine(const std::string& line) {
+  if (library_.OpenLibrary() != kLibraryOk) {
+    ShowLibraryMessages();
+    return;
+  }
+  library_.CloseLibrary();
+  const std::string path = library_.LibraryPath();
+  if (boxes_.OkCancelBox(StrFormat(kAddLibraryLineFormat, path.c_str(), line.c_str())) != kIdOk) {
+    return;
+  }
+  // Into a block of its own at the end, unless the file already ends with that block.
+  std::string text;
+  if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+      text.append(buffer, got);
+    std::fclose(in);
+  }
+  std::string add = !text.empty() && text.back() != '\n' ? "\n" : "";
+  size_t header = text.rfind("\n:");
+  std::string lastHeader = header == std::string::npos
+                               ? ""
+                               : text.substr(header + 1, text.find('\n', header + 1) - header - 1);
+  if (!lastHeader.starts_with(kIdentifiedHeader)) add += std::string(kIdentifiedHeader) + "\n";
+  add += line + "\n";
+  std::FILE* out = std::fopen(path.c_str(), "ab");
+  bool written = out != nullptr && std::fputs(add.c_str(), out) >= 0;
+  if (out != nullptr && std::fclose(out) != 0) written = false;
+  if (!written) boxes_.InfoBox(StrFormat(kLibraryLineNotAddedFormat, path.c_str()));
+  lists_.FillLists();
+  ShowLibraryMessages();
 }
 
 }  // namespace pellory

@@ -46,6 +46,9 @@ struct ToolOptions {
   // The operation log's file (kLogFileName in the working folder for the front ends); empty:
   // the lines go only to the Ui.
   std::string LogFile = {};
+  // After an identification found a chip the library lacks: ask whether to append the line
+  // its SFDP table gives to the library (the window), instead of only showing it.
+  bool OfferLibraryLines = false;
 };
 
 // The bring-up check's outcome: its status (0, kResultTimeout, kResultIdentityFailed,
@@ -84,6 +87,10 @@ class Tool {
   // the simulated socket's --chip-type. Silent; it changes no setting and leaves the
   // selected device's descriptor alone. False when no listed device has that name.
   bool LookUpDevice(const std::string& name, DeviceDescriptor& device);
+  // Every device the lists show, each with where it stands in them. Silent.
+  std::vector<ListedDevice> ListedDevices();
+  // The last identification ("Erkennen", identify).
+  const Identification& identification() const { return identification_; }
   // The link, the protocols and the whole-device operations.
   DeviceOperations& chip() { return *chip_; }
   OperationState& operation() { return chip_->operation; }
@@ -109,6 +116,9 @@ class Tool {
   // The selected device's family, size and page size for the Ui.
   void ShowDeviceText();
   void ShowStatusTexts();
+  // After "Erkennen": selects the one device found, or offers the SFDP line.
+  void TakeIdentification();
+  void OfferLibraryLine(const std::string& line);
   std::string ManufacturerName();
 
   AppSettings settings_;
@@ -126,6 +136,8 @@ class Tool {
   bool libraryMessagesHeld_ = false;
   std::string logFile_;
   bool simulated_ = false;
+  bool offerLibraryLines_ = false;
+  Identification identification_;
   // At the start of the hardware action being logged.
   double actionWall_ = 0;
   double actionPort_ = 0;

@@ -22,6 +22,7 @@ constexpr CliCommandRow kCommandRows[] = {
     {"dump",    false, false, CommandDump,     false},
     {"checksum", false, false, CommandChecksum, false},
     {"compare",  true,  true,  CommandCompare},
+    {"identify", true,  true,  CommandIdentify},
     {"porttest", false, true,  CommandPortTest, false, false},
 };
 // clang-format on

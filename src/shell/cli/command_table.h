@@ -55,6 +55,9 @@ int CommandNotAvailable(CliContext& context);
 // list: every manufacturer as "M<i>: name", each followed by its devices as "  D<i>: name";
 // 13 when the library cannot be opened, 15 when it lists no manufacturer.
 int CommandList(CliContext& context);
+// identify: "Erkennen"; 0 for one device found (then selected), 21 several or none, 22 no
+// chip, 23 a family that cannot be identified.
+int CommandIdentify(CliContext& context);
 // blank, read: the "Leertest" and "Auslesen" buttons; the operation's result.
 int CommandBlank(CliContext& context);
 int CommandRead(CliContext& context);

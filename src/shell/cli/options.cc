@@ -37,7 +37,7 @@ struct CommandGrammar {
 constexpr CommandGrammar kCommands[] = {
     {"list", false},    {"detect", false}, {"blank", false},    {"read", true},
     {"program", true},  {"verify", true},  {"erase", false},    {"dump", true},
-    {"checksum", true}, {"compare", true}, {"porttest", false},
+    {"checksum", true}, {"compare", true}, {"porttest", false}, {"identify", false},
 };
 
 const CommandGrammar* FindCommand(const std::string& name) {

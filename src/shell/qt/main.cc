@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
   }
   // The working folder is the current one by now.
   toolOptions.LogFile = kLogFileName;
+  toolOptions.OfferLibraryLines = true;
 
   QtUi ui;
   Tool tool(ui, toolOptions);

@@ -58,6 +58,8 @@ void MainWindow::BuildMenus() {
   AddEntry(chip, kIdProgram, "&Brennen", QKeySequence(Qt::CTRL | Qt::Key_B));
   AddEntry(chip, kIdVerify, "&Prüfen", QKeySequence(Qt::CTRL | Qt::Key_P));
   AddEntry(chip, kIdErase, "L&öschen", QKeySequence(Qt::CTRL | Qt::Key_E));
+  chip->addSeparator();
+  AddEntry(chip, kMenuIdentify, "&Erkennen", QKeySequence(Qt::CTRL | Qt::Key_I));
 
   QMenu* view = menuBar_->addMenu(Text("&Ansicht"));
   AddEntry(view, kIdView, "&Hexansicht der Datei", QKeySequence(Qt::Key_F3));
@@ -102,6 +104,9 @@ void MainWindow::MirrorEnabled(int id) {
     if (QAction* a = MenuAction(kMenuCompareFile)) a->setEnabled(enabled);
   } else if (id == kIdNewFile) {
     recent_->setEnabled(enabled);
+  } else if (id == kIdBlankCheck) {
+    // Identifying is a hardware action like the blank check: locked with it.
+    if (QAction* a = MenuAction(kMenuIdentify)) a->setEnabled(enabled);
   } else if (id == kIdPrefs) {
     if (QAction* a = MenuAction(kMenuPortTest)) a->setEnabled(enabled && portTest_ != nullptr);
   }
@@ -126,6 +131,9 @@ void MainWindow::RunEntry(int id) {
       } else {
         view_->CompareWithFile();
       }
+      break;
+    case kMenuIdentify:
+      commands_.IdentifyCommand();
       break;
     case kMenuPortTest:
       if (portTest_ && !shell_.IsBusy()) portTest_(shell_.settings());

@@ -60,6 +60,7 @@ inline constexpr int kMenuCompareFile = -4;
 inline constexpr int kMenuPortTest = -5;
 inline constexpr int kMenuManual = -6;
 inline constexpr int kMenuAbout = -7;
+inline constexpr int kMenuIdentify = -8;
 
 class MainWindow : public QDialog {
   Q_OBJECT

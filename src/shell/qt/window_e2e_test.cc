@@ -385,6 +385,31 @@ TEST_F(WindowEndToEndTest, EraseLeavesTheChipBlank) {
   }
 }
 
+// "Erkennen" asks the chip in the socket and moves both lists to the device it is.
+TEST_F(WindowEndToEndTest, IdentifySelectsTheFoundDeviceInBothLists) {
+  dir_.Write("SERLIST.CSV", std::string(kLibrary) +
+                                ":Winbond;Y\n"
+                                "W25X10CL;3000;0xEF3011;3300;131072;256;SPI25;0;0;2000000;0;JEDEC;"
+                                "SE;0;0;0;Y\n");
+  tool_.lists().FillLists();
+  ChooseDevice("Flash", "W25X05CL");
+  DeviceDescriptor other;
+  ASSERT_TRUE(tool_.LookUpDevice("W25X10CL", other));
+  programmer_.socket().Insert(MakeChipModel(other, {}), programmer_.NowUs());
+  device_ = "W25X05CL";
+  boxes_.clear();
+  QAction* identify = window_.MenuAction(kMenuIdentify);
+  ASSERT_NE(identify, nullptr);
+  identify->trigger();
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_TRUE(boxes_[0].starts_with(Prompt("Baustein erkennen"))) << boxes_[0];
+  EXPECT_TRUE(boxes_[1].starts_with("Erkannt: Winbond W25X10CL\n")) << boxes_[1];
+  EXPECT_EQ(Get<QComboBox>(kIdManufacturerList)->currentText(), "Winbond");
+  EXPECT_EQ(Get<QComboBox>(kIdDeviceList)->currentText(), "W25X10CL");
+  EXPECT_EQ(tool_.descriptor().Name, "W25X10CL");
+  EXPECT_EQ(window_.statusBar()->device()->fullText(), "SPI25 Flash · 128 KiB · Page 256");
+}
+
 // The simulated programmer answers only at 0x378: the port set in the settings dialog is the
 // one the very next command talks to. The timeout shows as the first transfer fails, which
 // is before the question.
