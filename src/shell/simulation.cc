@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "sim/datasheet_parts.h"
+
 namespace pellory {
 
 std::unique_ptr<SimSession> OpenSimulation(const SimOptions& options, std::string& error) {
@@ -20,8 +22,13 @@ void PlugSimulation(SimSession& sim, ToolOptions& options) {
 
 void FollowTool(SimSession& sim, Tool& tool) {
   sim.FollowDevice(&tool.descriptor());
+  // A part the library lacks can still sit in the socket, as it can in a real one: the
+  // chip of its datasheet, while the tool works on the device selected.
   sim.SetDeviceLookup([&tool](const std::string& name, DeviceDescriptor& device) {
-    return tool.LookUpDevice(name, device);
+    if (tool.LookUpDevice(name, device)) return true;
+    const DatasheetPart* part = FindDatasheetPart(name);
+    if (part) device = DatasheetDescriptor(*part);
+    return part != nullptr;
   });
 }
 

@@ -23,7 +23,8 @@ std::unique_ptr<SimSession> OpenSimulation(const SimOptions& options, std::strin
 void PlugSimulation(SimSession& sim, ToolOptions& options);
 
 // The socket holds the chip of the tool's selected device, or the --chip-type device,
-// looked up in the tool's library. The tool must outlive the session's use.
+// looked up in the tool's library and, failing that, among the simulator's datasheet parts.
+// The tool must outlive the session's use.
 void FollowTool(SimSession& sim, Tool& tool);
 
 struct SimulationEnd {

@@ -14,6 +14,7 @@ constexpr uint8_t kBufferToPage = 0x83;
 constexpr uint8_t kProgramThroughBuffer = 0x82;
 constexpr uint8_t kCompare = 0x60;
 constexpr uint8_t kPageToBuffer = 0x53;
+constexpr uint8_t kJedecId = 0x9F;
 constexpr uint8_t kReady = 0x80;
 constexpr uint8_t kDiffers = 0x40;
 constexpr int kAddressEnd = 4;
@@ -63,6 +64,7 @@ void At45Chip::Power(bool on, uint64_t nowUs) {
 
 uint8_t At45Chip::Status(uint64_t nowUs) {
   uint8_t status = config_.Density & 0x3C;
+  if (config_.PowerOfTwoPages) status |= 0x01;
   if (differs_) status |= kDiffers;
   if (!cycle_.Busy(nowUs)) status |= kReady;
   return status;
@@ -91,6 +93,16 @@ void At45Chip::SendArrayByte() {
   }
 }
 
+void At45Chip::SendIdentityByte(int index) {
+  if (index < 3) {
+    frame_.SetOutput(static_cast<uint8_t>(config_.Jedec >> (8 * (2 - index))));
+  } else if (index == 3 && config_.EdiLength) {
+    frame_.SetOutput(0x00);
+  } else {
+    frame_.NoOutput();
+  }
+}
+
 void At45Chip::OnByte(uint8_t byte, int bytes, uint64_t nowUs) {
   if (bytes == 1) {
     instruction_ = byte;
@@ -100,12 +112,21 @@ void At45Chip::OnByte(uint8_t byte, int bytes, uint64_t nowUs) {
       return;
     }
     bool known = byte == kArrayRead || byte == kBufferWrite || byte == kBufferToPage ||
-                 byte == kProgramThroughBuffer || byte == kCompare || byte == kPageToBuffer;
-    if (!known || cycle_.Busy(nowUs)) frame_.Drop();
+                 byte == kProgramThroughBuffer || byte == kCompare || byte == kPageToBuffer ||
+                 (byte == kJedecId && config_.Jedec != 0);
+    if (!known || cycle_.Busy(nowUs)) {
+      frame_.Drop();
+    } else if (byte == kJedecId) {
+      SendIdentityByte(0);
+    }
     return;
   }
   if (instruction_ == kStatus) {
     frame_.SetOutput(Status(nowUs));
+    return;
+  }
+  if (instruction_ == kJedecId) {
+    SendIdentityByte(bytes - 1);
     return;
   }
   if (bytes <= kAddressEnd) {

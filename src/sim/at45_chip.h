@@ -5,7 +5,10 @@
 //
 // Instructions:
 // - 0xD7 status: bit 7 ready, bit 6 result of the last compare (1 = differs), bits 5-2 the
-//   density code; sent afresh for every byte while CS stays low.
+//   density code, bit 0 the page size (1 = a power of two); sent afresh for every byte
+//   while CS stays low.
+// - 0x9F on parts that have it: manufacturer, two device bytes, on some the length of the
+//   extended information (0); then the output floats.
 // - 0xE8 continuous array read: address, four don't-care bytes, then data from the address
 //   on across page boundaries, rolling over at the end of the memory.
 // - 0x84 buffer 1 write from the byte offset, rolling over inside the buffer.
@@ -29,7 +32,10 @@ struct At45Config {
   uint32_t PageCount = 2048;
   uint32_t PageSize = 264;
   uint32_t PageShift = 9;
-  uint8_t Density = 0x1C;      // status bits 5-2
+  uint8_t Density = 0x1C;  // status bits 5-2
+  bool PowerOfTwoPages = false;
+  uint32_t Jedec = 0;  // 0x9F answer; 0: the part has no 0x9F
+  bool EdiLength = false;
   uint64_t ProgramUs = 20000;  // page erase and program
   uint64_t CompareUs = 300;    // tXFR: a page to buffer transfer or compare
 };
@@ -51,6 +57,7 @@ class At45Chip : public ChipModel {
   void OnDeselect(bool atBoundary, int bytes, uint64_t nowUs);
   uint8_t Status(uint64_t nowUs);
   void SendArrayByte();
+  void SendIdentityByte(int index);
 
   At45Config config_;
   ChipFaults faults_;

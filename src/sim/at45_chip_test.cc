@@ -41,6 +41,14 @@ struct Bench : testing_chips::SpiBench<At45Chip, kStatus> {
     bus.Deselect();
     return out;
   }
+  std::vector<uint8_t> Answer(uint8_t instruction, int n) {
+    bus.Select();
+    bus.Transfer(instruction);
+    std::vector<uint8_t> out;
+    for (int i = 0; i < n; ++i) out.push_back(bus.Transfer(0));
+    bus.Deselect();
+    return out;
+  }
   void PageCommand(uint8_t instruction, uint32_t page, std::initializer_list<uint8_t> data = {}) {
     bus.Select();
     bus.Transfer(instruction);
@@ -58,6 +66,19 @@ TEST(At45ChipTest, StatusCarriesReadyAndDensity) {
   EXPECT_EQ(At45Chip::DensityFor(512, 264), 0x0C);
   EXPECT_EQ(At45Chip::DensityFor(8192, 1056), 0x3C);
   EXPECT_EQ(At45Chip::DensityFor(1000, 264), 0);
+}
+
+TEST(At45ChipTest, JedecIdEndsWithItsInformationLengthAndPowerOfTwoShowsInStatus) {
+  At45Config c = Config();
+  EXPECT_EQ(Bench(c).Answer(0x9F, 2), (Bytes{0xFF, 0xFF}));  // a part without 0x9F
+  c.Jedec = 0x1F2200;
+  c.EdiLength = true;
+  EXPECT_EQ(Bench(c).Answer(0x9F, 5), (Bytes{0x1F, 0x22, 0x00, 0x00, 0xFF}));
+  c.EdiLength = false;
+  c.Jedec = 0x1F2701;
+  EXPECT_EQ(Bench(c).Answer(0x9F, 4), (Bytes{0x1F, 0x27, 0x01, 0xFF}));
+  c.PowerOfTwoPages = true;
+  EXPECT_EQ(Bench(c).Status(), 0x80 | 0x0C | 0x01);
 }
 
 TEST(At45ChipTest, ArrayReadSkipsFourBytesAndCrossesPages) {

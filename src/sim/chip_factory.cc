@@ -4,6 +4,7 @@
 #include "sim/adapter_wiring.h"
 #include "sim/at45_chip.h"
 #include "sim/chip_model.h"
+#include "sim/datasheet_parts.h"
 #include "sim/i2c_eeprom_chip.h"
 #include "sim/microwire_chip.h"
 #include "sim/sda_chip.h"
@@ -105,13 +106,9 @@ std::unique_ptr<ChipModel> MakeSpiEeprom(const DeviceDescriptor& d, const ChipFa
   return std::make_unique<SpiEepromChip>(c, faults);
 }
 
-// The identities a 25-series part answers, built from the one the library names: the
-// JEDEC capacity code is log2 of the size and the device id one less, as the common parts
-// have it.
-std::unique_ptr<ChipModel> MakeSpiFlash(const DeviceDescriptor& d, const ChipFaults& faults) {
-  if (!PowerOfTwo(d.Size)) return nullptr;
-  SpiFlashConfig c;
-  c.Size = d.Size;
+// A part of unknown datasheet answers the identity its library line names: the JEDEC
+// capacity code is log2 of the size and the device id one less, as the common parts have it.
+void IdentityFromLine(const DeviceDescriptor& d, SpiFlashConfig& c) {
   uint32_t capacity = static_cast<uint32_t>(Log2(d.Size));
   uint32_t manufacturer = 0xEF;
   uint32_t type = 0x40;
@@ -131,24 +128,64 @@ std::unique_ptr<ChipModel> MakeSpiFlash(const DeviceDescriptor& d, const ChipFau
     default:
       break;
   }
-  if (faults.WrongId) capacity ^= 0x01;
   c.Jedec = (manufacturer << 16) | (type << 8) | (capacity & 0xFF);
   c.DeviceId = static_cast<uint8_t>(capacity - 1);
+}
+
+void IdentityFromDatasheet(const DatasheetPart& part, SpiFlashConfig& c) {
+  c.Size = part.Size;
+  c.Jedec = part.Jedec;
+  c.DeviceId = part.DeviceId;
+  c.AnswersJedec = (part.Has & kHasJedecId) != 0;
+  c.AnswersManDev = (part.Has & kHasManDevId) != 0;
+  c.AnswersDevId = (part.Has & kHasDevId) != 0;
+  c.DevIdAsManDev = (part.Has & kDevIdAsManDev) != 0;
+  c.Sfdp = SfdpBytes(part);
+}
+
+// A known part is the part of its datasheet, whatever its line says of size and identity.
+const DatasheetPart* KnownPart(const DeviceDescriptor& d) {
+  const DatasheetPart* part = FindDatasheetPart(d.Name);
+  return part && part->Mode == d.ProgrammingMode ? part : nullptr;
+}
+
+std::unique_ptr<ChipModel> MakeSpiFlash(const DeviceDescriptor& d, const ChipFaults& faults) {
+  SpiFlashConfig c;
+  c.Size = d.Size;
+  if (const DatasheetPart* part = KnownPart(d)) {
+    IdentityFromDatasheet(*part, c);
+  } else {
+    IdentityFromLine(d, c);
+  }
+  if (!PowerOfTwo(c.Size)) return nullptr;
+  if (faults.WrongId) {
+    c.Jedec ^= 0x01;
+    c.DeviceId ^= 0x01;
+  }
   c.PageWrite = d.EraseKind == kErasePage;
   c.ProgramUs = PartTimeUs(d.WriteTime, kFlashProgramUs);
   c.PageWriteUs = PartTimeUs(d.WriteTime, kFlashPageWriteUs);
   c.ChipEraseUs =
-      PartTimeUs(d.EraseTime, std::max(kFlashEraseMinUs, d.Size / 1024 * kFlashEraseUsPerKiB));
+      PartTimeUs(d.EraseTime, std::max(kFlashEraseMinUs, c.Size / 1024 * kFlashEraseUsPerKiB));
   return std::make_unique<SpiFlashChip>(c, faults);
 }
 
 std::unique_ptr<ChipModel> MakeAt45(const DeviceDescriptor& d, const ChipFaults& faults) {
   At45Config c;
-  c.PageSize = d.PageSize;
-  c.PageCount = d.PageSize ? d.Size / d.PageSize : 0;
-  c.Density = At45Chip::DensityFor(c.PageCount, c.PageSize);
-  if (c.Density == 0) return nullptr;
-  if (faults.WrongId) c.Density ^= 0x04;
+  const DatasheetPart* part = KnownPart(d);
+  c.PageSize = part ? part->PageSize : d.PageSize;
+  uint32_t size = part ? part->Size : d.Size;
+  c.PageCount = c.PageSize ? size / c.PageSize : 0;
+  c.Density = part ? part->Density : At45Chip::DensityFor(c.PageCount, c.PageSize);
+  if (c.Density == 0 || c.PageCount == 0) return nullptr;
+  if (part) {
+    c.Jedec = part->Jedec;
+    c.EdiLength = (part->Has & kHasEdiLength) != 0;
+  }
+  if (faults.WrongId) {
+    c.Density ^= 0x04;
+    c.Jedec ^= c.Jedec ? 0x0100 : 0;
+  }
   c.PageShift = static_cast<uint32_t>(Log2(c.PageSize));
   c.ProgramUs = PartTimeUs(d.WriteTime, kAt45ProgramUs);
   c.CompareUs = std::min(kAt45CompareUs, c.ProgramUs);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "sim/chip_model.h"
+#include "sim/datasheet_parts.h"
+#include "testing/chip_test_driver.h"
 
 namespace pellory {
 namespace {
@@ -58,6 +60,54 @@ TEST(ChipFactoryTest, BuildsTheModelOfEveryFamilyOrNothing) {
     EXPECT_EQ(chip->Memory().size(), c.memoryBytes);
     EXPECT_TRUE(std::all_of(chip->Memory().begin(), chip->Memory().end(),
                             [](uint8_t b) { return b == 0xFF; }));
+  }
+}
+
+std::vector<uint8_t> Answer(ChipModel& chip, std::initializer_list<uint8_t> sent, int n) {
+  using testing_chips::SpiMaster;
+  testing_chips::PinDriver pins(chip, SpiMaster::kIdle);
+  SpiMaster bus(pins);
+  bus.Select();
+  for (uint8_t b : sent) bus.Transfer(b);
+  std::vector<uint8_t> out;
+  for (int i = 0; i < n; ++i) out.push_back(bus.Transfer(0));
+  bus.Deselect();
+  return out;
+}
+
+struct IdentityCase {
+  const char* name;  // a part of the datasheet table, or TEST
+  uint32_t lineId;   // the JEDEC id its line expects
+  bool wrongId;
+  std::initializer_list<uint8_t> sent;
+  std::vector<uint8_t> answer;
+};
+
+// A chip of a known part answers what its datasheet says, not what its line expects, so a
+// wrong line shows as a wrong identity; a part of no datasheet answers its line.
+TEST(ChipFactoryTest, KnownPartsAnswerTheirDatasheetIdentity) {
+  const IdentityCase cases[] = {
+      {"M25P40", 0x202014, false, {0x9F}, {0x20, 0x20, 0x13}},
+      {"w25x05cl", 0xEF3010, false, {0xAB, 0, 0, 0}, {0x05, 0x05}},
+      {"W25Q16JV", 0xEF4015, false, {0x5A, 0, 0, 0, 0}, {0x53, 0x46, 0x44, 0x50, 0x06}},
+      {"W25Q80BV", 0xEF4014, true, {0x9F}, {0xEF, 0x40, 0x15}},
+      {"TEST", 0xC84016, false, {0x9F}, {0xC8, 0x40, 0x16}},
+      {"AT45DB041", 0x1C, false, {0x9F}, {0x1F, 0x24, 0x00, 0x00}},
+      {"AT45DB041", 0x1C, true, {0xD7}, {0x98}},
+  };
+  for (const IdentityCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DatasheetPart* part = FindDatasheetPart(c.name);
+    DeviceDescriptor line =
+        part ? DatasheetDescriptor(*part) : Device(kModeSpi25, 65536, 256, kAddrNumeric);
+    line.Name = c.name;
+    line.ExpectedId = c.lineId;
+    line.IdKind = kIdJedec;
+    ChipFaults faults;
+    faults.WrongId = c.wrongId;
+    auto chip = MakeChipModel(line, faults);
+    ASSERT_NE(chip, nullptr);
+    EXPECT_EQ(Answer(*chip, c.sent, static_cast<int>(c.answer.size())), c.answer);
   }
 }
 

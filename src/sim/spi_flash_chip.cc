@@ -11,6 +11,7 @@ namespace {
 constexpr uint8_t kJedecId = 0x9F;
 constexpr uint8_t kManDevId = 0x90;
 constexpr uint8_t kDevId = 0xAB;
+constexpr uint8_t kReadSfdp = 0x5A;
 constexpr uint8_t kRdsr = 0x05;
 constexpr uint8_t kWren = 0x06;
 constexpr uint8_t kWrdi = 0x04;
@@ -22,6 +23,7 @@ constexpr uint8_t kChipEraseAlt = 0x60;
 constexpr uint8_t kWip = 0x01;
 constexpr uint8_t kWel = 0x02;
 constexpr int kAddressEnd = 4;  // instruction and three address bytes
+constexpr int kSfdpDummyEnd = kAddressEnd + 1;
 
 // HOLD (active low) sits on line 5 of the SPI adapter, WP on line 2.
 constexpr SpiPins kPins{kSpiAdapter.Cs, kSpiAdapter.Sck, kSpiAdapter.Si, kSpiAdapter.So, 0x20};
@@ -57,11 +59,18 @@ uint8_t SpiFlashChip::IdentityByte(int index) const {
   switch (instruction_) {
     case kJedecId:
       return static_cast<uint8_t>(config_.Jedec >> (8 * (2 - index % 3)));
-    case kManDevId:
-      return ((index + (address_ & 1)) % 2 == 0) ? manufacturer : config_.DeviceId;
+    case kDevId:
+      if (!config_.DevIdAsManDev) return config_.DeviceId;
+      [[fallthrough]];
     default:
-      return config_.DeviceId;
+      return ((index + (address_ & 1)) % 2 == 0) ? manufacturer : config_.DeviceId;
   }
+}
+
+uint8_t SpiFlashChip::SfdpByte() {
+  uint8_t value = address_ < config_.Sfdp.size() ? config_.Sfdp[address_] : 0xFF;
+  address_ = (address_ + 1) & 0xFFFFFF;
+  return value;
 }
 
 void SpiFlashChip::Drive(uint8_t lines, uint64_t nowUs) {
@@ -85,10 +94,14 @@ bool SpiFlashChip::StartInstruction(uint8_t byte, uint64_t nowUs) {
   if (cycle_.Busy(nowUs)) return false;  // everything else waits for the cycle to end
   switch (byte) {
     case kJedecId:
-      frame_.SetOutput(IdentityByte(0));
-      return true;
+      if (config_.AnswersJedec) frame_.SetOutput(IdentityByte(0));
+      return config_.AnswersJedec;
     case kManDevId:
+      return config_.AnswersManDev;
     case kDevId:
+      return config_.AnswersDevId;
+    case kReadSfdp:
+      return !config_.Sfdp.empty();
     case kRead:
     case kWren:
     case kWrdi:
@@ -120,6 +133,10 @@ void SpiFlashChip::OnByte(uint8_t byte, int bytes, uint64_t nowUs) {
     case kDevId:
       if (bytes <= kAddressEnd) address_ = (address_ << 8) | byte;
       if (bytes >= kAddressEnd) frame_.SetOutput(IdentityByte(bytes - kAddressEnd));
+      return;
+    case kReadSfdp:
+      if (bytes <= kAddressEnd) address_ = (address_ << 8) | byte;
+      if (bytes >= kSfdpDummyEnd) frame_.SetOutput(SfdpByte());
       return;
     default:
       break;

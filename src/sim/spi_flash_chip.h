@@ -4,7 +4,10 @@
 // Instructions:
 // - 0x9F JEDEC identity: manufacturer, memory type, capacity (repeated while CS stays low);
 //   0x90 + three address bytes: manufacturer and device id (device first for an odd
-//   address); 0xAB + three dummy bytes: device id, repeated.
+//   address); 0xAB + three dummy bytes: device id, repeated, or on parts where 0xAB is a
+//   second code of 0x90, what 0x90 answers. A part without one of them ignores it.
+// - 0x5A + three address bytes + one dummy byte: the discoverable-parameter table from the
+//   address on, 0xFF beyond its end; ignored by a part without the table.
 // - 0x05 status (bit 0 write in progress, bit 1 write-enable latch), sent afresh for every
 //   byte while CS stays low, so a busy bit can be watched falling; 0x06 WREN, 0x04 WRDI.
 // - 0x03 READ with three address bytes, continuous, rolling over at the end of the memory.
@@ -28,6 +31,11 @@ struct SpiFlashConfig {
   uint32_t Size = 1u << 20;
   uint32_t Jedec = 0xEF4014;  // manufacturer, type, capacity
   uint8_t DeviceId = 0x13;    // the 0x90 and 0xAB device id
+  bool AnswersJedec = true;   // 0x9F
+  bool AnswersManDev = true;  // 0x90
+  bool AnswersDevId = true;   // 0xAB
+  bool DevIdAsManDev = false;
+  std::vector<uint8_t> Sfdp;  // empty: no 0x5A
   bool PageWrite = false;     // 0x0A page write with built-in erase
   uint64_t ProgramUs = 3000;
   uint64_t PageWriteUs = 11000;
@@ -51,6 +59,7 @@ class SpiFlashChip : public ChipModel {
   void OnDeselect(bool atBoundary, int bytes, uint64_t nowUs);
   uint8_t Status(uint64_t nowUs);
   uint8_t IdentityByte(int index) const;
+  uint8_t SfdpByte();
 
   SpiFlashConfig config_;
   ChipFaults faults_;

@@ -55,6 +55,35 @@ TEST(SpiFlashChipTest, Identities) {
   EXPECT_EQ(b.Answer({0xAB, 0xFF, 0xFF, 0xFF}, 2), (Bytes{0x0F, 0x0F}));
 }
 
+// Parts differ in which identity instructions they know; SST's 0xAB is a second 0x90.
+TEST(SpiFlashChipTest, IdentityInstructionsAPartLacksAreIgnored) {
+  SpiFlashConfig sst = Config();
+  sst.Jedec = 0xBF258D;
+  sst.DeviceId = 0x8D;
+  sst.DevIdAsManDev = true;
+  EXPECT_EQ(Bench(sst).Answer({0xAB, 0, 0, 0}, 3), (Bytes{0xBF, 0x8D, 0xBF}));
+  EXPECT_EQ(Bench(sst).Answer({0xAB, 0, 0, 1}, 2), (Bytes{0x8D, 0xBF}));
+
+  SpiFlashConfig jedecOnly = Config();
+  jedecOnly.AnswersManDev = false;
+  jedecOnly.AnswersDevId = false;
+  Bench b(jedecOnly);
+  EXPECT_EQ(b.Answer({0x90, 0, 0, 0}, 2), (Bytes{0xFF, 0xFF}));
+  EXPECT_EQ(b.Answer({0xAB, 0, 0, 0}, 2), (Bytes{0xFF, 0xFF}));
+  EXPECT_EQ(b.Answer({0x9F}, 3), (Bytes{0xEF, 0x30, 0x10}));
+  jedecOnly.AnswersJedec = false;
+  EXPECT_EQ(Bench(jedecOnly).Answer({0x9F}, 3), (Bytes{0xFF, 0xFF, 0xFF}));
+}
+
+TEST(SpiFlashChipTest, SfdpReadStartsAfterOneDummyByteAndEndsInOnes) {
+  SpiFlashConfig c = Config();
+  c.Sfdp = {0x53, 0x46, 0x44, 0x50, 0x06, 0x01};
+  Bench b(c);
+  EXPECT_EQ(b.Answer({0x5A, 0, 0, 0, 0xFF}, 4), (Bytes{0x53, 0x46, 0x44, 0x50}));
+  EXPECT_EQ(b.Answer({0x5A, 0, 0, 4, 0xFF}, 4), (Bytes{0x06, 0x01, 0xFF, 0xFF}));
+  EXPECT_EQ(Bench(Config()).Answer({0x5A, 0, 0, 0, 0xFF}, 2), (Bytes{0xFF, 0xFF}));
+}
+
 TEST(SpiFlashChipTest, ProgramOnlyClearsBitsAndWrapsInsideThePage) {
   Bench b(Config());
   b.bus.Command({kWren});

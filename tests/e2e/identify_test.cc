@@ -84,6 +84,33 @@ TEST_F(IdentifyTest, EveryFlashPartOfTheLibraryIsNamedOrListedWithItsTwins) {
   }
 }
 
+// A flash the library lacks is described by its SFDP table, with a line for the library
+// that ends standard output; one without a table shows its ids alone.
+TEST_F(IdentifyTest, AnUnknownFlashIsDescribedByItsSfdpTable) {
+  // Without the line of its older twin the library does not know the part.
+  std::string library = cli_.workdir().Read("SERLIST.CSV");
+  size_t twin = library.find("W25Q32BV;");
+  ASSERT_NE(twin, std::string::npos);
+  library.erase(twin, library.find('\n', twin) + 1 - twin);
+  cli_.workdir().Write("SERLIST.CSV", library);
+  cli_.workdir().Write("chip.bin", "");
+  CliRun run = Identify("Winbond", "W25X05CL", "W25Q32JV");
+  EXPECT_EQ(run.status, 21) << run.out;
+  EXPECT_NE(run.out.find("Baustein nicht in der Bibliothek.\n\nJEDEC-ID 0xEF4016\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("Größe 4096 KiB\nPage 256 Bytes\n4-KiB-Löschen mit 0x20"),
+            std::string::npos)
+      << run.out;
+  EXPECT_TRUE(run.out.ends_with(
+      "\nSFDP-EF4016;5000;0xEF4016;3300;4194304;256;SPI25;0;0;102400000;0;JEDEC;SE;0;0;0;Y\n"))
+      << run.out;
+  run = Identify("Winbond", "W25X05CL", "EN25F80");
+  EXPECT_EQ(run.status, 21) << run.out;
+  EXPECT_NE(run.out.find("JEDEC-ID 0x1C3114\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Keine SFDP-Tabelle"), std::string::npos) << run.out;
+}
+
 // An I2C part says nothing of itself: the blocks that answer and where its addresses wrap
 // give its size, read with the address bytes of the part selected, unless every cell is
 // alike.
