@@ -224,13 +224,14 @@ std::vector<uint8_t> IdentifyOperation::I2cSample(uint32_t address) {
 
 void IdentifyOperation::I2c(const std::vector<ListedDevice>& listed, Identification& out) {
   DeviceBus& bus = frame_.bus();
-  // A part with one address byte answers at one device address per 256-byte block.
+  // A part with one address byte answers at one device address per 256-byte block (the
+  // block bits sit at A1 to A3, or at A2 and A3 on the parts with nine address bits).
   std::string answered;
   uint32_t blocks = 0;
   for (uint32_t block = 0; block < 8; ++block) {
     uint8_t deviceByte = static_cast<uint8_t>(0xA0 | block << 1);
     if (!bus.I2cAcknowledges(deviceByte)) continue;
-    if (block == blocks) ++blocks;
+    ++blocks;
     answered +=
         StrFormat("%s0x%02X", answered.empty() ? "" : ", ", static_cast<unsigned>(deviceByte));
   }
