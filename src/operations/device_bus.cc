@@ -82,6 +82,10 @@ DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols) {
   };
   bus.At45ReadStatus = [at45] { return at45->At45ReadStatus(); };
   bus.At45ReadJedec = [at45] { return at45->At45ReadJedec(); };
+  bus.SpiReadStatusWith = [spi](uint8_t instruction) {
+    return spi->SpiReadStatusWith(instruction);
+  };
+  bus.SpiWriteStatus = [spi](uint8_t value) { spi->SpiWriteStatus(value); };
   bus.I2cAcknowledges = [i2c](uint8_t deviceByte) { return i2c->I2cAcknowledges(deviceByte); };
   return bus;
 }

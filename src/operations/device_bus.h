@@ -92,6 +92,9 @@ struct DeviceBus {
   std::function<uint8_t()> At45ReadStatus;
   std::function<uint32_t()> At45ReadJedec;
   std::function<bool(uint8_t)> I2cAcknowledges;
+  // Write protection: a status register read by its instruction, the status register written.
+  std::function<uint8_t(uint8_t)> SpiReadStatusWith;
+  std::function<void(uint8_t)> SpiWriteStatus;
 };
 
 DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols);

@@ -22,6 +22,7 @@ DeviceOperations::DeviceOperations(PortIo& port, AppSettings& settings, MessageB
       reader(frame, settings, hexWriter),
       erase(frame),
       identify(frame),
+      protect(frame),
       pages(frame, settings, data),
       program(frame, settings, records, data, buffer, erase, pages),
       verify(frame, settings, records, data) {

@@ -29,6 +29,7 @@
 #include "operations/identify.h"
 #include "operations/operation_frame.h"
 #include "operations/program.h"
+#include "operations/protection.h"
 #include "operations/verify.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
@@ -60,6 +61,7 @@ struct DeviceOperations {
   DeviceReader reader;
   EraseOperation erase;
   IdentifyOperation identify;
+  ProtectOperation protect;
   FlashPages pages;
   ProgramOperation program;
   VerifyOperation verify;

@@ -11,6 +11,7 @@ inline constexpr char kVerifyTitle[] = "*** Baustein prüfen ";
 inline constexpr char kReadTitle[] = "*** Baustein auslesen ";
 inline constexpr char kBlankCheckTitle[] = "*** Leertest ";
 inline constexpr char kIdentifyTitle[] = "*** Baustein erkennen";
+inline constexpr char kProtectTitle[] = "*** Schreibschutz";
 inline constexpr char kTitleEnd[] = " ***\n\n";
 inline constexpr char kByteCountFormat[] = "Anzahl Bytes: %lu (0x%lX)\n\n";
 inline constexpr char kHighestAddressFormat[] = "Höchste Adresse: %lu (0x%lX)\n\n";

@@ -18,6 +18,8 @@ const char* Title(PromptKind kind) {
       return kReadTitle;
     case PromptKind::kIdentify:
       return kIdentifyTitle;
+    case PromptKind::kProtect:
+      return kProtectTitle;
     case PromptKind::kBlankCheck:
       break;
   }
@@ -50,7 +52,7 @@ std::string PromptText(PromptKind kind, const DeviceDescriptor& device, const st
   text += Title(kind);
   if (kind != PromptKind::kBlankCheck) text += label;
   text += kTitleEnd;
-  if (kind != PromptKind::kIdentify) {
+  if (kind != PromptKind::kIdentify && kind != PromptKind::kProtect) {
     text += StrFormat(kByteCountFormat, static_cast<unsigned long>(count),
                       static_cast<unsigned long>(count));
   }
@@ -71,6 +73,10 @@ int OperationFrame::Prompt(PromptKind kind, const std::string& label, uint32_t c
 
 int OperationFrame::IdentifyPrompt() {
   return Prompt(PromptKind::kIdentify, "", 0, 0);
+}
+
+int OperationFrame::ProtectPrompt() {
+  return Prompt(PromptKind::kProtect, "", 0, 0);
 }
 
 int OperationFrame::EraseQuestion() {

@@ -23,7 +23,7 @@
 
 namespace pellory {
 
-enum class PromptKind { kProgram, kVerify, kRead, kBlankCheck, kIdentify };
+enum class PromptKind { kProgram, kVerify, kRead, kBlankCheck, kIdentify, kProtect };
 
 // The full text of a prompt. COUNT is the "Anzahl Bytes" value; HIGHEST is shown by the
 // program and verify prompts only; LABEL is the format label (ignored by the blank check).
@@ -49,6 +49,7 @@ class OperationFrame {
   int BlankCheckPrompt();
   // Before identifying the chip: the family's insertion line, no byte count.
   int IdentifyPrompt();
+  int ProtectPrompt();
   // "Baustein löschen" before a chip erase.
   int EraseQuestion();
 

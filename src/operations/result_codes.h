@@ -42,5 +42,8 @@ inline constexpr int kResultNotIdentified = 21;
 inline constexpr int kResultNoChip = 22;
 // Identification: the family of the selected device has no way to say what a chip is.
 inline constexpr int kResultNotIdentifiable = 23;
+// Write protection: the status register did not take the value written (its protect bit
+// with the WP pin, or a part that ignores the write).
+inline constexpr int kResultProtectRefused = 24;
 
 }  // namespace pellory

@@ -220,6 +220,23 @@ std::vector<uint8_t> SpiBus::Spi25ReadSfdp(uint32_t address, uint32_t count) {
   return bytes;
 }
 
+uint8_t SpiBus::SpiReadStatusWith(uint8_t instruction) {
+  SpiSelect();
+  SpiWriteByte(instruction);
+  // An SPI EEPROM's adapter holds SO high; the flash reads clock line 2 with SCK.
+  uint8_t status = device_.ProgrammingMode == kModeSpi ? SpiReadByte() : SpiReadByteToggled();
+  SpiDeselect();
+  return status;
+}
+
+void SpiBus::SpiWriteStatus(uint8_t value) {
+  SpiCommand(kWriteEnable);
+  SpiSelect();
+  SpiWriteByte(kWriteStatus);
+  SpiWriteByte(value);
+  SpiDeselect();
+}
+
 int SpiBus::Spi25CheckId() {
   if (device_.IdKind != kIdJedec && device_.IdKind != kIdManDev && device_.IdKind != kIdDev) {
     return 0;

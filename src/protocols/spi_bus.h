@@ -78,6 +78,10 @@ class SpiBus {
   uint8_t Spi25ReadSignature();
   // COUNT bytes of the SFDP area from ADDRESS (0x5A, three address bytes, one dummy byte).
   std::vector<uint8_t> Spi25ReadSfdp(uint32_t address, uint32_t count);
+  // A status register read with INSTRUCTION (0x05, or a maker's second one), and the status
+  // register written: write enable, then 0x01 with VALUE.
+  uint8_t SpiReadStatusWith(uint8_t instruction);
+  void SpiWriteStatus(uint8_t value);
 
  private:
   uint32_t ReadIdentity();

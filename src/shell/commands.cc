@@ -258,6 +258,23 @@ void Commands::IdentifyCommand() {
   if (identified_) identified_();
 }
 
+void Commands::ProtectCommand(int bp) {
+  BeginCommand();
+  if (shell_.DemoMode()) {
+    shell_.boxes().DemoModeBox();
+    return;
+  }
+  if (shell_.IsBusy()) return;
+  if (!protect_) {
+    shell_.boxes().InfoBox(kNotAvailableMessage);
+    return;
+  }
+  RunOperation(bp < 0    ? kLogProtect
+               : bp == 0 ? kLogUnprotect
+                         : kLogSetProtect,
+               "", [this, bp] { return protect_(bp); });
+}
+
 void Commands::BlankCheckCommand() {
   BeginCommand();
   // The demo refusal comes first, even while another instance is busy.

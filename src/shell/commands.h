@@ -70,6 +70,9 @@ class Commands {
   // "Erkennen": IDENTIFY inside the hardware frame, then AFTERWARDS outside it (selecting
   // what was found changes the device the frame works with).
   void IdentifyCommand();
+  // "Schutz": shows the write protection; BP >= 0 writes that block-protect value first.
+  void ProtectCommand(int bp);
+  void SetProtect(std::function<int(int)> protect) { protect_ = std::move(protect); }
   void SetIdentify(std::function<int()> identify, std::function<void()> afterwards) {
     identify_ = std::move(identify);
     identified_ = std::move(afterwards);
@@ -169,6 +172,7 @@ class Commands {
   std::function<void(const std::string&)> dataFileChosen_;
   std::function<void()> actionBegan_;
   std::function<int()> identify_;
+  std::function<int(int)> protect_;
   std::function<void()> identified_;
   std::function<void(const HardwareAction&)> actionEnded_;
   int lastResult_ = 0;

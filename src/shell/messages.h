@@ -51,6 +51,9 @@ inline constexpr char kLogVerify[] = "Prüfen";
 inline constexpr char kLogErase[] = "Löschen";
 inline constexpr char kLogReadImage[] = "Auslesen zum Vergleich";
 inline constexpr char kLogIdentify[] = "Erkennen";
+inline constexpr char kLogProtect[] = "Schutz anzeigen";
+inline constexpr char kLogUnprotect[] = "Schutz aufheben";
+inline constexpr char kLogSetProtect[] = "Schutz setzen";
 // After a chip the library lacks was described by its SFDP table.
 inline constexpr char kAddLibraryLineFormat[] =
     "Diese Zeile an die Bauteilbibliothek\n%s\nanhängen ?\n\n%s";

@@ -67,7 +67,9 @@ std::string OutcomeWords(const std::string& operation, int result, bool declined
     case kResultNoChip:
       return "kein Baustein im Sockel";
     case kResultNotIdentifiable:
-      return "Familie nicht erkennbar";
+      return "nicht möglich für diese Familie";
+    case kResultProtectRefused:
+      return "Statusregister nicht geschrieben";
     default:
       return "Fehler";
   }

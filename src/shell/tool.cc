@@ -97,6 +97,7 @@ const char* FamilyName(uint8_t mode) {
 void Tool::PlugReports(const ToolOptions& options) {
   logFile_ = options.LogFile;
   offerLibraryLines_ = options.OfferLibraryLines;
+  commands_.SetProtect([this](int bp) { return chip_->protect.Run(bp); });
   commands_.SetIdentify(
       [this] {
         identification_ = chip_->identify.Identify(ListedDevices());
@@ -183,8 +184,8 @@ void Tool::LogAction(const Commands::HardwareAction& action) {
                   action.Operation == kLogVerify;
   entry.Bytes = fileData ? chip_->operation.DataByteCount
                          : uint64_t{d.Size} * (d.ProgrammingMode == kModeMicrowire ? 2 : 1);
-  // Identifying reads ids, no cells.
-  if (action.Operation == kLogIdentify) entry.Bytes = 0;
+  // Identifying and the protection read registers, no cells.
+  if (action.Operation == kLogIdentify || action.Operation.starts_with("Schutz")) entry.Bytes = 0;
   entry.Seconds = WallSeconds() - actionWall_;
   entry.Simulated = simulated_ && clock_;
   entry.PortSeconds = simulated_ && clock_ ? clock_() / 1e6 - actionPort_ : entry.Seconds;

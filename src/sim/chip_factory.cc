@@ -162,6 +162,8 @@ std::unique_ptr<ChipModel> MakeSpiFlash(const DeviceDescriptor& d, const ChipFau
     c.Jedec ^= 0x01;
     c.DeviceId ^= 0x01;
   }
+  // The protection bits follow the part's maker and family, named as the library names it.
+  c.Status = StatusLayoutFor(d.Name);
   c.PageWrite = d.EraseKind == kErasePage;
   c.ProgramUs = PartTimeUs(d.WriteTime, kFlashProgramUs);
   c.PageWriteUs = PartTimeUs(d.WriteTime, kFlashPageWriteUs);

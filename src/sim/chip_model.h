@@ -24,6 +24,10 @@ struct ChipFaults {
   bool NeverReady = false;  // a write or erase never completes
   bool WrongId = false;     // a different identity or density code
   int StuckBit = -1;        // this data bit always reads 0 after programming
+  bool Protected = false;   // every block protected from the start, whatever was kept
+  // Parts whose datasheet has them power up with every block protected do so. Off, they
+  // power up unprotected, until the tool clears protection in its own program flow.
+  bool PowerUpProtect = false;
 };
 
 class ChipModel {
@@ -33,6 +37,11 @@ class ChipModel {
   virtual void Drive(uint8_t lines, uint64_t nowUs) = 0;
   virtual uint8_t PulledLow(uint64_t nowUs) = 0;
   virtual std::vector<uint8_t>& Memory() = 0;
+  // The status register bits the part keeps without power, one byte per register in
+  // instruction order (0x05, 0x35); empty for a part that keeps none.
+  virtual std::vector<uint8_t> KeptStatus() const { return {}; }
+  // Sets those bits as an earlier run left them; bits the part does not keep are ignored.
+  virtual void RestoreStatus(const std::vector<uint8_t>&) {}
 };
 
 // The model for the device DESCRIPTOR describes, or null when no model fits it.

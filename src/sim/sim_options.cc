@@ -48,6 +48,10 @@ std::string ParseFaults(const std::string& list, SimOptions& options) {
       parsed.Chip.NeverReady = true;
     } else if (!hasValue && name == "wrong-id") {
       parsed.Chip.WrongId = true;
+    } else if (!hasValue && name == "protected") {
+      parsed.Chip.Protected = true;
+    } else if (!hasValue && name == "powerup-protect") {
+      parsed.Chip.PowerUpProtect = true;
     } else if (hasValue && name == "stuck-bit") {
       // A data bit of a byte or of a 16-bit Microwire word.
       if (!AllDigits(value) || value.size() > 2 || std::atoi(value.c_str()) > 15) {

@@ -3,7 +3,8 @@
 // --chip-type).
 //
 // Faults of the programmer are realised by the simulated programmer; the chip faults
-// (no-chip, chip-busy, wrong-id, stuck-bit=N) are handed to the chip models. The fault
+// (no-chip, chip-busy, wrong-id, stuck-bit=N, protected, powerup-protect) are handed to the
+// chip models. The fault
 // list is parsed here once for every front end.
 #pragma once
 
@@ -56,7 +57,8 @@ struct SimOptions {
 // Usage errors of the fault list (front ends print them as their own usage errors).
 inline constexpr char kBadFault[] =
     "Unbekannter Simulatorfehler „%s“ (erlaubt: no-programmer, handshake-stuck, "
-    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, fail-after=N, fail-for=N, "
+    "no-readback, no-chip, chip-busy, wrong-id, stuck-bit=N, protected, powerup-protect, "
+    "fail-after=N, fail-for=N, "
     "signal=INT@N, signal=TERM@N, signal=HUP@N, signal=STOP@N, line-high=N, line-low=N, "
     "line-swap=N:M)";
 inline constexpr char kBadStuckBit[] = "Ungültige Bitnummer „%s“ für stuck-bit (erlaubt: 0 bis 15)";

@@ -20,8 +20,12 @@ TEST(SimOptionsTest, FaultListsThatParse) {
   EXPECT_EQ(o.Chip.StuckBit, -1);
 
   SimOptions c;
-  ASSERT_EQ(ParseFaults("No-Chip,CHIP-BUSY,wrong-id,stuck-bit=7,Signal=Term@7", c), "");
+  ASSERT_EQ(ParseFaults("No-Chip,CHIP-BUSY,wrong-id,stuck-bit=7,Signal=Term@7,Protected", c), "");
   EXPECT_TRUE(c.NoChip);
+  EXPECT_TRUE(c.Chip.Protected);
+  EXPECT_FALSE(c.Chip.PowerUpProtect);
+  ASSERT_EQ(ParseFaults("powerup-protect", c), "");
+  EXPECT_TRUE(c.Chip.PowerUpProtect);
   EXPECT_TRUE(c.Chip.NeverReady);
   EXPECT_TRUE(c.Chip.WrongId);
   EXPECT_EQ(c.Chip.StuckBit, 7);

@@ -1,7 +1,9 @@
 #include "sim/sim_session.h"
 
+#include <cctype>
 #include <filesystem>
 #include <iterator>
+#include <sstream>
 
 #include "ui/text_format.h"
 
@@ -10,6 +12,8 @@ namespace pellory {
 namespace {
 constexpr char kCannotCreate[] = "Kann Datei „%s“ nicht anlegen";
 constexpr char kCannotWriteChip[] = "Kann Bausteininhalt nicht nach „%s“ schreiben";
+constexpr char kBadStatusFile[] =
+    "Statusregister in „%s“ nicht lesbar: der Baustein behält seinen Anfangszustand";
 constexpr char kUnknownChipType[] = "Simulierter Baustein „%s“ steht nicht in der Bausteinliste";
 constexpr char kNoModel[] = "Für „%s“ gibt es kein Simulationsmodell: der Sockel bleibt leer";
 
@@ -20,6 +24,32 @@ std::string FileName(const std::string& name) {
     if (c == '/' || c == '\\') c = '_';
   }
   return file;
+}
+
+// The status file beside CHIPFILE; a chip file that is itself named .status gets a second
+// extension, so the two never meet.
+std::string StatusFileFor(const std::string& chipFile) {
+  std::filesystem::path path(chipFile);
+  if (path.extension() == ".status") return chipFile + ".status";
+  return path.replace_extension(".status").string();
+}
+
+// Two-digit hexadecimal bytes separated by blanks; false for anything else or nothing.
+bool ParseStatusLine(const std::string& text, std::vector<uint8_t>& bytes) {
+  std::istringstream in(text);
+  std::string word;
+  while (in >> word) {
+    if (word.size() != 2 || !std::isxdigit(static_cast<unsigned char>(word[0])) ||
+        !std::isxdigit(static_cast<unsigned char>(word[1]))) {
+      return false;
+    }
+    bytes.push_back(static_cast<uint8_t>(std::stoul(word, nullptr, 16)));
+  }
+  return !bytes.empty();
+}
+
+void AddWarning(std::vector<std::string>& warnings, const std::string& warning) {
+  if (warnings.empty() || warnings.back() != warning) warnings.push_back(warning);
 }
 }  // namespace
 
@@ -112,16 +142,18 @@ void SimSession::SeatChip() {
   socket.Insert(nullptr, programmer_.NowUs());
   seatedName_.clear();
   chipFile_.clear();
+  statusFile_.clear();
   if (!device) return;
 
   std::unique_ptr<ChipModel> chip = factory_ ? factory_(*device, options_.Chip) : nullptr;
   if (!chip) {
-    std::string warning = StrFormat(kNoModel, device->Name.c_str());
-    if (warnings_.empty() || warnings_.back() != warning) warnings_.push_back(warning);
+    AddWarning(warnings_, StrFormat(kNoModel, device->Name.c_str()));
     return;
   }
   chipFile_ = ChipFileFor(*device);
+  statusFile_ = StatusFileFor(chipFile_);
   LoadChip(*chip);
+  LoadStatus(*chip);
   seatedName_ = device->Name;
   socket.Insert(std::move(chip), programmer_.NowUs());
 }
@@ -143,6 +175,7 @@ void SimSession::LoadChip(ChipModel& chip) {
 void SimSession::SaveChip() {
   ChipModel* chip = programmer_.socket().chip();
   if (!chip || chipFile_.empty()) return;
+  SaveStatus(*chip);
   const std::vector<uint8_t>& memory = chip->Memory();
   // A user's image may be a whole dump of which the chip is only the start, or the
   // master copy of a part: what was only read must leave it untouched, and a write
@@ -161,8 +194,39 @@ void SimSession::SaveChip() {
     chipFileExists_ = true;
     saved_ = memory;
   } else {
-    std::string warning = StrFormat(kCannotWriteChip, chipFile_.c_str());
-    if (warnings_.empty() || warnings_.back() != warning) warnings_.push_back(warning);
+    AddWarning(warnings_, StrFormat(kCannotWriteChip, chipFile_.c_str()));
+  }
+}
+
+void SimSession::LoadStatus(ChipModel& chip) {
+  std::ifstream file(statusFile_, std::ios::binary);
+  std::string line;
+  std::vector<uint8_t> bytes;
+  if (file && std::getline(file, line)) {
+    if (ParseStatusLine(line, bytes)) {
+      chip.RestoreStatus(bytes);
+    } else {
+      AddWarning(warnings_, StrFormat(kBadStatusFile, statusFile_.c_str()));
+    }
+  }
+  savedStatus_ = chip.KeptStatus();
+}
+
+void SimSession::SaveStatus(ChipModel& chip) {
+  std::vector<uint8_t> status = chip.KeptStatus();
+  if (status.empty() || status == savedStatus_) return;
+  std::string line;
+  for (uint8_t byte : status) line += StrFormat(line.empty() ? "%02X" : " %02X", byte);
+  std::error_code ignored;
+  std::filesystem::path path(statusFile_);
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ignored);
+  std::ofstream file(statusFile_, std::ios::binary | std::ios::trunc);
+  file << line << '\n';
+  file.close();
+  if (file) {
+    savedStatus_ = status;
+  } else {
+    AddWarning(warnings_, StrFormat(kCannotWriteChip, statusFile_.c_str()));
   }
 }
 

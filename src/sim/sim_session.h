@@ -5,6 +5,11 @@
 // loaded from the chip file; a changed content is written back in place whenever the
 // supply goes off, when another chip is seated, and at Finish. The chip file is the ChipPath of the
 // options, else <workdir>/sim/<device name>.bin; a missing file means an erased chip.
+// The status register bits the chip keeps without power live beside it, in the chip file's
+// name with the extension .status: one line of two-digit hexadecimal bytes separated by
+// spaces ("9C 00"), one per status register. It is read when the chip is seated and
+// written, like the chip file, when those bits changed; missing, the chip keeps the
+// power-up state of its part.
 //
 // Problems with the files are German texts in Warnings(), never fatal: a front end shows
 // them at the end. The device followed must outlive the session.
@@ -65,6 +70,8 @@ class SimSession {
   std::string ChipFileFor(const DeviceDescriptor& device) const;
   void LoadChip(ChipModel& chip);
   void SaveChip();
+  void LoadStatus(ChipModel& chip);
+  void SaveStatus(ChipModel& chip);
 
   SimOptions options_;
   std::string workDir_;
@@ -80,6 +87,8 @@ class SimSession {
   std::string chipFile_;
   bool chipFileExists_ = false;
   std::vector<uint8_t> saved_;  // the chip's content as its file holds it
+  std::string statusFile_;
+  std::vector<uint8_t> savedStatus_;  // the kept status bits as seated or last written
   std::vector<std::string> warnings_;
   bool finished_ = false;
 };

@@ -197,6 +197,54 @@ TEST_F(SimSessionTest, ExplicitChipFileAndOutputFiles) {
                 " timeouts=0 sim_us=" + std::to_string(us) + " sim=" + FormatSimTime(us));
 }
 
+// A chip that keeps status bits, as the SPI parts do.
+class StatusChip : public TestChip {
+ public:
+  using TestChip::TestChip;
+  std::vector<uint8_t> KeptStatus() const override { return Status; }
+  void RestoreStatus(const std::vector<uint8_t>& status) override { Status = status; }
+  std::vector<uint8_t> Status{0x00, 0x00};
+};
+
+TEST_F(SimSessionTest, StatusBitsAreKeptBesideTheChipFile) {
+  Device("W25Q16", 4);
+  Build();
+  std::vector<StatusChip*> chips;
+  session_->SetChipFactory([&](const DeviceDescriptor& d, const ChipFaults&) {
+    auto chip = std::make_unique<StatusChip>(0, d.Size);
+    chips.push_back(chip.get());
+    return chip;
+  });
+  power_->PowerOn();
+  power_->PowerOff();
+  EXPECT_FALSE(dir_.Exists("sim/W25Q16.status"));  // the power-up state needs no file
+  chips[0]->Status = {0x9C, 0x40};
+  power_->PowerOff();
+  session_->Finish();
+  EXPECT_EQ(dir_.Read("sim/W25Q16.status"), "9C 40\n");
+
+  // A later run starts where this one ended; a line with CR LF reads the same.
+  dir_.Write("sim/W25Q16.status", "1c 02\r\n");
+  Build();
+  chips.clear();
+  session_->SetChipFactory([&](const DeviceDescriptor& d, const ChipFaults&) {
+    auto chip = std::make_unique<StatusChip>(0, d.Size);
+    chips.push_back(chip.get());
+    return chip;
+  });
+  power_->PowerOn();
+  EXPECT_EQ(chips[0]->Status, (std::vector<uint8_t>{0x1C, 0x02}));
+  session_->Finish();
+  EXPECT_EQ(dir_.Read("sim/W25Q16.status"), "1c 02\r\n");  // unchanged: not rewritten
+
+  dir_.Write("sim/W25Q16.status", "1C0\n");
+  Build();
+  power_->PowerOn();
+  EXPECT_EQ(session_->Warnings(),
+            std::vector<std::string>{"Statusregister in „" + dir_.File("sim/W25Q16.status") +
+                                     "“ nicht lesbar: der Baustein behält seinen Anfangszustand"});
+}
+
 TEST(FormatSimTimeTest, EachUnitUpToItsBoundary) {
   struct Case {
     uint64_t us;

@@ -26,11 +26,18 @@ constexpr SpiPins kPins{kSpiAdapter.Cs, kSpiAdapter.Sck, kSpiAdapter.Si, kSpiAda
 SpiEepromChip::SpiEepromChip(const SpiEepromConfig& config, const ChipFaults& faults)
     : config_(config),
       faults_(faults),
+      layout_(SpiEepromStatusLayout(config.Size)),
       memory_(config.Size, 0xFF),
       cycle_(faults.NeverReady),
       frame_(kPins) {
   if (config_.PageSize == 0) config_.PageSize = 1;
   if (config_.PageSize > config_.Size) config_.PageSize = config_.Size;
+  RestoreStatus({0});
+}
+
+void SpiEepromChip::RestoreStatus(const std::vector<uint8_t>& status) {
+  nonvolatile_ = status.empty() ? 0 : status[0] & kNonvolatileBits;
+  if (faults_.Protected) nonvolatile_ |= AllBlocksProtected(layout_);
 }
 
 void SpiEepromChip::Power(bool on, uint64_t nowUs) {
@@ -46,23 +53,17 @@ void SpiEepromChip::Power(bool on, uint64_t nowUs) {
 }
 
 uint8_t SpiEepromChip::Status(uint64_t nowUs) {
+  // A status write that has run its time lands first, so the register shows its new bits.
+  bool busy = cycle_.Busy(nowUs);
   uint8_t status = nonvolatile_;
   if (wel_) status |= kWel;
-  if (cycle_.Busy(nowUs)) status |= kWip;
+  if (busy) status |= kWip;
   return status;
 }
 
 bool SpiEepromChip::Protected(uint32_t address) const {
-  switch ((nonvolatile_ >> 2) & 3) {
-    case 1:
-      return address >= config_.Size - config_.Size / 4;
-    case 2:
-      return address >= config_.Size / 2;
-    case 3:
-      return true;
-    default:
-      return false;
-  }
+  const uint8_t status[] = {nonvolatile_};
+  return ProtectedRange(layout_, config_.Size, status).Contains(address);
 }
 
 void SpiEepromChip::Drive(uint8_t lines, uint64_t nowUs) {

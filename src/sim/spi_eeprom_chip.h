@@ -7,7 +7,11 @@
 // address bit 8 in bit 3 of the READ and WRITE instructions (0x0B, 0x0A).
 // - WREN, WRDI, WRSR and WRITE take effect only when CS rises after a whole byte.
 // - WRITE needs the write-enable latch; data roll over inside the page; the write cycle
-//   starts when CS rises and clears the latch. Protected blocks are not written.
+//   starts when CS rises and clears the latch. Protected blocks (SpiEepromStatusLayout:
+//   upper quarter, half, all) are not written.
+// - WRSR is refused while WPEN is set and WP (socket line 2, driven by the PC) is low.
+// - BP0, BP1 and WPEN are nonvolatile (KeptStatus); the Protected fault sets both BP bits
+//   at the start, over whatever RestoreStatus brings.
 // - During a write cycle only RDSR is answered; every other instruction is ignored.
 // - READ runs on through the memory and rolls over at its end.
 #pragma once
@@ -18,6 +22,7 @@
 #include "sim/chip_cycle.h"
 #include "sim/chip_model.h"
 #include "sim/spi_frame.h"
+#include "sim/status_register.h"
 
 namespace pellory {
 
@@ -38,8 +43,10 @@ class SpiEepromChip : public ChipModel {
   uint8_t PulledLow(uint64_t) override { return powered_ ? frame_.PulledLow() : 0; }
   std::vector<uint8_t>& Memory() override { return memory_; }
 
+  std::vector<uint8_t> KeptStatus() const override { return {nonvolatile_}; }
+  void RestoreStatus(const std::vector<uint8_t>& status) override;
   // Nonvolatile status bits (block protection, WPEN) as a new part would carry them.
-  void SetStatusBits(uint8_t bits) { nonvolatile_ = bits & kNonvolatileBits; }
+  void SetStatusBits(uint8_t bits) { RestoreStatus({bits}); }
 
   static constexpr uint8_t kNonvolatileBits = 0x8C;
 
@@ -51,6 +58,7 @@ class SpiEepromChip : public ChipModel {
 
   SpiEepromConfig config_;
   ChipFaults faults_;
+  StatusLayout layout_;
   std::vector<uint8_t> memory_;
   InternalCycle cycle_;
   SpiFrame frame_;

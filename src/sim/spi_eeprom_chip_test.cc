@@ -176,6 +176,26 @@ TEST(SpiEepromChipTest, BlockProtectionAndItsRelease) {
   EXPECT_EQ(b.chip.Memory()[0x300], 0xFF);
 }
 
+// WPEN guards the status register only while WP is low; the Protected fault starts with
+// every block protected whatever an earlier run kept.
+TEST(SpiEepromChipTest, WpenWithWpLowRefusesStatusWrites) {
+  for (bool wpLow : {false, true}) {
+    SCOPED_TRACE(wpLow);
+    Bench b(Config(1024, 2));
+    b.chip.RestoreStatus({0x80});
+    b.pins.Set(SpiMaster::kWp, !wpLow);
+    b.bus.Command({kWren});
+    b.bus.Command({kWrsr, 0x88});
+    b.pins.Wait(5000);
+    EXPECT_EQ(b.chip.KeptStatus(), (std::vector<uint8_t>{uint8_t(wpLow ? 0x80 : 0x88)}));
+  }
+  ChipFaults faults;
+  faults.Protected = true;
+  Bench p(Config(1024, 2), faults);
+  p.chip.RestoreStatus({0x00});
+  EXPECT_EQ(p.Status(), 0x0C);
+}
+
 TEST(SpiEepromChipTest, BusIsIgnoredUntilChipSelectWasHigh) {
   SpiEepromConfig c = Config(256, 1);
   SpiEepromChip chip(c, {});

@@ -190,5 +190,171 @@ TEST(SpiFlashChipTest, FaultsStuckBitAndNeverReady) {
   }
 }
 
+constexpr uint8_t kWrsr = 0x01, kRdsr2 = 0x35, kWrsr2 = 0x31, kEwsr = 0x50;
+
+SpiFlashConfig PartConfig(const char* part, uint32_t size) {
+  SpiFlashConfig c = Config();
+  c.Size = size;
+  c.Status = StatusLayoutFor(part);
+  return c;
+}
+
+TEST(SpiFlashChipTest, ProtectedPagesAndChipEraseAreRefusedUnprotectedPagesProgrammed) {
+  Bench b(PartConfig("W25Q80BV", 1 << 20));
+  b.bus.Command({kWren});
+  b.bus.Command({kWrsr, 0x04});  // upper 64 KiB
+  b.pins.Wait(15000);
+  EXPECT_EQ(b.Status(), 0x04);
+  b.bus.Command({kWren});
+  b.bus.Command({kProgram, 0x0F, 0x00, 0x00, 0x00});
+  b.pins.Wait(3000);
+  EXPECT_EQ(b.chip.Memory()[0xF0000], 0xFF);
+  EXPECT_EQ(b.Status(), 0x06);  // not executed: the latch stays
+  b.bus.Command({kProgram, 0x0E, 0xFF, 0xFF, 0x00});
+  b.pins.Wait(3000);
+  EXPECT_EQ(b.chip.Memory()[0xEFFFF], 0x00);
+  b.bus.Command({kWren});
+  b.bus.Command({kChipErase});
+  b.pins.Wait(250000);
+  EXPECT_EQ(b.chip.Memory()[0xEFFFF], 0x00);
+
+  b.bus.Command({kWren});
+  b.bus.Command({kWrsr, 0x00, 0x00});
+  b.pins.Wait(15000);
+  b.bus.Command({kWren});
+  b.bus.Command({kChipErase});
+  b.pins.Wait(250000);
+  EXPECT_EQ(b.chip.Memory()[0xEFFFF], 0xFF);
+}
+
+// Each row: a part, how its status write is sent, and whether it lands.
+TEST(SpiFlashChipTest, StatusWritesNeedTheLatchAndAreRefusedWhenLocked) {
+  struct Case {
+    const char* name;
+    const char* part;
+    uint8_t before;  // first register as the part powered up
+    bool wpLow;
+    std::initializer_list<uint8_t> enable;  // sent before the write, each on its own
+    uint8_t expected;
+  } const cases[] = {
+      {"no latch", "M25P80", 0x00, false, {}, 0x00},
+      {"WREN", "M25P80", 0x00, false, {kWren}, 0x8C},
+      {"SRWD, WP high", "M25P80", 0x80, false, {kWren}, 0x8C},
+      {"SRWD, WP low", "M25P80", 0x80, true, {kWren}, 0x82},  // not executed: latch stays
+      {"SRWD clear, WP low", "M25P80", 0x00, true, {kWren}, 0x8C},
+      {"SST EWSR", "SST25VF016B", 0x00, false, {kEwsr}, 0x8C},
+      {"SST EWSR not just before", "SST25VF016B", 0x00, false, {kEwsr, kWrdi}, 0x00},
+      {"SST BPL, WP low", "SST25VF016B", 0x80, true, {kWren}, 0x82},
+      {"EWSR unknown to M25P", "M25P80", 0x00, false, {kEwsr}, 0x00},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench b(PartConfig(c.part, 1 << 20));
+    if (c.before) {
+      b.bus.Command({kWren});
+      b.bus.Command({kWrsr, c.before});
+      b.pins.Wait(15000);
+    }
+    b.pins.Set(0x04, !c.wpLow);
+    for (uint8_t e : c.enable) b.bus.Command({e});
+    b.bus.Command({kWrsr, 0x8C});
+    b.pins.Wait(15000);
+    EXPECT_EQ(b.Status(), c.expected);
+  }
+}
+
+TEST(SpiFlashChipTest, SecondStatusRegisterOfWinbondStyleParts) {
+  {
+    Bench b(PartConfig("W25Q64FV", 1 << 20));
+    b.bus.Command({kWren});
+    b.bus.Command({kWrsr, 0x04, 0x42});  // CMP and QE
+    b.pins.Wait(15000);
+    EXPECT_EQ(b.Answer({kRdsr2}, 2), (Bytes{0x42, 0x42}));
+    b.bus.Command({kWren});
+    b.bus.Command({kWrsr, 0x08});  // one byte leaves the second register
+    b.pins.Wait(15000);
+    EXPECT_EQ(b.Answer({kRdsr2}, 1), (Bytes{0x42}));
+    b.bus.Command({kWren});
+    b.bus.Command({kWrsr2, 0x00});
+    b.pins.Wait(15000);
+    EXPECT_EQ(b.Answer({kRdsr2}, 1), (Bytes{0x00}));
+    EXPECT_EQ(b.chip.KeptStatus(), (Bytes{0x08, 0x00}));
+  }
+  {
+    Bench b(PartConfig("W25Q16BV", 1 << 20));
+    b.bus.Command({kWren});
+    b.bus.Command({kWrsr, 0x00, 0x42});
+    b.pins.Wait(15000);
+    b.bus.Command({kWren});
+    b.bus.Command({kWrsr2, 0x00});  // not an instruction of the BV parts
+    b.pins.Wait(15000);
+    EXPECT_EQ(b.Answer({kRdsr2}, 1), (Bytes{0x42}));
+    b.bus.Command({kWren});
+    b.bus.Command({kWrsr, 0x00});  // one byte clears QE, keeps CMP
+    b.pins.Wait(15000);
+    EXPECT_EQ(b.Answer({kRdsr2}, 1), (Bytes{0x40}));
+  }
+  EXPECT_EQ(Bench(PartConfig("M25P80", 1 << 20)).Answer({kRdsr2}, 1), (Bytes{0xFF}));
+}
+
+// SRP1 without SRP0 locks the register until the power goes; with SRP0 for good.
+TEST(SpiFlashChipTest, PowerSupplyLockDownEndsWithThePowerCycle) {
+  Bench b(PartConfig("W25Q32BV", 1 << 20));
+  b.bus.Command({kWren});
+  b.bus.Command({kWrsr, 0x00, 0x01});
+  b.pins.Wait(15000);
+  b.bus.Command({kWren});
+  b.bus.Command({kWrsr, 0x1C, 0x00});
+  b.pins.Wait(15000);
+  EXPECT_EQ(b.Status(), 0x02);
+  b.pins.PowerCycle();
+  b.bus.Command({kWren});
+  b.bus.Command({kWrsr, 0x1C, 0x00});
+  b.pins.Wait(15000);
+  EXPECT_EQ(b.Status(), 0x1C);
+}
+
+TEST(SpiFlashChipTest, PowerUpProtectionOnlyWithTheSwitchOrTheFault) {
+  struct Case {
+    const char* part;
+    bool powerUpProtect, protectedFault;
+    uint8_t afterPowerUp, afterPowerCycleOfAWrittenZero;
+  } const cases[] = {
+      {"SST25VF016B", false, false, 0x00, 0x00},
+      {"SST25VF016B", true, false, 0x1C, 0x1C},
+      {"SST25VF016B", false, true, 0x1C, 0x1C},
+      {"SST25VF064C", true, false, 0x00, 0x00},
+      {"M25P80", true, false, 0x00, 0x00},
+      {"M25P80", false, true, 0x1C, 0x00},  // nonvolatile: what was written stays
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.part << c.powerUpProtect << c.protectedFault);
+    ChipFaults faults;
+    faults.PowerUpProtect = c.powerUpProtect;
+    faults.Protected = c.protectedFault;
+    Bench b(PartConfig(c.part, 1 << 20), faults);
+    EXPECT_EQ(b.Status(), c.afterPowerUp);
+    b.bus.Command({kWren});
+    b.bus.Command({kWrsr, 0x00});
+    b.pins.Wait(15000);
+    EXPECT_EQ(b.Status(), 0x00);
+    b.pins.PowerCycle();
+    EXPECT_EQ(b.Status(), c.afterPowerCycleOfAWrittenZero);
+  }
+}
+
+TEST(SpiFlashChipTest, KeptStatusRoundTripAndTheProtectedFaultWinsOverIt) {
+  Bench b(PartConfig("GD25Q16", 1 << 20));
+  b.chip.RestoreStatus({0xFF, 0xFF});
+  EXPECT_EQ(b.chip.KeptStatus(), (Bytes{0xFC, 0x43}));  // only the writable bits
+  ChipFaults faults;
+  faults.Protected = true;
+  Bench p(PartConfig("GD25Q16", 1 << 20), faults);
+  p.chip.RestoreStatus({0x80, 0x40});
+  EXPECT_EQ(p.chip.KeptStatus(), (Bytes{0x9C, 0x00}));
+  EXPECT_EQ(p.chip.Protection().End - p.chip.Protection().First, 1u << 20);
+  EXPECT_TRUE(Bench(PartConfig("SST25VF016B", 1 << 20)).chip.KeptStatus().empty());
+}
+
 }  // namespace
 }  // namespace pellory

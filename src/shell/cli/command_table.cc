@@ -23,6 +23,7 @@ constexpr CliCommandRow kCommandRows[] = {
     {"checksum", false, false, CommandChecksum, false},
     {"compare",  true,  true,  CommandCompare},
     {"identify", true,  true,  CommandIdentify},
+    {"protect",  true,  true,  CommandProtect},
     {"porttest", false, true,  CommandPortTest, false, false},
 };
 // clang-format on

@@ -58,6 +58,9 @@ int CommandList(CliContext& context);
 // identify: "Erkennen"; 0 for one device found (then selected), 21 several or none, 22 no
 // chip, 23 a family that cannot be identified.
 int CommandIdentify(CliContext& context);
+// protect [--clear | --set N]: 0, 24 when the status register kept another value, 22 no
+// chip, 23 a family without block protection.
+int CommandProtect(CliContext& context);
 // blank, read: the "Leertest" and "Auslesen" buttons; the operation's result.
 int CommandBlank(CliContext& context);
 int CommandRead(CliContext& context);

@@ -27,6 +27,9 @@ inline constexpr char kBadFormat[] =
     "Unbekanntes Dateiformat „%s“ (erlaubt: bin, intel8, intel32, mcs86, s1, s2, s3, mos, "
     "tek oder 1 bis 9)";
 inline constexpr char kBadAnswer[] = "Unbekannte Antwort „%s“ (erlaubt: ok, cancel, retry)";
+inline constexpr char kProtectOptionsOnly[] =
+    "„--clear“ und „--set N“ (eine Zahl) gelten nur für protect";
+inline constexpr char kProtectOptionsBoth[] = "„--clear“ und „--set N“ schließen einander aus";
 inline constexpr char kBadSetting[] = "„--set“ erwartet SCHLÜSSEL=WERT, nicht „%s“";
 inline constexpr char kUnknownSetting[] = "Unbekannter Schlüssel „%s“ für --set";
 inline constexpr char kNoCommand[] = "Kein Befehl angegeben";

@@ -38,6 +38,7 @@ constexpr CommandGrammar kCommands[] = {
     {"list", false},    {"detect", false}, {"blank", false},    {"read", true},
     {"program", true},  {"verify", true},  {"erase", false},    {"dump", true},
     {"checksum", true}, {"compare", true}, {"porttest", false}, {"identify", false},
+    {"protect", false},
 };
 
 const CommandGrammar* FindCommand(const std::string& name) {
@@ -68,6 +69,11 @@ std::string SetFormat(const std::string&, const std::string& v, CliOptions& o) {
 }
 
 std::string SetSetting(const std::string&, const std::string& v, CliOptions& o) {
+  // "protect --set N": a plain number is the block-protect value, not a setting.
+  if (!v.empty() && v.size() <= 2 && v.find_first_not_of("0123456789") == std::string::npos) {
+    o.ProtectSet = std::stoi(v);
+    return "";
+  }
   size_t equals = v.find('=');
   if (equals == std::string::npos || equals == 0) return StrFormat(kBadSetting, v.c_str());
   o.Settings.emplace_back(v.substr(0, equals), v.substr(equals + 1));
@@ -94,6 +100,7 @@ const OptionRow kOptions[] = {
     {"save",         0,   &CliOptions::Save},
     {"yes",          'y', &CliOptions::Yes},
     {"quiet",        'q', &CliOptions::Quiet},
+    {"clear",        0,   &CliOptions::ProtectClear},
     {"answers",      0,   nullptr, nullptr, SetAnswers},
     {"simulate",     0,   &CliOptions::Simulate},
     {"sim-port",     0,   nullptr, nullptr, SetSim},
@@ -147,7 +154,11 @@ class Parser {
       if (!error.empty()) return error;
     }
     if (options_.Help || options_.Version) return "";
-    return Operands();
+    if (std::string error = Operands(); !error.empty()) return error;
+    bool protecting = options_.ProtectClear || options_.ProtectSet >= 0;
+    if (protecting && options_.Command != "protect") return kProtectOptionsOnly;
+    if (options_.ProtectClear && options_.ProtectSet >= 0) return kProtectOptionsBoth;
+    return "";
   }
 
  private:

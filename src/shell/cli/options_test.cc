@@ -248,14 +248,14 @@ TEST(CliOptionsTest, PortAddressesTakeTheAutomaticBase) {
 }
 
 TEST(CliOptionsTest, CommandGrammar) {
-  std::vector<std::string> expected = {"list",     "detect",  "blank",    "read",
-                                       "program",  "verify",  "erase",    "dump",
-                                       "checksum", "compare", "porttest", "identify"};
+  std::vector<std::string> expected = {"list",     "detect",   "blank",  "read",     "program",
+                                       "verify",   "erase",    "dump",   "checksum", "compare",
+                                       "porttest", "identify", "protect"};
   EXPECT_EQ(CliCommandNames(), expected);
   for (const std::string& name : expected) {
     EXPECT_TRUE(IsCliCommand(name));
     bool noFile = name == "list" || name == "detect" || name == "blank" || name == "erase" ||
-                  name == "porttest" || name == "identify";
+                  name == "porttest" || name == "identify" || name == "protect";
     EXPECT_EQ(CommandTakesFile(name), !noFile) << name;
   }
   EXPECT_FALSE(IsCliCommand("help"));

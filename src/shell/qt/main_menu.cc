@@ -60,6 +60,8 @@ void MainWindow::BuildMenus() {
   AddEntry(chip, kIdErase, "L&öschen", QKeySequence(Qt::CTRL | Qt::Key_E));
   chip->addSeparator();
   AddEntry(chip, kMenuIdentify, "&Erkennen", QKeySequence(Qt::CTRL | Qt::Key_I));
+  AddEntry(chip, kMenuProtect, "&Schutz anzeigen…", {});
+  AddEntry(chip, kMenuUnprotect, "Schutz &aufheben…", {});
 
   QMenu* view = menuBar_->addMenu(Text("&Ansicht"));
   AddEntry(view, kIdView, "&Hexansicht der Datei", QKeySequence(Qt::Key_F3));
@@ -106,7 +108,9 @@ void MainWindow::MirrorEnabled(int id) {
     recent_->setEnabled(enabled);
   } else if (id == kIdBlankCheck) {
     // Identifying is a hardware action like the blank check: locked with it.
-    if (QAction* a = MenuAction(kMenuIdentify)) a->setEnabled(enabled);
+    for (int id : {kMenuIdentify, kMenuProtect, kMenuUnprotect}) {
+      if (QAction* a = MenuAction(id)) a->setEnabled(enabled);
+    }
   } else if (id == kIdPrefs) {
     if (QAction* a = MenuAction(kMenuPortTest)) a->setEnabled(enabled && portTest_ != nullptr);
   }
@@ -134,6 +138,10 @@ void MainWindow::RunEntry(int id) {
       break;
     case kMenuIdentify:
       commands_.IdentifyCommand();
+      break;
+    case kMenuProtect:
+    case kMenuUnprotect:
+      commands_.ProtectCommand(id == kMenuProtect ? -1 : 0);
       break;
     case kMenuPortTest:
       if (portTest_ && !shell_.IsBusy()) portTest_(shell_.settings());

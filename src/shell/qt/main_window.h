@@ -61,6 +61,8 @@ inline constexpr int kMenuPortTest = -5;
 inline constexpr int kMenuManual = -6;
 inline constexpr int kMenuAbout = -7;
 inline constexpr int kMenuIdentify = -8;
+inline constexpr int kMenuProtect = -9;
+inline constexpr int kMenuUnprotect = -10;
 
 class MainWindow : public QDialog {
   Q_OBJECT

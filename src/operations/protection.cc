@@ -1,0 +1,85 @@
+#include "operations/protection.h"
+
+#include "operations/result_codes.h"
+#include "ui/text_format.h"
+
+namespace pellory {
+
+namespace {
+
+constexpr uint8_t kReadStatus = 0x05;
+constexpr char kProtectStatus[] = "Lese Statusregister";
+constexpr char kNoBlockProtect[] =
+    "Bausteine dieser Familie haben keinen Blockschutz im Statusregister.\n\nGeschützt wird "
+    "dort, wenn überhaupt, über einen Anschluss des Bausteins.";
+constexpr char kNoChip[] =
+    "Kein Baustein im Sockel:\nStatusregister und Kennung lesen 0x00 oder 0xFF.";
+constexpr char kRefusedFormat[] =
+    "Das Statusregister hat den Wert nicht angenommen (BP=%d statt %d).\n\nIst %s gesetzt und "
+    "liegt WP auf Low, sperrt der Baustein das Schreiben des Statusregisters.\n\n";
+
+}  // namespace
+
+int ProtectOperation::Run(int bp) {
+  const DeviceDescriptor& device = frame_.device();
+  bool eeprom = device.ProgrammingMode == kModeSpi;
+  state_ = ProtectionState{};
+  if (!eeprom && device.ProgrammingMode != kModeSpi25) {
+    frame_.boxes().InfoBox(kNoBlockProtect);
+    return kResultNotIdentifiable;
+  }
+  DeviceBus& bus = frame_.bus();
+  Progress& progress = frame_.progress();
+  progress.ProgressStart(1);
+  bus.PowerReset();
+  if (frame_.ProtectPrompt() == kIdCancel) return kResultOk;
+  if (frame_.StopBeforeWork()) {
+    progress.ProgressReset();
+    return kResultAborted;
+  }
+  frame_.BeginWork(kProtectStatus);
+  bus.PowerOn();
+  // WP and HOLD high: a low WP would lock the status register of a part whose lock bit is set.
+  bus.SpiIdleLines();
+  uint32_t id = eeprom ? 0 : bus.Spi25ReadJedec();
+  const ProtectionLayout& layout = ProtectionLayoutFor(id, eeprom);
+  uint8_t status = bus.SpiReadStatusWith(kReadStatus);
+  int result = kResultOk;
+  std::string report;
+  // A floating bus reads all 1s (busy included); a flash also has no id then.
+  bool blankId = id == 0 || id == 0xFFFFFF;
+  bool noChip = eeprom ? status == 0xFF : blankId && (status == 0x00 || status == 0xFF);
+  if (noChip) {
+    result = kResultNoChip;
+    report = kNoChip;
+  } else {
+    if (bp >= 0) {
+      // The write-enable latch and busy are read-only; every other bit stays as it was.
+      bus.SpiWriteStatus(WithBlockProtect(layout, static_cast<uint8_t>(status & ~0x03), bp));
+      // The write is a write cycle of its own: the register shows busy until it ends.
+      uint32_t polls = 2 * device.WriteTime + 100;
+      do {
+        bus.Wait100us(1);
+        status = bus.SpiReadStatusWith(kReadStatus);
+      } while ((status & 0x01) != 0 && --polls > 0 && !frame_.TimedOut());
+    }
+    state_ = DecodeProtection(layout, status, device.Size);
+    if (bp >= 0 && state_.Bp != bp) {
+      result = kResultProtectRefused;
+      report = StrFormat(kRefusedFormat, state_.Bp, bp, layout.SrpName);
+    }
+    report += ProtectionText(layout, state_, device.Size);
+    if (layout.Status2Read != 0) {
+      report += StrFormat("\nStatusregister 2: 0x%02X",
+                          static_cast<unsigned>(bus.SpiReadStatusWith(layout.Status2Read)));
+    }
+  }
+  bus.PowerOff();
+  progress.ProgressStep();
+  progress.ProgressReset();
+  if (frame_.TimedOut()) return kResultTimeout;
+  frame_.boxes().InfoBox(report);
+  return result;
+}
+
+}  // namespace pellory

@@ -1,0 +1,80 @@
+// pellory-cli protect against the simulated chips, which keep their status registers (the
+// nonvolatile bits beside the chip file) and obey their block protection.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+
+namespace pellory {
+namespace {
+
+constexpr char kLibrary[] =
+    ":Winbond;Y\n"
+    "W25Q16BV;3000;0xEF4015;3300;2097152;256;SPI25;0;0;30000000;0;JEDEC;SE;0;0;0;Y\n"
+    ":SST;Y\n"
+    "SST25VF040B;10;0xBF258D;3300;524288;1;SPI25;0;0;50000;0;JEDEC;SE;0;0;0;Y\n"
+    ":Microchip;Y\n"
+    "24LC02B;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n";
+
+class ProtectTest : public testing::Test {
+ protected:
+  ProtectTest() {
+    cli_.workdir().Write("SERLIST.CSV", kLibrary);
+    std::filesystem::create_directory(cli_.workdir().File("sim"));
+  }
+  CliRun Protect(const char* maker, const char* device, std::vector<std::string> more = {}) {
+    std::vector<std::string> args = {"--simulate", "-y", "-q", "-m", maker, "-d", device};
+    args.insert(args.end(), more.begin(), more.end());
+    args.push_back("protect");
+    return cli_.Run(args);
+  }
+  CliRunner cli_;
+};
+
+// Each run is a separate power cycle: what one run sets, the next one reads (the part keeps
+// it), and clearing shows no protection left.
+TEST_F(ProtectTest, SetShowAndClearAcrossRuns) {
+  struct Step {
+    const char* maker;
+    const char* device;
+    std::vector<std::string> more;
+    int status;
+    const char* says;
+  } const steps[] = {
+      {"Winbond", "W25Q16BV", {}, 0, "BP=0, SRP0=0, WEL=0, BUSY=0\nSchutz: keiner"},
+      {"Winbond", "W25Q16BV", {"--set", "5"}, 0, "Schutz: 0x100000 bis 0x1FFFFF"},
+      {"Winbond", "W25Q16BV", {}, 0, "BP=5, SRP0=0, WEL=0, BUSY=0\nSchutz: 0x100000 bis 0x1FFFFF"},
+      {"Winbond", "W25Q16BV", {"--clear"}, 0, "Schutz: keiner"},
+      // A part that comes out of power-on protected forgets a clear at the next power-on.
+      {"SST",
+       "SST25VF040B",
+       {"--fault", "powerup-protect"},
+       0,
+       "BPL=0, WEL=0, BUSY=0\nSchutz: alles"},
+      {"SST", "SST25VF040B", {"--fault", "powerup-protect", "--clear"}, 0, "Schutz: keiner"},
+      {"SST", "SST25VF040B", {"--fault", "powerup-protect"}, 0, "Schutz: alles"},
+      {"Winbond", "W25Q16BV", {"--fault", "no-chip"}, 22, "Kein Baustein im Sockel"},
+      {"Microchip", "24LC02B", {}, 23, "keinen Blockschutz im Statusregister"},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(std::string(s.device) + " " + (s.more.empty() ? "" : s.more.back()));
+    CliRun run = Protect(s.maker, s.device, s.more);
+    EXPECT_EQ(run.status, s.status) << run.out << run.err;
+    EXPECT_NE(run.out.find(s.says), std::string::npos) << run.out;
+  }
+}
+
+TEST_F(ProtectTest, ItsOptionsBelongToItAlone) {
+  CliRun run = cli_.Run({"--clear", "list"});
+  EXPECT_EQ(run.status, 64);
+  EXPECT_NE(run.err.find("gelten nur für protect"), std::string::npos) << run.err;
+  run = cli_.Run({"--clear", "--set", "3", "protect"});
+  EXPECT_EQ(run.status, 64);
+  EXPECT_NE(run.err.find("schließen einander aus"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace pellory
