@@ -45,6 +45,10 @@ struct AppSettings {
   // I2C reads of whole devices as sequential reads (one address per run of bytes) instead
   // of one random read per byte; off unless chosen.
   int FastI2cRead = 0;
+  // "Schutz vor dem Brennen aufheben": 1 clears a 25-series part's block protection inside
+  // programming and erasing, 0 refuses to write into it, 2 (the default) clears it for the
+  // parts that come out of power-on protected and refuses for the others.
+  int ClearProtection = 2;
   int ShowDiagnostics = 0;
   int DeleteTempFile = 1;
   int HexLineLength = 32;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "operations/messages.h"
+#include "operations/protection.h"
 #include "operations/result_codes.h"
 #include "ui/text_format.h"
 
@@ -42,6 +43,13 @@ int EraseOperation::EraseSpi25() {
   if (int stopped = StopBeforeErase(); stopped != kResultOk) {
     bus.PowerOff();
     return stopped;
+  }
+  // The chip ignores a chip erase while any block is protected.
+  if (int guarded =
+          GuardAgainstProtection(frame_, frame_.settings().ClearProtection, 0, device.Size - 1);
+      guarded != kResultOk) {
+    bus.PowerOff();
+    return guarded;
   }
   bus.Spi25ChipErase();
   bool ready = false;

@@ -4,6 +4,7 @@
 
 #include "formats/data_format.h"
 #include "operations/messages.h"
+#include "operations/protection.h"
 #include "operations/result_codes.h"
 #include "ui/text_format.h"
 
@@ -85,6 +86,14 @@ int FlashPages::ProgramSpi25Pages(uint32_t start, bool erased) {
   if (int stopped = StopBeforeFirstPage(); stopped != kResultOk) {
     bus.PowerOff();
     return stopped;
+  }
+  uint64_t length = std::max<uint64_t>(data_.Length(), 1);
+  uint32_t last = static_cast<uint32_t>(std::min<uint64_t>(start + length - 1, device.Size - 1));
+  if (int guarded = GuardAgainstProtection(frame_, settings_.ClearProtection, start, last);
+      guarded != kResultOk) {
+    bus.PowerOff();
+    frame_.progress().ProgressReset();
+    return guarded;
   }
   state.CurrentAddress = start;
   bus.Spi25WaitReady(device.WriteTime);

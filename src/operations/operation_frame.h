@@ -86,6 +86,7 @@ class OperationFrame {
   const DeviceDescriptor& device() const { return device_; }
   OperationState& state() { return state_; }
   DeviceBus& bus() { return bus_; }
+  const AppSettings& settings() const { return settings_; }
   bool Aborted() const { return progress_.state().AbortFlag != 0; }
   // The user pressed "Abbrechen"; only then is the end reported as a cancel.
   bool Cancelled() const { return progress_.state().AbortFlag == kAbortByUser; }

@@ -14,11 +14,38 @@ constexpr char kNoBlockProtect[] =
     "dort, wenn überhaupt, über einen Anschluss des Bausteins.";
 constexpr char kNoChip[] =
     "Kein Baustein im Sockel:\nStatusregister und Kennung lesen 0x00 oder 0xFF.";
+constexpr char kWriteProtectedFormat[] =
+    "Der Baustein ist schreibgeschützt:\n\n%s\n\nEs wurde nichts geschrieben. Den Schutz "
+    "aufheben: Baustein → „Schutz aufheben…“ oder pellory-cli protect --clear, bei Bausteinen, "
+    "die geschützt anlaufen, die Einstellung ClearProtect=1.";
 constexpr char kRefusedFormat[] =
     "Das Statusregister hat den Wert nicht angenommen (BP=%d statt %d).\n\nIst %s gesetzt und "
     "liegt WP auf Low, sperrt der Baustein das Schreiben des Statusregisters.\n\n";
 
 }  // namespace
+
+int GuardAgainstProtection(OperationFrame& frame, int clearSetting, uint32_t first, uint32_t last) {
+  const DeviceDescriptor& device = frame.device();
+  DeviceBus& bus = frame.bus();
+  uint32_t id = device.IdKind == kIdJedec ? device.ExpectedId : bus.Spi25ReadJedec();
+  const ProtectionLayout& layout = ProtectionLayoutFor(id, false);
+  uint8_t status = bus.SpiReadStatusWith(kReadStatus);
+  ProtectionState state = DecodeProtection(layout, status, device.Size);
+  if (!state.Any || state.Last < first || state.First > last) return kResultOk;
+  bool clear = clearSetting == 1 || (clearSetting == 2 && layout.PowersUpProtected);
+  if (clear) {
+    bus.SpiWriteStatus(WithBlockProtect(layout, static_cast<uint8_t>(status & ~0x03), 0));
+    uint32_t polls = 2 * device.WriteTime + 100;
+    do {
+      bus.Wait100us(1);
+      status = bus.SpiReadStatusWith(kReadStatus);
+    } while ((status & 0x01) != 0 && --polls > 0 && !frame.TimedOut());
+    if (!DecodeProtection(layout, status, device.Size).Any) return kResultOk;
+  }
+  frame.ReportFromChip(
+      StrFormat(kWriteProtectedFormat, ProtectionText(layout, state, device.Size).c_str()));
+  return kResultWriteProtected;
+}
 
 int ProtectOperation::Run(int bp) {
   const DeviceDescriptor& device = frame_.device();

@@ -15,6 +15,14 @@
 
 namespace pellory {
 
+// Before the first write or erase of a 25-series part (socket on, part identified): when
+// its block protection covers FIRST..LAST, clears it if CLEARSETTING says so (1; 2 for a
+// part that comes out of power-on protected) and the read-back shows it cleared; else one
+// box names the protected range and how to clear it, and kResultWriteProtected is
+// returned. 0 when the work may go on. A chip erase (any block protected stops it) passes
+// the whole memory.
+int GuardAgainstProtection(OperationFrame& frame, int clearSetting, uint32_t first, uint32_t last);
+
 class ProtectOperation {
  public:
   explicit ProtectOperation(OperationFrame& frame) : frame_(frame) {}

@@ -45,5 +45,7 @@ inline constexpr int kResultNotIdentifiable = 23;
 // Write protection: the status register did not take the value written (its protect bit
 // with the WP pin, or a part that ignores the write).
 inline constexpr int kResultProtectRefused = 24;
+// Programming or erasing refused before the first write: block protection covers the area.
+inline constexpr int kResultWriteProtected = 25;
 
 }  // namespace pellory

@@ -32,6 +32,7 @@ constexpr KeyName kKeys[] = {
     {kSectionOptions, "ShowSPI"},         {kSectionOptions, "ShowMIC"},
     {kSectionOptions, "ReadFilter"},      {kSectionOptions, "DataPath"},
     {kSectionOptions, "LastFile"},        {kSectionOptions, "FastI2CRead"},
+    {kSectionOptions, "ClearProtect"},
 };
 
 // Texts are cut to 259 bytes, never in the middle of a UTF-8 character.
@@ -220,6 +221,7 @@ void SettingsFile::LoadSettings() {
   s.DataFileName = NamePart(ReadText(ini, op, "LastFile", "tmp"));
   s.DataFilePath = FolderPart(s.DataDirectory) + s.DataFileName;
   s.FastI2cRead = OneIfNonZero(ReadInt(ini, op, "FastI2CRead", 0));
+  s.ClearProtection = InRangeOr(ReadInt(ini, op, "ClearProtect", 2), 0, 2, 2);
 }
 
 int SettingsFile::SaveSettings() {
@@ -257,6 +259,11 @@ int SettingsFile::SaveSettings() {
   ini.WriteString(op, "DataPath", FolderPart(s.DataFilePath));
   ini.WriteString(op, "LastFile", NamePart(s.DataFilePath));
   ini.WriteInt(op, "FastI2CRead", s.FastI2cRead);
+  // Written only once it differs from its default or stands in the file, so that files
+  // of users who never touched it keep their keys as they were.
+  if (s.ClearProtection != 2 || ini.Find(op, "ClearProtect")) {
+    ini.WriteInt(op, "ClearProtect", s.ClearProtection);
+  }
   return ini.Save(s.IniPath);
 }
 

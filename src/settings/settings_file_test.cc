@@ -80,6 +80,7 @@ const std::map<std::string, Getter>& Fields() {
       PELLORY_FIELD(ListMicrowire),
       PELLORY_FIELD(OpenFilterIndex),
       PELLORY_FIELD(FastI2cRead),
+      PELLORY_FIELD(ClearProtection),
       {"PortAccess", [](const AppSettings& s) { return static_cast<long long>(s.PortAccess); }},
   };
   return fields;
@@ -124,6 +125,7 @@ TEST_F(SettingsFileTest, NoFileGivesTheDefaultsSilently) {
       {"ListI2C", 1},         {"ListSPI", 1},
       {"ListMicrowire", 1},   {"OpenFilterIndex", 1},
       {"FastI2cRead", 0},     {"PortAccess", 0},
+      {"ClearProtection", 2},
   };
   Load();
   ASSERT_EQ(defaults.size(), Fields().size());
@@ -215,6 +217,8 @@ TEST_F(SettingsFileTest, EachKeyIsCheckedAndCorrected) {
       {"fast i2c 1", Op("FastI2CRead=1\n"), "FastI2cRead", 1, {}, 0},
       {"fast i2c -7", Op("FastI2CRead=-7\n"), "FastI2cRead", 1, {}, 0},
       {"fast i2c 0", Op("FastI2CRead=0\n"), "FastI2cRead", 0, {}, 0},
+      {"clear protection 7", Op("ClearProtect=7\n"), "ClearProtection", 2, {}, 0},
+      {"clear protection 0", Op("ClearProtect=0\n"), "ClearProtection", 0, {}, 0},
       {"fast i2c in the wrong section", Hw("FastI2CRead=1\n"), "FastI2cRead", 0, {}, 0},
       {"hex 33 rounds down", Op("HexLineLen=33\n"), "HexLineLength", 32, {}, 0},
       {"hex 2", Op("HexLineLen=2\n"), "HexLineLength", 2, {}, 0},

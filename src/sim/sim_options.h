@@ -46,7 +46,12 @@ struct SimOptions {
 
   // Faults of the chip.
   bool NoChip = false;  // the socket stays empty
-  ChipFaults Chip;
+  // Parts that come out of power-on protected do so, as on the hardware.
+  ChipFaults Chip = [] {
+    ChipFaults faults;
+    faults.PowerUpProtect = true;
+    return faults;
+  }();
 
   std::string TracePath;  // VCD file of the socket lines; empty: none
   std::string LogPath;    // handshake log; empty: none

@@ -23,7 +23,7 @@ TEST(SimOptionsTest, FaultListsThatParse) {
   ASSERT_EQ(ParseFaults("No-Chip,CHIP-BUSY,wrong-id,stuck-bit=7,Signal=Term@7,Protected", c), "");
   EXPECT_TRUE(c.NoChip);
   EXPECT_TRUE(c.Chip.Protected);
-  EXPECT_FALSE(c.Chip.PowerUpProtect);
+  EXPECT_TRUE(c.Chip.PowerUpProtect);
   ASSERT_EQ(ParseFaults("powerup-protect", c), "");
   EXPECT_TRUE(c.Chip.PowerUpProtect);
   EXPECT_TRUE(c.Chip.NeverReady);

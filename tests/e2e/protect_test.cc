@@ -49,13 +49,9 @@ TEST_F(ProtectTest, SetShowAndClearAcrossRuns) {
       {"Winbond", "W25Q16BV", {}, 0, "BP=5, SRP0=0, WEL=0, BUSY=0\nSchutz: 0x100000 bis 0x1FFFFF"},
       {"Winbond", "W25Q16BV", {"--clear"}, 0, "Schutz: keiner"},
       // A part that comes out of power-on protected forgets a clear at the next power-on.
-      {"SST",
-       "SST25VF040B",
-       {"--fault", "powerup-protect"},
-       0,
-       "BPL=0, WEL=0, BUSY=0\nSchutz: alles"},
-      {"SST", "SST25VF040B", {"--fault", "powerup-protect", "--clear"}, 0, "Schutz: keiner"},
-      {"SST", "SST25VF040B", {"--fault", "powerup-protect"}, 0, "Schutz: alles"},
+      {"SST", "SST25VF040B", {}, 0, "BPL=0, WEL=0, BUSY=0\nSchutz: alles"},
+      {"SST", "SST25VF040B", {"--clear"}, 0, "Schutz: keiner"},
+      {"SST", "SST25VF040B", {}, 0, "Schutz: alles"},
       {"Winbond", "W25Q16BV", {"--fault", "no-chip"}, 22, "Kein Baustein im Sockel"},
       {"Microchip", "24LC02B", {}, 23, "keinen Blockschutz im Statusregister"},
   };
@@ -65,6 +61,39 @@ TEST_F(ProtectTest, SetShowAndClearAcrossRuns) {
     EXPECT_EQ(run.status, s.status) << run.out << run.err;
     EXPECT_NE(run.out.find(s.says), std::string::npos) << run.out;
   }
+}
+
+// Programming into protected blocks stops before the first write and says why; cleared,
+// the same programming goes through. A part that comes out of power-on protected is
+// cleared inside the programming unless the setting says no.
+TEST_F(ProtectTest, ProtectionStopsAWriteBeforeItStarts) {
+  const std::string data(300, '\x5A');
+  cli_.workdir().Write("data.bin", data);
+  auto program = [&](const char* maker, const char* device, std::vector<std::string> more) {
+    std::vector<std::string> args = {"--simulate", "-y", "-q", "-m", maker, "-d", device};
+    args.insert(args.end(), more.begin(), more.end());
+    args.insert(args.end(), {"program", "data.bin"});
+    return cli_.Run(args);
+  };
+  const std::string refused = "Der Baustein ist schreibgeschützt:";
+  ASSERT_EQ(Protect("Winbond", "W25Q16BV", {"--set", "7"}).status, 0);
+  std::string before = cli_.workdir().Read("sim/W25Q16BV.bin");
+  CliRun run = program("Winbond", "W25Q16BV", {});
+  EXPECT_EQ(run.status, 25) << run.out;
+  EXPECT_NE(run.out.find(refused + "\n\nStatusregister 0x1C"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Schutz: alles\n\nEs wurde nichts geschrieben."), std::string::npos);
+  EXPECT_EQ(cli_.workdir().Read("sim/W25Q16BV.bin"), before);
+  ASSERT_EQ(Protect("Winbond", "W25Q16BV", {"--clear"}).status, 0);
+  run = program("Winbond", "W25Q16BV", {});
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(cli_.workdir().Read("sim/W25Q16BV.bin").substr(0, 300), data);
+
+  run = program("SST", "SST25VF040B", {"--set", "ClearProtect=0"});
+  EXPECT_EQ(run.status, 25) << run.out;
+  EXPECT_NE(run.out.find(refused), std::string::npos) << run.out;
+  run = program("SST", "SST25VF040B", {});
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(cli_.workdir().Read("sim/SST25VF040B.bin").substr(0, 300), data);
 }
 
 TEST_F(ProtectTest, ItsOptionsBelongToItAlone) {

@@ -129,6 +129,8 @@ inline constexpr char kUsageText[] =
     "  23     identify: die Familie des gewählten Bausteins kann nicht sagen, was sie ist;\n"
     "         protect: die Familie hat keinen Blockschutz\n"
     "  24     protect: das Statusregister hat den geschriebenen Wert nicht angenommen\n"
+    "  25     program, erase: Blockschutz über dem zu schreibenden Bereich; nichts\n"
+    "         geschrieben (protect --clear oder --set ClearProtect=1)\n"
     "  64     Aufruffehler (unbekannte Option, Hersteller oder Baustein nicht gelistet,\n"
     "         DATEI fehlt)\n"
     "  69     abgelehnt: Demomodus; porttest: kein Portzugriff\n"
