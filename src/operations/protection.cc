@@ -22,6 +22,20 @@ constexpr char kRefusedFormat[] =
     "Das Statusregister hat den Wert nicht angenommen (BP=%d statt %d).\n\nIst %s gesetzt und "
     "liegt WP auf Low, sperrt der Baustein das Schreiben des Statusregisters.\n\n";
 
+// Writes block-protect value BP into STATUS (the write-enable latch and busy are read-only,
+// every other bit stays) and returns the register once the write cycle it starts has ended.
+uint8_t WriteBlockProtect(OperationFrame& frame, const ProtectionLayout& layout, uint8_t status,
+                          int bp) {
+  DeviceBus& bus = frame.bus();
+  bus.SpiWriteStatus(WithBlockProtect(layout, static_cast<uint8_t>(status & ~0x03), bp));
+  uint32_t polls = 2 * frame.device().WriteTime + 100;
+  do {
+    bus.Wait100us(1);
+    status = bus.SpiReadStatusWith(kReadStatus);
+  } while ((status & 0x01) != 0 && --polls > 0 && !frame.TimedOut());
+  return status;
+}
+
 }  // namespace
 
 int GuardAgainstProtection(OperationFrame& frame, int clearSetting, uint32_t first, uint32_t last) {
@@ -34,12 +48,7 @@ int GuardAgainstProtection(OperationFrame& frame, int clearSetting, uint32_t fir
   if (!state.Any || state.Last < first || state.First > last) return kResultOk;
   bool clear = clearSetting == 1 || (clearSetting == 2 && layout.PowersUpProtected);
   if (clear) {
-    bus.SpiWriteStatus(WithBlockProtect(layout, static_cast<uint8_t>(status & ~0x03), 0));
-    uint32_t polls = 2 * device.WriteTime + 100;
-    do {
-      bus.Wait100us(1);
-      status = bus.SpiReadStatusWith(kReadStatus);
-    } while ((status & 0x01) != 0 && --polls > 0 && !frame.TimedOut());
+    status = WriteBlockProtect(frame, layout, status, 0);
     if (!DecodeProtection(layout, status, device.Size).Any) return kResultOk;
   }
   frame.ReportFromChip(
@@ -81,14 +90,7 @@ int ProtectOperation::Run(int bp) {
     report = kNoChip;
   } else {
     if (bp >= 0) {
-      // The write-enable latch and busy are read-only; every other bit stays as it was.
-      bus.SpiWriteStatus(WithBlockProtect(layout, static_cast<uint8_t>(status & ~0x03), bp));
-      // The write is a write cycle of its own: the register shows busy until it ends.
-      uint32_t polls = 2 * device.WriteTime + 100;
-      do {
-        bus.Wait100us(1);
-        status = bus.SpiReadStatusWith(kReadStatus);
-      } while ((status & 0x01) != 0 && --polls > 0 && !frame_.TimedOut());
+      status = WriteBlockProtect(frame_, layout, status, bp);
     }
     state_ = DecodeProtection(layout, status, device.Size);
     if (bp >= 0 && state_.Bp != bp) {
