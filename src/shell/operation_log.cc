@@ -70,6 +70,8 @@ std::string OutcomeWords(const std::string& operation, int result, bool declined
       return "nicht möglich für diese Familie";
     case kResultProtectRefused:
       return "Statusregister nicht geschrieben";
+    case kResultWriteProtected:
+      return "schreibgeschützt";
     default:
       return "Fehler";
   }
