@@ -22,9 +22,9 @@ void SpiShifter::NoOutput() {
 
 void SpiShifter::Refresh(uint8_t value) {
   if (hasNext_) next_ = value;
-  if (!hasCurrent_) return;
+  if (!hasCurrent_ || bitCount_ != 0 || presented_ != 7) return;
   current_ = value;
-  if (presented_ >= 0) pullSo_ = ((current_ >> presented_) & 1) == 0;
+  pullSo_ = ((current_ >> 7) & 1) == 0;
 }
 
 SpiShifter::Event SpiShifter::Drive(uint8_t lines) {

@@ -36,8 +36,10 @@ class SpiShifter {
   // The byte shifted out during the next eight clocks; NoOutput releases SO.
   void SetOutput(uint8_t value);
   void NoOutput();
-  // Replaces the byte being sent (and the one queued) with VALUE, the bit on SO included:
-  // registers like the status are read out live, so a bit that changes shows at once.
+  // Replaces the queued byte, and the byte about to be sent while none of its bits has been
+  // clocked, with VALUE: registers like the status are read out live, but a byte once
+  // begun stays as it was loaded, so a read never returns half the old and half the new
+  // value.
   void Refresh(uint8_t value);
   uint8_t PulledLow() const { return pullSo_ ? pins_.So : 0; }
   bool Selected() const { return selected_; }

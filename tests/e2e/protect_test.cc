@@ -17,7 +17,8 @@ constexpr char kLibrary[] =
     ":SST;Y\n"
     "SST25VF040B;10;0xBF258D;3300;524288;1;SPI25;0;0;50000;0;JEDEC;SE;0;0;0;Y\n"
     ":Microchip;Y\n"
-    "24LC02B;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n";
+    "24LC02B;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
+    "25LC040A;5000;0;5000;512;16;S;B8;0;0;0;0;0;0;0;0;Y\n";
 
 class ProtectTest : public testing::Test {
  protected:
@@ -52,6 +53,9 @@ TEST_F(ProtectTest, SetShowAndClearAcrossRuns) {
       {"SST", "SST25VF040B", {}, 0, "BPL=0, WEL=0, BUSY=0\nSchutz: alles"},
       {"SST", "SST25VF040B", {"--clear"}, 0, "Schutz: keiner"},
       {"SST", "SST25VF040B", {}, 0, "Schutz: alles"},
+      // The write cycle of an EEPROM's status ends while it is being polled.
+      {"Microchip", "25LC040A", {"--set", "1"}, 0, "Schutz: 0x000180 bis 0x0001FF"},
+      {"Microchip", "25LC040A", {"--clear"}, 0, "BP=0, WPEN=0, WEL=0, BUSY=0\nSchutz: keiner"},
       {"Winbond", "W25Q16BV", {"--fault", "no-chip"}, 22, "Kein Baustein im Sockel"},
       {"Microchip", "24LC02B", {}, 23, "keinen Blockschutz im Statusregister"},
   };
