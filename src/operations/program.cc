@@ -6,6 +6,7 @@
 #include "formats/data_format.h"
 #include "formats/file_error.h"
 #include "operations/messages.h"
+#include "operations/protection.h"
 #include "operations/result_codes.h"
 #include "protocols/messages.h"
 #include "ui/text_format.h"
@@ -130,6 +131,19 @@ int ProgramOperation::ProgramBlocks(uint32_t start) {
   if (frame_.StopBeforeWork()) {
     bus.PowerOff();
     return stopped();
+  }
+  // An SPI EEPROM ignores writes into protected blocks without a word; the library's BP
+  // flag asks for the status write, so such a part is cleared here and checked after.
+  if (device.ProgrammingMode == kModeSpi) {
+    bus.SpiIdleLines();
+    uint32_t last = static_cast<uint32_t>(
+        std::min<uint64_t>(uint64_t{start} + bytes - 1, std::max<uint32_t>(device.Size, 1) - 1));
+    int clear = device.BpFlag != 0 ? 1 : settings_.ClearProtection;
+    if (int guarded = GuardAgainstProtection(frame_, clear, start, last); guarded != kResultOk) {
+      bus.PowerOff();
+      progress.ProgressReset();
+      return guarded;
+    }
   }
   state.CurrentAddress = start;
   uint64_t blocks = (bytes + kBlockBufferSize - 1) / kBlockBufferSize;

@@ -16,8 +16,8 @@ constexpr char kNoChip[] =
     "Kein Baustein im Sockel:\nStatusregister und Kennung lesen 0x00 oder 0xFF.";
 constexpr char kWriteProtectedFormat[] =
     "Der Baustein ist schreibgeschützt:\n\n%s\n\nEs wurde nichts geschrieben. Den Schutz "
-    "aufheben: Baustein → „Schutz aufheben…“ oder pellory-cli protect --clear, bei Bausteinen, "
-    "die geschützt anlaufen, die Einstellung ClearProtect=1.";
+    "aufheben: Baustein → „Schutz…“ oder pellory-cli protect --clear; vor jedem Brennen: "
+    "„Schutz vor dem Brennen aufheben: immer“ im selben Dialog oder --set ClearProtect=1.";
 constexpr char kRefusedFormat[] =
     "Das Statusregister hat den Wert nicht angenommen (BP=%d statt %d).\n\nIst %s gesetzt und "
     "liegt WP auf Low, sperrt der Baustein das Schreiben des Statusregisters.\n\n";
@@ -41,8 +41,9 @@ uint8_t WriteBlockProtect(OperationFrame& frame, const ProtectionLayout& layout,
 int GuardAgainstProtection(OperationFrame& frame, int clearSetting, uint32_t first, uint32_t last) {
   const DeviceDescriptor& device = frame.device();
   DeviceBus& bus = frame.bus();
-  uint32_t id = device.IdKind == kIdJedec ? device.ExpectedId : bus.Spi25ReadJedec();
-  const ProtectionLayout& layout = ProtectionLayoutFor(id, false);
+  bool eeprom = device.ProgrammingMode == kModeSpi;
+  uint32_t id = eeprom ? 0 : device.IdKind == kIdJedec ? device.ExpectedId : bus.Spi25ReadJedec();
+  const ProtectionLayout& layout = ProtectionLayoutFor(id, eeprom);
   uint8_t status = bus.SpiReadStatusWith(kReadStatus);
   ProtectionState state = DecodeProtection(layout, status, device.Size);
   if (!state.Any || state.Last < first || state.First > last) return kResultOk;

@@ -18,7 +18,9 @@ constexpr char kLibrary[] =
     "SST25VF040B;10;0xBF258D;3300;524288;1;SPI25;0;0;50000;0;JEDEC;SE;0;0;0;Y\n"
     ":Microchip;Y\n"
     "24LC02B;5000;0xA0;5000;256;8;I;A8;0;0;0;0;0;0;0;0;Y\n"
-    "25LC040A;5000;0;5000;512;16;S;B8;0;0;0;0;0;0;0;0;Y\n";
+    "25LC040A;5000;0;5000;512;16;S;B8;0;0;0;0;0;0;0;0;Y\n"
+    ":Status;Y\n"
+    "25LC040A;5000;0;5000;512;16;S;B8;0;BP;0;0;0;0;0;0;Y\n";
 
 class ProtectTest : public testing::Test {
  protected:
@@ -91,6 +93,18 @@ TEST_F(ProtectTest, ProtectionStopsAWriteBeforeItStarts) {
   run = program("Winbond", "W25Q16BV", {});
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(cli_.workdir().Read("sim/W25Q16BV.bin").substr(0, 300), data);
+
+  // An SPI EEPROM ignores protected writes silently; a library line with the BP flag asks
+  // for the status write that clears it.
+  ASSERT_EQ(Protect("Microchip", "25LC040A", {"--set", "2"}).status, 0);
+  before = cli_.workdir().Read("sim/25LC040A.bin");
+  run = program("Microchip", "25LC040A", {});
+  EXPECT_EQ(run.status, 25) << run.out;
+  EXPECT_NE(run.out.find("Schutz: 0x000100 bis 0x0001FF\n\nEs wurde"), std::string::npos);
+  EXPECT_EQ(cli_.workdir().Read("sim/25LC040A.bin"), before);
+  run = program("Status", "25LC040A", {});
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(cli_.workdir().Read("sim/25LC040A.bin").substr(0, 300), data);
 
   run = program("SST", "SST25VF040B", {"--set", "ClearProtect=0"});
   EXPECT_EQ(run.status, 25) << run.out;
