@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include "shell/qt/main_window.h"
+#include "shell/qt/protect_dialog.h"
 #include "shell/qt/qt_ui.h"
 #include "shell/qt/recent_files.h"
 #include "shell/version_text.h"
@@ -60,8 +61,7 @@ void MainWindow::BuildMenus() {
   AddEntry(chip, kIdErase, "L&öschen", QKeySequence(Qt::CTRL | Qt::Key_E));
   chip->addSeparator();
   AddEntry(chip, kMenuIdentify, "&Erkennen", QKeySequence(Qt::CTRL | Qt::Key_I));
-  AddEntry(chip, kMenuProtect, "&Schutz anzeigen…", {});
-  AddEntry(chip, kMenuUnprotect, "Schutz &aufheben…", {});
+  AddEntry(chip, kMenuProtect, "&Schutz…", {});
 
   QMenu* view = menuBar_->addMenu(Text("&Ansicht"));
   AddEntry(view, kIdView, "&Hexansicht der Datei", QKeySequence(Qt::Key_F3));
@@ -107,8 +107,8 @@ void MainWindow::MirrorEnabled(int id) {
   } else if (id == kIdNewFile) {
     recent_->setEnabled(enabled);
   } else if (id == kIdBlankCheck) {
-    // Identifying is a hardware action like the blank check: locked with it.
-    for (int id : {kMenuIdentify, kMenuProtect, kMenuUnprotect}) {
+    // Identifying and the protection are hardware actions like the blank check: locked with it.
+    for (int id : {kMenuIdentify, kMenuProtect}) {
       if (QAction* a = MenuAction(id)) a->setEnabled(enabled);
     }
   } else if (id == kIdPrefs) {
@@ -140,8 +140,7 @@ void MainWindow::RunEntry(int id) {
       commands_.IdentifyCommand();
       break;
     case kMenuProtect:
-    case kMenuUnprotect:
-      commands_.ProtectCommand(id == kMenuProtect ? -1 : 0);
+      RunProtectDialog();
       break;
     case kMenuPortTest:
       if (portTest_ && !shell_.IsBusy()) portTest_(shell_.settings());
@@ -153,6 +152,19 @@ void MainWindow::RunEntry(int id) {
       ShowAbout();
       break;
   }
+}
+
+void MainWindow::RunProtectDialog() {
+  ProtectDialog dialog(shell_.settings().ClearProtection, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  AppSettings& settings = shell_.settings();
+  if (dialog.ClearProtection() != settings.ClearProtection) {
+    settings.ClearProtection = dialog.ClearProtection();
+    // Saved at once, not only at the close: pellory-cli reads the same file. A failed save
+    // has its box, and the setting holds for this run all the same.
+    shell_.SaveSettings();
+  }
+  commands_.ProtectCommand(dialog.BlockProtect());
 }
 
 void MainWindow::SetPortTest(std::function<void(const AppSettings&)> test) {

@@ -62,7 +62,6 @@ inline constexpr int kMenuManual = -6;
 inline constexpr int kMenuAbout = -7;
 inline constexpr int kMenuIdentify = -8;
 inline constexpr int kMenuProtect = -9;
-inline constexpr int kMenuUnprotect = -10;
 
 class MainWindow : public QDialog {
   Q_OBJECT
@@ -134,6 +133,8 @@ class MainWindow : public QDialog {
   void FillRecentMenu();
   void ShowAbout();
   void OpenManual();
+  // "Schutz…": the dialog, then its setting stored and its protect command run.
+  void RunProtectDialog();
   // Menu entries follow their buttons' enabled state.
   void MirrorEnabled(int id);
   // The local file a drop carries, or empty.

@@ -15,7 +15,9 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -23,6 +25,7 @@
 #include "formats/file_error.h"
 #include "shell/busy_marker.h"
 #include "shell/messages.h"
+#include "shell/qt/protect_dialog.h"
 #include "shell/qt/qt_ui.h"
 #include "shell/qt/recent_files.h"
 #include "shell/tool.h"
@@ -565,6 +568,68 @@ TEST_F(MainWindowTest, MenuEntriesRunTheirButtonsHandlers) {
   EXPECT_FALSE(window_.MenuAction(kMenuCompareChip)->isEnabled());
   EXPECT_FALSE(window_.MenuAction(kMenuCompareFile)->isEnabled());
   EXPECT_TRUE(boxes_.empty());
+}
+
+// "Schutz…" runs the protect command with the choice's value once the dialog has closed, and
+// saves a changed ClearProtection at once; "Abbrechen" does neither. Rows run in order, each
+// opening the dialog anew on the setting the row before left.
+TEST_F(MainWindowTest, ProtectDialogRunsTheChoiceAndSavesTheSetting) {
+  Start();
+  std::vector<int> ran;
+  tool_.commands().SetProtect([&ran](int bp) {
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ran.push_back(bp);
+    return 0;
+  });
+  auto run = [&](const char* choice, int value, const char* clear, const char* button) {
+    ran.clear();
+    WhenModal([=](QWidget* modal) {
+      auto* dialog = qobject_cast<ProtectDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      if (choice != nullptr) dialog->findChild<QRadioButton*>(choice)->click();
+      auto* spin = dialog->findChild<QSpinBox*>(kProtectValueName);
+      EXPECT_EQ(spin->isEnabled(), choice == kProtectSetName);
+      if (value != 0) spin->setValue(value);
+      auto* combo = dialog->findChild<QComboBox*>(kClearProtectionName);
+      if (clear != nullptr) combo->setCurrentIndex(combo->findText(QString::fromUtf8(clear)));
+      ButtonCaptioned(dialog, QString::fromUtf8(button))->click();
+    });
+    window_.MenuAction(kMenuProtect)->trigger();
+  };
+  struct Case {
+    const char* Choice;  // null: as the dialog opens
+    int Value;
+    const char* Clear;  // null: as the dialog opens
+    const char* Button;
+    std::vector<int> Ran;
+    int Stored;
+    const char* Saved;  // in ORVANE.INI; null: not looked at
+  };
+  constexpr char kStartsProtected[] = "bei Bausteinen, die geschützt starten";
+  const Case cases[] = {
+      {nullptr, 0, nullptr, "Ausführen", {-1}, 2, nullptr},
+      {kProtectClearName, 0, "immer", "Ausführen", {0}, 1, "ClearProtect=1"},
+      {kProtectSetName, 3, "nie", "Abbrechen", {}, 1, "ClearProtect=1"},
+      {kProtectSetName, 3, nullptr, "Ausführen", {3}, 1, "ClearProtect=1"},
+      {kProtectShowName, 0, kStartsProtected, "Ausführen", {-1}, 2, "ClearProtect=2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.Choice ? c.Choice : "-") + " " + c.Button);
+    run(c.Choice, c.Value, c.Clear, c.Button);
+    EXPECT_EQ(ran, c.Ran);
+    EXPECT_EQ(tool_.settings().ClearProtection, c.Stored);
+    if (c.Saved != nullptr) {
+      EXPECT_NE(dir_.Read("ORVANE.INI").find(c.Saved), std::string::npos);
+    }
+  }
+  EXPECT_TRUE(boxes_.empty());
+  // A save that fails is told before the command runs (which finds no library there).
+  tool_.settings().IniPath = dir_.File("gone/ORVANE.INI");
+  run(nullptr, 0, "nie", "Ausführen");
+  EXPECT_EQ(tool_.settings().ClearProtection, 0);
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_EQ(boxes_.front(), StrFormat(kSettingsNotSavedMessage, tool_.settings().IniPath.c_str(),
+                                      FileErrorText(ENOENT).c_str()));
 }
 
 // Escape is "Abbrechen" while that is on, and never closes the window.
