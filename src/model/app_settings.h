@@ -20,6 +20,32 @@ enum class PortAccessMode { kAuto, kPpdev, kDirect };
 // The texts of ORVANE.INI, by mode: "auto", "ppdev", "direct".
 const char* PortAccessName(PortAccessMode mode);
 
+// A production run's serial number ([Serie] of ORVANE.INI): the field in the chip's image
+// that every programming fills with the next value while Enabled is on. Values are kept as
+// read; whether they fit the device and each other is checked before a chip is written.
+enum class SerialForm {
+  kBinary,   // the value in LENGTH bytes
+  kBcd,      // two decimal digits per byte
+  kDecimal,  // ASCII digits with leading zeros, one per byte
+  kHex,      // ASCII hexadecimal digits (upper case) with leading zeros
+  kUnknown,  // a value the file gave that names no form
+};
+
+struct SerialSettings {
+  int Enabled = 0;
+  uint64_t Address = 0;       // byte address in the image, for Microwire parts as well
+  int64_t Length = 4;         // bytes, 1 to 8
+  bool LowByteFirst = false;  // binary and BCD; the ASCII forms read left to right
+  SerialForm Form = SerialForm::kBinary;
+  uint64_t Next = 1;
+  uint64_t Step = 1;
+  // The production record; a relative name lies in the working folder.
+  std::string RecordFile = "produktion.csv";
+  // "KEY=VALUE" of the first key whose value is no number or word it can take; empty when
+  // every key was read.
+  std::string Unreadable;
+};
+
 struct AppSettings {
   // Link.
   uint16_t PortBase = 0x378;
@@ -49,6 +75,7 @@ struct AppSettings {
   // programming and erasing, 0 refuses to write into it, 2 (the default) clears it for the
   // parts that come out of power-on protected and refuses for the others.
   int ClearProtection = 2;
+  SerialSettings Serial;
   int ShowDiagnostics = 0;
   int DeleteTempFile = 1;
   int HexLineLength = 32;

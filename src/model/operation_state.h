@@ -24,6 +24,9 @@ struct OperationState {
   // chip, erase the chip, replace the file) was answered with Cancel: the operation
   // ended there, without doing what it was asked.
   uint8_t PromptDeclined = 0;
+  // Non-zero while programming and verifying read an image the tool wrote itself (a
+  // production run's stamped copy): its format, which no look at its bytes may change.
+  int ImageFormat = 0;
 };
 
 }  // namespace pellory

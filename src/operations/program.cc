@@ -19,7 +19,9 @@ bool BinaryFits(const DeviceDescriptor& device, uint64_t length) {
 }
 
 int ProgramOperation::ProgramFromFile() {
-  int kind = DetectDataFile(records_, settings_.DataFilePath, frame_.boxes());
+  int kind = frame_.state().ImageFormat != 0
+                 ? frame_.state().ImageFormat
+                 : DetectDataFile(records_, settings_.DataFilePath, frame_.boxes());
   settings_.FileFormat = kind;
   if (kind == FormatUnknown) return kResultDataFile;
   frame_.state().NoAckFlag = 0;

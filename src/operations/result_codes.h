@@ -47,5 +47,10 @@ inline constexpr int kResultNotIdentifiable = 23;
 inline constexpr int kResultProtectRefused = 24;
 // Programming or erasing refused before the first write: block protection covers the area.
 inline constexpr int kResultWriteProtected = 25;
+// Production run: the serial number does not fit the device or its field (or a [Serie] key
+// could not be read); refused before the number was taken, nothing written.
+inline constexpr int kResultSerialRefused = 26;
+// Production run: the record or the [Serie] keys could not be written; the run stops.
+inline constexpr int kResultRecordFailed = 27;
 
 }  // namespace pellory

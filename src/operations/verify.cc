@@ -6,6 +6,7 @@
 
 #include "formats/data_format.h"
 #include "formats/file_error.h"
+#include "operations/data_image.h"
 #include "operations/messages.h"
 #include "operations/program.h"
 #include "operations/result_codes.h"
@@ -60,7 +61,9 @@ unsigned long VerifyOperation::LineOfDifference() const {
 }
 
 int VerifyOperation::VerifyFromFile(int prompted) {
-  int kind = DetectDataFile(records_, settings_.DataFilePath, frame_.boxes());
+  int kind = frame_.state().ImageFormat != 0
+                 ? frame_.state().ImageFormat
+                 : DetectDataFile(records_, settings_.DataFilePath, frame_.boxes());
   settings_.FileFormat = kind;
   if (kind == FormatUnknown) return kResultDataFile;
   bool hex = IsHexFormat(kind);
@@ -73,6 +76,8 @@ int VerifyOperation::VerifyFromFile(int prompted) {
   OperationState& state = frame_.state();
   state.NoAckFlag = 0;
   differences_ = 0;
+  chipCrc_ = 0;
+  chipBytes_ = 0;
   hexPass_ = hex;
 
   int result;
@@ -281,6 +286,8 @@ int VerifyOperation::Verify8(uint32_t start, uint32_t length) {
     uint8_t value = frame_.ReadByteCell();
     if (Streaming()) ++streamAt_;
     if (state.NoAckFlag || frame_.TimedOut()) return kResultVerifyFailed;
+    chipCrc_ = Crc32Bytes(chipCrc_, &value, 1);
+    ++chipBytes_;
     uint8_t expected = state.BlockBuffer[i];
     if (value != expected) {
       ++differences_;
@@ -314,6 +321,12 @@ int VerifyOperation::VerifyWords(uint32_t start, uint32_t length, uint32_t lead)
     }
     uint16_t read = frame_.bus().MicrowireReadWord(state.CurrentAddress);
     if (frame_.TimedOut()) return kResultVerifyFailed;
+    for (uint32_t half = 0; half < 2; ++half) {
+      if ((mask >> (8 * half) & 0xFF) == 0) continue;
+      uint8_t byte = static_cast<uint8_t>(read >> (8 * half));
+      chipCrc_ = Crc32Bytes(chipCrc_, &byte, 1);
+      ++chipBytes_;
+    }
     if ((read & mask) != expected) {
       ++differences_;
       // Bytes the file does not give are shown as read.

@@ -51,6 +51,11 @@ class VerifyOperation {
 
   // Differences answered with OK in the last verify.
   unsigned long Differences() const { return differences_; }
+  // CRC-32 (as zlib's crc32) of the chip's bytes the last verify read, in the order read
+  // (address order for a binary file), and how many it read: what the chip held where it
+  // was compared, also where it differed.
+  uint32_t ChipCrc() const { return chipCrc_; }
+  uint64_t ChipBytesRead() const { return chipBytes_; }
 
  private:
   bool HexFits() const;
@@ -74,6 +79,8 @@ class VerifyOperation {
   static constexpr int kCancelled = -1;
 
   unsigned long differences_ = 0;
+  uint32_t chipCrc_ = 0;
+  uint64_t chipBytes_ = 0;
   bool hexPass_ = false;
   uint32_t streamAt_ = 0;  // the device address the continuous read delivers next
 };

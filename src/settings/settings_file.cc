@@ -1,6 +1,9 @@
 #include "settings/settings_file.h"
 
+
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -32,8 +35,14 @@ constexpr KeyName kKeys[] = {
     {kSectionOptions, "ShowSPI"},         {kSectionOptions, "ShowMIC"},
     {kSectionOptions, "ReadFilter"},      {kSectionOptions, "DataPath"},
     {kSectionOptions, "LastFile"},        {kSectionOptions, "FastI2CRead"},
-    {kSectionOptions, "ClearProtect"},
+    {kSectionOptions, "ClearProtect"},    {kSectionSerial, "SerialOn"},
+    {kSectionSerial, "SerialAddress"},    {kSectionSerial, "SerialLength"},
+    {kSectionSerial, "SerialOrder"},      {kSectionSerial, "SerialForm"},
+    {kSectionSerial, "SerialNext"},       {kSectionSerial, "SerialStep"},
+    {kSectionSerial, "RecordFile"},
 };
+
+constexpr const char* kFormNames[] = {"bin", "bcd", "dez", "hex"};
 
 // Texts are cut to 259 bytes, never in the middle of a UTF-8 character.
 constexpr size_t kMaxTextLength = 259;
@@ -125,7 +134,34 @@ int InRangeOr(int value, int low, int high, int fallback) {
   return value >= low && value <= high ? value : fallback;
 }
 
+// A whole decimal number, or hexadecimal after "0x".
+std::optional<uint64_t> ParseUnsigned64(const std::string& text) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    first += 2;
+    base = 16;
+  }
+  uint64_t value = 0;
+  auto [end, error] = std::from_chars(first, last, value, base);
+  if (error != std::errc() || end != last || first == last) return std::nullopt;
+  return value;
+}
+
 }  // namespace
+
+const char* SerialFormName(SerialForm form) {
+  int index = static_cast<int>(form);
+  return index >= 0 && index < 4 ? kFormNames[index] : "?";
+}
+
+SerialForm ParseSerialForm(const std::string& text) {
+  for (int i = 0; i < 4; ++i) {
+    if (EqualNoCase(text, kFormNames[i])) return static_cast<SerialForm>(i);
+  }
+  return SerialForm::kUnknown;
+}
 
 bool SettingsFile::SetOverride(const std::string& key, const std::string& value) {
   for (const KeyName& known : kKeys) {
@@ -222,6 +258,66 @@ void SettingsFile::LoadSettings() {
   s.DataFilePath = FolderPart(s.DataDirectory) + s.DataFileName;
   s.FastI2cRead = OneIfNonZero(ReadInt(ini, op, "FastI2CRead", 0));
   s.ClearProtection = InRangeOr(ReadInt(ini, op, "ClearProtect", 2), 0, 2, 2);
+  LoadSerial(ini);
+}
+
+void SettingsFile::LoadSerial(const IniFile& ini) {
+  SerialSettings& serial = settings_.Serial;
+  serial = SerialSettings{};
+  const char* se = kSectionSerial;
+  auto unreadable = [&](const char* key, const std::string& value) {
+    if (serial.Unreadable.empty()) serial.Unreadable = std::string(key) + "=" + value;
+  };
+  serial.Enabled = OneIfNonZero(ReadInt(ini, se, "SerialOn", 0));
+  auto number = [&](const char* key, uint64_t& field) {
+    std::string text = ReadText(ini, se, key, "");
+    if (text.empty()) return;
+    if (auto value = ParseUnsigned64(text)) {
+      field = *value;
+    } else {
+      unreadable(key, text);
+    }
+  };
+  number("SerialAddress", serial.Address);
+  uint64_t length = static_cast<uint64_t>(serial.Length);
+  number("SerialLength", length);
+  serial.Length = static_cast<int64_t>(std::min<uint64_t>(length, INT64_MAX));
+  number("SerialNext", serial.Next);
+  number("SerialStep", serial.Step);
+  std::string order = ReadText(ini, se, "SerialOrder", "msb");
+  if (EqualNoCase(order, "lsb")) {
+    serial.LowByteFirst = true;
+  } else if (!EqualNoCase(order, "msb")) {
+    unreadable("SerialOrder", order);
+  }
+  std::string form = ReadText(ini, se, "SerialForm", "bin");
+  serial.Form = ParseSerialForm(form);
+  if (serial.Form == SerialForm::kUnknown) unreadable("SerialForm", form);
+  serial.RecordFile = ReadText(ini, se, "RecordFile", serial.RecordFile);
+  if (serial.RecordFile.empty()) serial.RecordFile = SerialSettings{}.RecordFile;
+}
+
+void SettingsFile::WriteSerial(IniFile& ini) const {
+  const SerialSettings& serial = settings_.Serial;
+  const char* se = kSectionSerial;
+  ini.WriteInt(se, "SerialOn", serial.Enabled);
+  ini.WriteString(se, "SerialAddress",
+                  StrFormat("0x%llX", static_cast<unsigned long long>(serial.Address)));
+  ini.WriteString(se, "SerialLength", std::to_string(serial.Length));
+  ini.WriteString(se, "SerialOrder", serial.LowByteFirst ? "lsb" : "msb");
+  if (serial.Form != SerialForm::kUnknown) {
+    ini.WriteString(se, "SerialForm", SerialFormName(serial.Form));
+  }
+  ini.WriteString(se, "SerialNext", std::to_string(serial.Next));
+  ini.WriteString(se, "SerialStep", std::to_string(serial.Step));
+  ini.WriteString(se, "RecordFile", serial.RecordFile);
+}
+
+int SettingsFile::SaveSerialSection() {
+  IniFile ini;
+  if (!ini.Load(settings_.IniPath)) return errno != 0 ? errno : EIO;
+  WriteSerial(ini);
+  return ini.Save(settings_.IniPath);
 }
 
 int SettingsFile::SaveSettings() {
@@ -263,6 +359,11 @@ int SettingsFile::SaveSettings() {
   // of users who never touched it keep their keys as they were.
   if (s.ClearProtection != 2 || ini.Find(op, "ClearProtect")) {
     ini.WriteInt(op, "ClearProtect", s.ClearProtection);
+  }
+  // The same for the serial number: a user who never turned it on gets no section.
+  if (s.Serial.Enabled != 0 || ini.Find(kSectionSerial, "SerialNext") ||
+      ini.Find(kSectionSerial, "SerialOn")) {
+    WriteSerial(ini);
   }
   return ini.Save(s.IniPath);
 }

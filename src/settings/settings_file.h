@@ -27,6 +27,11 @@ class IniFile;
 inline constexpr char kIniFileName[] = "ORVANE.INI";
 inline constexpr char kSectionHardware[] = "Hardware";
 inline constexpr char kSectionOptions[] = "PelloryRom INI-Section";
+inline constexpr char kSectionSerial[] = "Serie";
+
+// The words of [Serie] SerialForm: "bin", "bcd", "dez", "hex" (case ignored when read).
+const char* SerialFormName(SerialForm form);
+SerialForm ParseSerialForm(const std::string& text);
 
 inline constexpr char kPortMessage[] =
     "Portadresse in\n'ORVANE.INI'\nkann nicht stimmen!!\n\nNehme Standardwert von 0x378.";
@@ -51,6 +56,11 @@ class SettingsFile {
   // for a file that is there but cannot be read.
   int SaveSettings();
 
+  // Writes the [Serie] keys as they stand in memory, every other line of the file as it is
+  // on disk (whatever --set changed elsewhere stays unsaved), and replaces the file whole;
+  // also when SaveSettings writes nothing. 0, or the error number of the failed step.
+  int SaveSerialSection();
+
   // When off, SaveSettings writes nothing (the command-line front end writes the file
   // only when asked to).
   void SetWritable(bool writable) { writable_ = writable; }
@@ -58,6 +68,8 @@ class SettingsFile {
  private:
   // The value of KEY: its override if one is set, else the file's; nothing when missing.
   std::optional<std::string> Lookup(const IniFile& ini, const char* section, const char* key) const;
+  void LoadSerial(const IniFile& ini);
+  void WriteSerial(IniFile& ini) const;
   int ReadInt(const IniFile& ini, const char* section, const char* key, int fallback) const;
   std::string ReadText(const IniFile& ini, const char* section, const char* key,
                        const std::string& fallback) const;

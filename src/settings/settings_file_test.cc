@@ -516,5 +516,54 @@ TEST_F(SettingsFileTest, OverridesReadAsIfTheFileHeldThem) {
   EXPECT_EQ(ui_.BoxTexts(), (std::vector<std::string>{kPortText, HexText("255")}));
 }
 
+// The next serial number is saved alone, whatever --set changed elsewhere and also when
+// the file is otherwise not written; what it saves reads back the same, and a value that
+// is no number or known word is named rather than taken as a default.
+TEST_F(SettingsFileTest, SerialSectionIsSavedAloneAndReadsBack) {
+  file_.SetWritable(false);
+  EXPECT_TRUE(file_.SetOverride("HexLineLen", "16"));
+  Load(Op("HexLineLen=64\n"));
+  SerialSettings& serial = settings_.Serial;
+  EXPECT_EQ(serial.Form, SerialForm::kBinary);
+  EXPECT_EQ(serial.RecordFile, "produktion.csv");
+  serial.Enabled = 1;
+  serial.Address = 0x1FFF0;
+  serial.Length = 8;
+  serial.LowByteFirst = true;
+  serial.Form = SerialForm::kBcd;
+  serial.Next = UINT64_MAX;
+  serial.Step = 7;
+  serial.RecordFile = "/srv/serie.csv";
+  ASSERT_EQ(file_.SaveSerialSection(), 0);
+  std::string saved = dir_.Read(kIniFileName);
+  EXPECT_EQ(saved.rfind(Op("HexLineLen=64\n"), 0), 0u) << saved;
+  EXPECT_NE(saved.find("[Serie]\nSerialOn=1\nSerialAddress=0x1FFF0\nSerialLength=8\n"
+                       "SerialOrder=lsb\nSerialForm=bcd\nSerialNext=18446744073709551615\n"
+                       "SerialStep=7\nRecordFile=/srv/serie.csv\n"),
+            std::string::npos)
+      << saved;
+  SerialSettings written = serial;
+  Load();
+  EXPECT_EQ(serial.Address, written.Address);
+  EXPECT_EQ(serial.Length, 8);
+  EXPECT_TRUE(serial.LowByteFirst);
+  EXPECT_EQ(serial.Form, SerialForm::kBcd);
+  EXPECT_EQ(serial.Next, UINT64_MAX);
+  EXPECT_EQ(serial.Step, 7u);
+  EXPECT_EQ(serial.RecordFile, "/srv/serie.csv");
+  EXPECT_EQ(serial.Unreadable, "");
+
+  const std::pair<const char*, const char*> unreadable[] = {
+      {"SerialForm=okt\n", "SerialForm=okt"},
+      {"SerialNext=12a\nSerialOrder=mitte\n", "SerialNext=12a"},
+      {"SerialOrder=mitte\n", "SerialOrder=mitte"},
+      {"SerialNext=18446744073709551616\n", "SerialNext=18446744073709551616"},
+  };
+  for (const auto& [lines, named] : unreadable) {
+    Load(std::string("[Serie]\n") + lines);
+    EXPECT_EQ(serial.Unreadable, named);
+  }
+}
+
 }  // namespace
 }  // namespace pellory

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "formats/data_format.h"
 #include "formats/file_error.h"
 #include "library/device_library.h"
 #include "operations/result_codes.h"
@@ -126,6 +127,12 @@ bool Commands::DataFileChecks() {
 }
 
 void Commands::ProgramCommand() {
+  // While the serial number is on, every chip gets one, and a number is never given
+  // without its line in the production record.
+  if (shell_.settings().Serial.Enabled != 0 && production_) {
+    ProductionCommand(1);
+    return;
+  }
   BeginCommand();
   if (!DataFileChecks()) return;
   if (!program_) {
@@ -143,6 +150,44 @@ void Commands::ProgramCommand() {
     }
     return result;
   });
+}
+
+void Commands::ProductionCommand(int chips) {
+  BeginCommand();
+  if (!DataFileChecks()) return;
+  if (!program_ || !production_) {
+    shell_.boxes().InfoBox(kNotAvailableMessage);
+    return;
+  }
+  int result = production_(chips);
+  lastResult_ = result;
+}
+
+int Commands::ProgramImage(const std::string& image, const std::string& file, bool& verified) {
+  BeginCommand();
+  verified = false;
+  AppSettings& s = shell_.settings();
+  std::string dataFile = s.DataFilePath;
+  int format = s.FileFormat;
+  std::string name = kLogProgram;
+  RunOperation(name, file, [&] {
+    s.DataFilePath = image;
+    if (operation_) operation_->ImageFormat = FormatBinary;
+    int result = program_();
+    if (result == 0 && s.VerifyAfterProgram != 0 && verify_) {
+      name = kLogProgramVerify;
+      verified = true;
+      result = verify_(0);
+    }
+    if (operation_) operation_->ImageFormat = 0;
+    s.DataFilePath = dataFile;
+    s.FileFormat = format;
+    return result;
+  });
+  // A frame that could not open ran nothing of the above.
+  s.DataFilePath = dataFile;
+  s.FileFormat = format;
+  return lastResult_;
 }
 
 void Commands::VerifyCommand() {

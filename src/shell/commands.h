@@ -63,6 +63,20 @@ class Commands {
   // for a data file first when none is set.
   void ProgramCommand();
   void VerifyCommand();
+  // "Brennen" of IMAGE, a binary file the tool made from FILE (a production run's copy with
+  // its serial number), and the verify after it against IMAGE when that option is on; the
+  // log names FILE. DataFilePath and FileFormat stay as they were. The result, also as
+  // LastResult; VERIFIED tells whether the verify ran.
+  int ProgramImage(const std::string& image, const std::string& file, bool& verified);
+  // Programming while the serial number is on, and "Serie starten": plugged in by the
+  // production run, which calls ProgramImage for every chip. CHIPS: at most that many, 0
+  // until the user stops.
+  void SetProduction(std::function<int(int chips)> production) {
+    production_ = std::move(production);
+  }
+  // "Serie starten": the checks of "Brennen", then up to CHIPS chips (0: until Cancel at
+  // the question for the next one).
+  void ProductionCommand(int chips);
   // "Löschen": the chip erase of AT45 and 25-series parts; the others, and 25-series parts
   // with page erase only, are programmed with an all-0xFF image of the device. With
   // "Baustein prüfen" on, the whole chip is read back afterwards and must be blank.
@@ -165,6 +179,7 @@ class Commands {
   std::function<int(DataImage&)> readImage_;
   std::function<int()> program_;
   std::function<int(int)> verify_;
+  std::function<int(int)> production_;
   EraseSteps erase_;
   const DeviceDescriptor* selectedDevice_ = nullptr;
   OperationState* operation_ = nullptr;

@@ -12,6 +12,17 @@ inline constexpr char kRemoveChipMessage[] = "Baustein jetzt unbedingt\naus dem 
 // A failed save of ORVANE.INI: its path and the reason; the old file is kept as it was.
 inline constexpr char kSettingsNotSavedMessage[] =
     "Die Einstellungen konnten nicht gespeichert werden:\n%s\n\n%s";
+// Production runs. %s: the record's path and the error.
+inline constexpr char kRecordNotWrittenFormat[] =
+    "Das Produktionsprotokoll „%s“ konnte nicht geschrieben werden:\n%s\n\nDie Serie wird "
+    "beendet.";
+// %s: the error, the number that was not given.
+inline constexpr char kSerialNotSavedFormat[] =
+    "Die nächste Seriennummer konnte nicht in ORVANE.INI gespeichert werden:\n%s\n\nDie "
+    "Nummer %s wird nicht vergeben. Es wurde nichts geschrieben.";
+inline constexpr char kNextChipFormat[] = "Nächsten Baustein einlegen (Nr. %d)";
+inline constexpr char kSeriesStatusFormat[] = "Serie: %d gut, %d fehlerhaft";
+inline constexpr char kSeriesEndFormat[] = "Serie beendet: %d Bausteine, %d gut, %d fehlerhaft.";
 inline constexpr char kNotAvailableMessage[] =
     "Diese Funktion ist in dieser Version noch nicht verfügbar.";
 

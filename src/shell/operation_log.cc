@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <ctime>
 
 #include "operations/data_image.h"
 #include "operations/result_codes.h"
@@ -72,6 +73,10 @@ std::string OutcomeWords(const std::string& operation, int result, bool declined
       return "Statusregister nicht geschrieben";
     case kResultWriteProtected:
       return "schreibgeschützt";
+    case kResultSerialRefused:
+      return "Seriennummer passt nicht";
+    case kResultRecordFailed:
+      return "Protokoll nicht geschrieben";
     default:
       return "Fehler";
   }
@@ -112,6 +117,15 @@ bool AppendLogFile(const std::string& path, const std::string& line) {
   if (file == nullptr) return false;
   bool written = std::fputs((line + "\n").c_str(), file) >= 0;
   return std::fclose(file) == 0 && written;
+}
+
+std::string LogTime() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
 }
 
 }  // namespace pellory

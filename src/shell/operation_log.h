@@ -41,6 +41,9 @@ std::optional<uint32_t> FileCrc32(const std::string& path);
 // Appends LINE and a line end to the log file PATH; false when that failed.
 bool AppendLogFile(const std::string& path, const std::string& line);
 
+// The local time now as the log shows it: "2026-12-08 14:03:12".
+std::string LogTime();
+
 // Seconds as the log shows them, German style: "0,42 s", "12,3 s", "3 min 05 s".
 std::string LogDuration(double seconds);
 

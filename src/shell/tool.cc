@@ -64,15 +64,6 @@ double WallSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-std::string LocalTime() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
-
 const char* FamilyName(uint8_t mode) {
   switch (mode) {
     case kModeI2c:
@@ -98,6 +89,30 @@ void Tool::PlugReports(const ToolOptions& options) {
   logFile_ = options.LogFile;
   offerLibraryLines_ = options.OfferLibraryLines;
   commands_.SetProtect([this](int bp) { return chip_->protect.Run(bp); });
+  ProductionRun::Steps steps;
+  steps.Device = [this]() -> const DeviceDescriptor& { return library_.descriptor(); };
+  steps.DeviceName = [this] {
+    std::string name = ManufacturerName();
+    const std::string& device = library_.descriptor().Name;
+    return name.empty() ? device : device.empty() ? name : name + " " + device;
+  };
+  steps.LoadImage = [this](const std::string& path, DataImage& image) {
+    // Reading the file must not change the format the user's settings keep.
+    int format = settings_.FileFormat;
+    bool microwire = library_.descriptor().ProgrammingMode == kModeMicrowire;
+    int loaded = LoadDataImage(path, microwire, settings_, chip_->operation, boxes_, image);
+    settings_.FileFormat = format;
+    return loaded;
+  };
+  steps.LastEntry = [this] { return lastEntry_; };
+  steps.ChipCrc = [this](uint64_t bytes) -> std::optional<uint32_t> {
+    const VerifyOperation& verify = chip_->verify;
+    if (verify.ChipBytesRead() != bytes) return std::nullopt;
+    return verify.ChipCrc();
+  };
+  steps.SaveSerial = [this] { return settingsFile_.SaveSerialSection(); };
+  production_ = std::make_unique<ProductionRun>(shell_, commands_, std::move(steps));
+  commands_.SetProduction([this](int chips) { return production_->Run(chips); });
   commands_.SetIdentify(
       [this] {
         identification_ = chip_->identify.Identify(ListedDevices());
@@ -113,6 +128,7 @@ void Tool::PlugReports(const ToolOptions& options) {
   }
   commands_.SetActionHooks(
       [this] {
+        lastEntry_.reset();
         actionWall_ = WallSeconds();
         actionPort_ = simulated_ && clock_ ? clock_() / 1e6 : 0;
         actionTimeouts_ = chip_->link.Timeouts();
@@ -164,7 +180,7 @@ void Tool::ShowDeviceText() {
 void Tool::LogAction(const Commands::HardwareAction& action) {
   const DeviceDescriptor& d = library_.descriptor();
   LogEntry entry;
-  entry.Time = LocalTime();
+  entry.Time = LogTime();
   entry.Device = ManufacturerName();
   if (!d.Name.empty()) entry.Device += (entry.Device.empty() ? "" : " ") + d.Name;
   entry.Operation = action.Operation;
@@ -189,6 +205,7 @@ void Tool::LogAction(const Commands::HardwareAction& action) {
   entry.Seconds = WallSeconds() - actionWall_;
   entry.Simulated = simulated_ && clock_;
   entry.PortSeconds = simulated_ && clock_ ? clock_() / 1e6 - actionPort_ : entry.Seconds;
+  lastEntry_ = entry;
   std::string line = FormatLogLine(entry);
   // A log file that cannot be written loses only its copy; the Ui still shows the line.
   if (!logFile_.empty()) AppendLogFile(logFile_, line);

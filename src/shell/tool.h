@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "library/device_library.h"
@@ -20,6 +21,7 @@
 #include "operations/device_operations.h"
 #include "settings/settings_file.h"
 #include "shell/commands.h"
+#include "shell/production.h"
 #include "shell/shell.h"
 #include "ui/message_boxes.h"
 #include "ui/progress.h"
@@ -89,6 +91,9 @@ class Tool {
   bool LookUpDevice(const std::string& name, DeviceDescriptor& device);
   // Every device the lists show, each with where it stands in them. Silent.
   std::vector<ListedDevice> ListedDevices();
+  // The production run behind "Serie starten", program --repeat and every programming
+  // while the serial number is on.
+  ProductionRun& production() { return *production_; }
   // The last identification ("Erkennen", identify).
   const Identification& identification() const { return identification_; }
   // The link, the protocols and the whole-device operations.
@@ -138,6 +143,8 @@ class Tool {
   bool simulated_ = false;
   bool offerLibraryLines_ = false;
   Identification identification_;
+  std::unique_ptr<ProductionRun> production_;
+  std::optional<LogEntry> lastEntry_;  // of the hardware action that ended last
   // At the start of the hardware action being logged.
   double actionWall_ = 0;
   double actionPort_ = 0;

@@ -199,7 +199,8 @@ CliRun CliRunner::Run(const std::vector<std::string>& args, const CliSignal& sig
   std::function<bool()> watch;
   if (!signal.Signals.empty()) {
     watch = [&] {
-      if (capture_.Read("stderr").find(signal.After) == std::string::npos) return false;
+      const char* stream = signal.AfterOnOut ? "stdout" : "stderr";
+      if (capture_.Read(stream).find(signal.After) == std::string::npos) return false;
       for (int number : signal.Signals) kill(pid, number);
       return true;
     };

@@ -27,12 +27,13 @@ struct CliRun {
   uint64_t PeakBytes = 0;
 };
 
-// Signals sent to a run, back to back, once its standard error holds a text; and what to
-// look at while the run has stopped itself (--fault signal=STOP@N), before it goes on.
+// Signals sent to a run, back to back, once its standard error (or output) holds a text; and what
+// to look at while the run has stopped itself (--fault signal=STOP@N), before it goes on.
 struct CliSignal {
   std::vector<int> Signals;
   std::string After;
   std::function<void()> WhileStopped;
+  bool AfterOnOut = false;  // look for After on standard output instead
 };
 
 // What a run may not do, to bring about failures a root test machine would not have: a

@@ -1,5 +1,6 @@
 // pellory-cli program FILE: "Neue Datei" answered by FILE, then the "Brennen" button (with
-// the verify after it when that option is on).
+// the verify after it when that option is on); with --repeat N, "Serie starten" for at most
+// N chips.
 #include "shell/cli/command_table.h"
 #include "shell/cli/messages.h"
 #include "ui/control_ids.h"
@@ -9,7 +10,11 @@ namespace pellory {
 int CommandProgram(CliContext& context) {
   Commands& commands = context.tool.commands();
   if (commands.ChooseDataFile() != 0) return kExitUsage;
-  commands.OnCommand(kIdProgram);
+  if (context.options.Repeat > 0) {
+    commands.ProductionCommand(context.options.Repeat);
+  } else {
+    commands.OnCommand(kIdProgram);
+  }
   return ExitStatusForResult(commands.LastResult());
 }
 

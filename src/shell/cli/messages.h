@@ -30,6 +30,12 @@ inline constexpr char kBadAnswer[] = "Unbekannte Antwort „%s“ (erlaubt: ok, 
 inline constexpr char kProtectOptionsOnly[] =
     "„--clear“ und „--set N“ (eine Zahl) gelten nur für protect";
 inline constexpr char kProtectOptionsBoth[] = "„--clear“ und „--set N“ schließen einander aus";
+inline constexpr char kRepeatOnlyProgram[] = "„--repeat N“ gilt nur für program";
+inline constexpr char kBadRepeat[] =
+    "„--repeat“ erwartet eine Anzahl von 1 bis 1000000, nicht „%s“";
+// %s: the option and its value.
+inline constexpr char kBadSerialNumber[] = "„%s“ erwartet eine Zahl (dezimal oder 0x…), nicht „%s“";
+inline constexpr char kBadSerialWord[] = "„%s“ erwartet %s, nicht „%s“";
 inline constexpr char kBadSetting[] = "„--set“ erwartet SCHLÜSSEL=WERT, nicht „%s“";
 inline constexpr char kUnknownSetting[] = "Unbekannter Schlüssel „%s“ für --set";
 inline constexpr char kNoCommand[] = "Kein Befehl angegeben";

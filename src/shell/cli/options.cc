@@ -2,7 +2,9 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <initializer_list>
 
+#include "settings/ini_file.h"
 #include "shell/cli/messages.h"
 #include "ui/text_format.h"
 #include "ui/ui.h"
@@ -80,6 +82,56 @@ std::string SetSetting(const std::string&, const std::string& v, CliOptions& o) 
   return "";
 }
 
+std::string SetRepeat(const std::string&, const std::string& v, CliOptions& o) {
+  bool digits =
+      !v.empty() && v.size() <= 7 && v.find_first_not_of("0123456789") == std::string::npos;
+  int n = digits ? std::stoi(v) : 0;
+  if (n < 1 || n > 1000000) return StrFormat(kBadRepeat, v.c_str());
+  o.Repeat = n;
+  return "";
+}
+
+// The serial number's options are its [Serie] keys, given as --set would give them, with
+// their values checked here so that a typing error stops before anything runs.
+std::string SetSerial(const std::string& name, const std::string& v, CliOptions& o) {
+  std::string option = "--" + name;
+  auto words = [&](const char* key, std::initializer_list<const char*> allowed,
+                   const char* said) -> std::string {
+    for (const char* word : allowed) {
+      if (EqualNoCase(v, word)) {
+        o.Settings.emplace_back(key, v);
+        return "";
+      }
+    }
+    return StrFormat(kBadSerialWord, option.c_str(), said, v.c_str());
+  };
+  if (name == "serial") {
+    std::string error = words("SerialOn", {"on", "off"}, "on oder off");
+    if (error.empty()) o.Settings.back().second = EqualNoCase(v, "on") ? "1" : "0";
+    return error;
+  }
+  if (name == "serial-form")
+    return words("SerialForm", {"bin", "bcd", "dez", "hex"}, "bin, bcd, dez oder hex");
+  if (name == "serial-order") return words("SerialOrder", {"msb", "lsb"}, "msb oder lsb");
+  if (name == "record") {
+    o.Settings.emplace_back("RecordFile", v);
+    return "";
+  }
+  const char* key = name == "serial-address"  ? "SerialAddress"
+                    : name == "serial-length" ? "SerialLength"
+                    : name == "serial-next"   ? "SerialNext"
+                                              : "SerialStep";
+  bool hex = v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X');
+  std::string digits = hex ? v.substr(2) : v;
+  const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+  if (digits.empty() || digits.find_first_not_of(allowed) != std::string::npos ||
+      digits.size() > (hex ? 16u : 20u)) {
+    return StrFormat(kBadSerialNumber, option.c_str(), v.c_str());
+  }
+  o.Settings.emplace_back(key, v);
+  return "";
+}
+
 std::string SetAnswers(const std::string&, const std::string& v, CliOptions& o) {
   std::string bad;
   return ParseAnswerList(v, o.Answers, bad) ? "" : StrFormat(kBadAnswer, bad.c_str());
@@ -101,6 +153,15 @@ const OptionRow kOptions[] = {
     {"yes",          'y', &CliOptions::Yes},
     {"quiet",        'q', &CliOptions::Quiet},
     {"clear",        0,   &CliOptions::ProtectClear},
+    {"repeat",       0,   nullptr, nullptr, SetRepeat},
+    {"serial",       0,   nullptr, nullptr, SetSerial},
+    {"serial-address", 0, nullptr, nullptr, SetSerial},
+    {"serial-length", 0,  nullptr, nullptr, SetSerial},
+    {"serial-form",  0,   nullptr, nullptr, SetSerial},
+    {"serial-order", 0,   nullptr, nullptr, SetSerial},
+    {"serial-next",  0,   nullptr, nullptr, SetSerial},
+    {"serial-step",  0,   nullptr, nullptr, SetSerial},
+    {"record",       0,   nullptr, nullptr, SetSerial},
     {"answers",      0,   nullptr, nullptr, SetAnswers},
     {"simulate",     0,   &CliOptions::Simulate},
     {"sim-port",     0,   nullptr, nullptr, SetSim},
@@ -158,6 +219,7 @@ class Parser {
     bool protecting = options_.ProtectClear || options_.ProtectSet >= 0;
     if (protecting && options_.Command != "protect") return kProtectOptionsOnly;
     if (options_.ProtectClear && options_.ProtectSet >= 0) return kProtectOptionsBoth;
+    if (options_.Repeat != 0 && options_.Command != "program") return kRepeatOnlyProgram;
     return "";
   }
 

@@ -26,10 +26,12 @@ struct CliOptions {
   std::vector<std::pair<std::string, std::string>> Settings;  // --set, in order
   bool Save = false;
   bool Yes = false;
-  bool Quiet = false;
+  bool Quiet = false;  // no summary line of the hardware action on standard error
   // protect: --clear, or --set N (the block-protect value; -1: not given).
   bool ProtectClear = false;
-  int ProtectSet = -1;       // no summary line of the hardware action on standard error
+  int ProtectSet = -1;
+  // program --repeat N: a production run of at most N chips; 0: one programming.
+  int Repeat = 0;
   std::vector<int> Answers;  // kIdOk, kIdCancel, kIdRetry in order
   bool Simulate = false;
   // --sim-port, --sim-access-us, --fault, --chip, --chip-type, --trace, --log: the
