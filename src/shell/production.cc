@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "formats/data_format.h"
 #include "formats/file_error.h"
 #include "operations/result_codes.h"
 #include "operations/serial_number.h"
@@ -146,6 +147,9 @@ int ProductionRun::OneChip(bool& stop) {
     boxes.InfoBox(misfit);
     return kResultDataFile;
   }
+  // Programming a hexadecimal file writes the whole device (0xFF where no record writes);
+  // the copy must write the same.
+  if (image.Format != FormatBinary) image.Grow(DeviceBytes(device));
   RecordLine line;
   line.Device = steps_.DeviceName();
   line.File = FileNamePart(file);
