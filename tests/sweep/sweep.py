@@ -212,6 +212,9 @@ class Case:
     signal_when: str | None = None  # "before" or "inside" the socket's power
     signal_early: bool = False
     probe: str = ""
+    # program: a serial number (address, length, form, order, next) stamped into the chip
+    serial: dict | None = None
+    serial_refused: bool = False  # its field lies beyond the chip or the value beyond it
 
     @property
     def command(self):
@@ -252,6 +255,22 @@ def make_segments(rng, size, fmt, shape):
     if fmt != "mos" and rng.random() < 0.3:
         rng.shuffle(segments)
     return segments
+
+
+SERIAL_LARGEST = {"bin": lambda n: 256 ** n - 1, "bcd": lambda n: 10 ** (2 * n) - 1,
+                  "dez": lambda n: 10 ** n - 1, "hex": lambda n: 16 ** n - 1}
+
+
+def serial_bytes(serial):
+    """The field's bytes, as the record's readers expect them."""
+    n, value, form = serial["length"], serial["next"], serial["form"]
+    if form == "dez":
+        return b"%0*d" % (n, value)
+    if form == "hex":
+        return b"%0*X" % (n, value)
+    digits = value if form == "bin" else int(str(value), 16)  # BCD: the digits as nibbles
+    data = digits.to_bytes(n, "big")
+    return data[::-1] if serial["order"] == "lsb" else data
 
 
 def make_case(run_seed, index, devices, max_chip, slot):
@@ -300,6 +319,19 @@ def make_case(run_seed, index, devices, max_chip, slot):
             # Now and then a data file with the buffer file's name.
             case.data_name = "pelloryrom.tmp" if command == "program" and rng.random() < 0.03 \
                 else "data.hex"
+
+    if command == "program" and not slot.get("plain") and rng.random() < 0.15:
+        length = rng.randrange(1, 9)
+        form = rng.choice(sorted(SERIAL_LARGEST))
+        largest = SERIAL_LARGEST[form](length)
+        beyond = rng.random() < 0.1 or size < length
+        address = size - rng.randrange(0, length) if beyond else rng.randrange(size - length + 1)
+        value = rng.choice([0, 1, largest - 1, rng.randrange(largest)])
+        if rng.random() < 0.05 and largest + 1 < 2 ** 64:
+            value = largest + 1
+        case.serial = dict(address=address, length=length, form=form,
+                           order=rng.choice(["msb", "lsb"]), next=value)
+        case.serial_refused = beyond or value > largest
 
     # The chip before: random, erased, a few cells set, or (nearly) holding the file.
     kinds = ["random", "blank", "sparse"] + (["file", "file", "near"] if case.data_name else [])
@@ -403,6 +435,10 @@ class Runner:
         for key, value in case.settings.items():
             args += ["--set", "%s=%s" % (key, value)]
         args += ["--save"] if case.save else []
+        if case.serial:
+            args += ["--serial", "on"] + [a for key in ("address", "length", "form", "order",
+                                                        "next") for a in (
+                "--serial-" + key, str(case.serial[key]))]
         args.append(case.command)
         args += [case.read_name, "-f", case.fmt] if case.command == "read" else (
             [case.data_name] if case.data_name else [])
@@ -563,7 +599,7 @@ def check(case, result, before, folder, sanitized):
     why = "%s changed the chip" % case.command if case.command in (
         "blank", "read", "verify", "compare") else \
         "the first question was cancelled" if cancelled else \
-        "the command was refused with %d" % code if code in (3, 64, 69, 75) else \
+        "the command was refused with %d" % code if code in (3, 26, 64, 69, 75) else \
         "the signal came before the socket was on" if case.signal_early else \
         "the socket was empty" if case.fault == "no-chip" else None
     if chip != case.chip and why:
@@ -578,6 +614,10 @@ def check(case, result, before, folder, sanitized):
             broken.append((3, "handshakes sent while another instance held the busy lock"))
 
     # 1. Exit 0 means done.
+    if code == 0 and case.serial_refused:
+        broken.append((1, "exit 0 although the serial number does not fit: %s" % case.serial))
+    if code == 26 and not case.serial_refused:
+        broken.append((1, "exit 26 for a serial number that fits: %s" % case.serial))
     if code == 0 and cancelled:
         broken.append((1, "exit 0 although the first question was cancelled"))
     elif code == 0 and case.fault != "no-chip":
@@ -654,15 +694,21 @@ def effect(case, chip, work, folder):
             case.command, len(wrong), wrong[0])] if wrong else []
     if unverified(case):
         return []
+    stamp = serial_bytes(case.serial) if case.serial else b""
     if case.fmt != "bin":
-        expected = hex_image(path, case.fmt, 0xFF, size, scratch)
+        expected = bytearray(hex_image(path, case.fmt, 0xFF, size, scratch))
     else:
-        end = len(case.data)
-        expected = bytearray(case.data + case.chip[end:])
+        data = bytearray(case.data)
+        if stamp:  # the copy grows to the field, blank in between
+            data += b"\xff" * max(0, case.serial["address"] + len(stamp) - len(data))
+        end = len(data)
+        expected = bytearray(bytes(data) + case.chip[end:])
         if d.mode == "SPI25" and d.erase in ("CE", "SE"):
             expected[end:] = b"\xff" * (size - end)  # erased first
         if d.mode == "M" and end % 2:
             expected[end] = 0xFF  # the high byte of the last word, which the file lacks
+    if stamp:
+        expected[case.serial["address"]:case.serial["address"] + len(stamp)] = stamp
     if chip != expected:
         return ["program: the chip is not what the file asks for: %s" % first_difference(
             expected, chip)]
@@ -688,7 +734,11 @@ def folder_changes(case, before, after, folder, code, chip):
             continue
         if target and name == target + ".partial" and code != 0 and now:
             continue
-        if name == "ORVANE.INI" and case.save:
+        if case.serial and name in ("produktion.csv", "ORVANE.INI"):
+            changes += production_record(case, work, code, name)
+            if name == "ORVANE.INI" and case.save:
+                changes += ini_saved(case, work / name)
+        elif name == "ORVANE.INI" and case.save:
             changes += ini_saved(case, work / name)
         elif buffer_name(case, name) and now and delete_temp == "0" and \
                 case.command in ("program", "erase"):
@@ -730,6 +780,33 @@ def log_appended(case, path, before, code):
     if not agrees or (logged != 0 and code == 0) or \
             (logged == 0) != (match.group(1) == "erfolgreich"):
         return ["pellory.log says %s (%d), the exit status is %d" % (match.group(1), logged, code)]
+    return []
+
+
+def production_record(case, work, code, name):
+    """A chip with a serial number has two lines in the record, the number taken when it
+    began, saved as taken in ORVANE.INI, and the outcome the exit status gives."""
+    record = work / "produktion.csv"
+    lines = record.read_text(encoding="utf-8").splitlines() if record.exists() else []
+    begun = [line for line in lines[1:] if line.endswith(";begonnen;;;;;")]
+    done = [line for line in lines[1:] if line not in begun]
+    if case.serial_refused:
+        return ["%s changed although the serial number was refused" % name]
+    if name == "ORVANE.INI":
+        text = (work / name).read_text(encoding="latin-1")
+        taken = re.search(r"^SerialNext=(\d+)$", text, re.M)
+        want = case.serial["next"] + (1 if begun else 0)
+        if (taken is None and begun) or (taken and int(taken.group(1)) != want):
+            return ["ORVANE.INI gives SerialNext=%s, %d expected" % (
+                taken.group(1) if taken else "-", want)]
+        return []
+    if len(begun) != 1 or len(done) != 1 or not lines[0].startswith("Zeit;Baustein;"):
+        return ["produktion.csv holds %d lines begonnen and %d others, not one each" % (
+            len(begun), len(done))]
+    fields = done[0].split(";")
+    if len(fields) != 11 or int(fields[6]) != code and code not in (73,):
+        return ["produktion.csv says code %s, the exit status is %d" % (
+            fields[6] if len(fields) > 6 else "-", code)]
     return []
 
 
