@@ -225,7 +225,8 @@ int ProductionRun::Run(int chips) {
     shell_.ui().SetStatusText(StrFormat(kSeriesStatusFormat, good_, failed_));
     if (stop) break;
   }
-  if (chips != 1) {
+  // A refusal before the first chip has said all there is in its own box.
+  if (chips != 1 && good_ + failed_ > 0) {
     std::string summary = StrFormat(kSeriesEndFormat, good_ + failed_, good_, failed_);
     shell_.ui().AppendLogLine(summary);
     boxes.InfoBox(summary);
