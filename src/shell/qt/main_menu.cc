@@ -10,12 +10,18 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "formats/file_error.h"
+#include "operations/serial_number.h"
+#include "settings/settings_file.h"
+#include "shell/messages.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/protect_dialog.h"
 #include "shell/qt/qt_ui.h"
 #include "shell/qt/recent_files.h"
+#include "shell/qt/serial_dialog.h"
 #include "shell/version_text.h"
 #include "ui/control_ids.h"
+#include "ui/text_format.h"
 
 namespace pellory {
 
@@ -57,6 +63,7 @@ void MainWindow::BuildMenus() {
   QMenu* chip = menuBar_->addMenu(Text("&Baustein"));
   AddEntry(chip, kIdBlankCheck, "&Leertest", QKeySequence(Qt::CTRL | Qt::Key_L));
   AddEntry(chip, kIdProgram, "&Brennen", QKeySequence(Qt::CTRL | Qt::Key_B));
+  AddEntry(chip, kMenuProduction, "Serie s&tarten…", {});
   AddEntry(chip, kIdVerify, "&Prüfen", QKeySequence(Qt::CTRL | Qt::Key_P));
   AddEntry(chip, kIdErase, "L&öschen", QKeySequence(Qt::CTRL | Qt::Key_E));
   chip->addSeparator();
@@ -75,6 +82,7 @@ void MainWindow::BuildMenus() {
 
   QMenu* settings = menuBar_->addMenu(Text("&Einstellungen"));
   AddEntry(settings, kIdPrefs, "&Prefs…", {});
+  AddEntry(settings, kMenuSerial, "&Seriennummer…", {});
   AddEntry(settings, kMenuPortTest, "Brenner &testen…", {})->setEnabled(false);
 
   QMenu* help = menuBar_->addMenu(Text("&Hilfe"));
@@ -111,8 +119,13 @@ void MainWindow::MirrorEnabled(int id) {
     for (int id : {kMenuIdentify, kMenuProtect}) {
       if (QAction* a = MenuAction(id)) a->setEnabled(enabled);
     }
+  } else if (id == kIdProgram) {
+    // A production run programs chip after chip: locked with the single one.
+    if (QAction* a = MenuAction(kMenuProduction)) a->setEnabled(enabled);
   } else if (id == kIdPrefs) {
     if (QAction* a = MenuAction(kMenuPortTest)) a->setEnabled(enabled && portTest_ != nullptr);
+    // A running series reads [Serie] chip by chip and saves it: not to be changed under it.
+    if (QAction* a = MenuAction(kMenuSerial)) a->setEnabled(enabled);
   }
 }
 
@@ -142,6 +155,13 @@ void MainWindow::RunEntry(int id) {
     case kMenuProtect:
       RunProtectDialog();
       break;
+    case kMenuProduction:
+      // Until the user answers Cancel at the question for the next chip.
+      commands_.ProductionCommand(0);
+      break;
+    case kMenuSerial:
+      if (!shell_.IsBusy()) RunSerialDialog();
+      break;
     case kMenuPortTest:
       if (portTest_ && !shell_.IsBusy()) portTest_(shell_.settings());
       break;
@@ -165,6 +185,25 @@ void MainWindow::RunProtectDialog() {
     shell_.SaveSettings();
   }
   commands_.ProtectCommand(dialog.BlockProtect());
+}
+
+void MainWindow::RunSerialDialog() {
+  // Without a selected device the dialog checks the field and the value alone.
+  uint64_t deviceBytes = device_ != nullptr ? DeviceBytes(*device_) : 0;
+  SerialDialog dialog(
+      shell_.settings().Serial, deviceBytes,
+      [this](const std::string& text) { shell_.boxes().InfoBox(text); }, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  AppSettings& settings = shell_.settings();
+  settings.Serial = dialog.Serial();
+  // Saved at once and alone, as a production run saves it: pellory-cli reads the same file,
+  // and what else changed in this session waits for the close as before. A failed save has
+  // its box, and the values hold for this run all the same.
+  int error = SettingsFile(settings, shell_.boxes()).SaveSerialSection();
+  if (error != 0) {
+    shell_.boxes().PlainBox(StrFormat(kSettingsNotSavedMessage, settings.IniPath.c_str(),
+                                      FileErrorText(error).c_str()));
+  }
 }
 
 void MainWindow::SetPortTest(std::function<void(const AppSettings&)> test) {

@@ -62,6 +62,8 @@ inline constexpr int kMenuManual = -6;
 inline constexpr int kMenuAbout = -7;
 inline constexpr int kMenuIdentify = -8;
 inline constexpr int kMenuProtect = -9;
+inline constexpr int kMenuSerial = -10;
+inline constexpr int kMenuProduction = -11;
 
 class MainWindow : public QDialog {
   Q_OBJECT
@@ -135,6 +137,8 @@ class MainWindow : public QDialog {
   void OpenManual();
   // "Schutz…": the dialog, then its setting stored and its protect command run.
   void RunProtectDialog();
+  // "Seriennummer…": the dialog, then [Serie] stored and saved.
+  void RunSerialDialog();
   // Menu entries follow their buttons' enabled state.
   void MirrorEnabled(int id);
   // The local file a drop carries, or empty.

@@ -18,16 +18,20 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 #include "formats/file_error.h"
+#include "operations/serial_number.h"
 #include "shell/busy_marker.h"
 #include "shell/messages.h"
 #include "shell/qt/protect_dialog.h"
 #include "shell/qt/qt_ui.h"
 #include "shell/qt/recent_files.h"
+#include "shell/qt/serial_dialog.h"
 #include "shell/tool.h"
 #include "sim/chip_model.h"
 #include "sim/simulated_programmer.h"
@@ -632,6 +636,137 @@ TEST_F(MainWindowTest, ProtectDialogRunsTheChoiceAndSavesTheSetting) {
                                       FileErrorText(ENOENT).c_str()));
 }
 
+// The keys of [Serie] in ORVANE.INI, one "KEY=VALUE" after the other, separated by "|".
+std::string SerialSection(const std::string& ini) {
+  size_t begin = ini.find("[Serie]");
+  if (begin == std::string::npos) return "";
+  std::string keys;
+  size_t end = ini.find("\n[", begin);
+  std::string section = ini.substr(begin, end == std::string::npos ? end : end - begin);
+  for (size_t from = section.find('\n'); from != std::string::npos;) {
+    size_t next = section.find('\n', from + 1);
+    std::string line = section.substr(from + 1, next == std::string::npos ? next : next - from - 1);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) keys += (keys.empty() ? "" : "|") + line;
+    from = next;
+  }
+  return keys;
+}
+
+// "Seriennummer…" stores the fields in the settings and in [Serie] at once; a field that
+// holds no number or a number the selected device (AT24C02, 256 bytes) cannot take keeps
+// the dialog open with nothing stored. Rows run in order, each opening the dialog anew on
+// what the row before left.
+TEST_F(MainWindowTest, SerialDialogStoresTheFieldsAndRefusesWhatCannotBeWritten) {
+  Start();
+  window_.SetSelectedDevice(&tool_.descriptor());
+  ASSERT_EQ(DeviceBytes(tool_.descriptor()), 256u);
+  struct Case {
+    const char* Name;
+    bool Enabled;
+    const char* Address;
+    int Length;
+    SerialForm Form;
+    bool LowByteFirst;
+    const char* Next;  // null: as the dialog shows it
+    const char* Step;
+    const char* Record;
+    const char* Preview;
+    const char* Button;
+    std::string Box;    // the complaint at OK, after which "Abbrechen" closes; "": none
+    const char* Saved;  // [Serie] afterwards
+  };
+  constexpr char kDecimal41[] =
+      "SerialOn=1|SerialAddress=0xF0|SerialLength=4|SerialOrder=msb|SerialForm=dez|"
+      "SerialNext=41|SerialStep=1|RecordFile=produktion.csv";
+  constexpr char kHex1A2B[] =
+      "SerialOn=1|SerialAddress=0xF0|SerialLength=4|SerialOrder=lsb|SerialForm=hex|"
+      "SerialNext=6699|SerialStep=5|RecordFile=serie.csv";
+  const std::string beyond =
+      "Das Feld der Seriennummer (0xFE bis 0x101) liegt nicht im Baustein (256 Bytes, 0x0 bis "
+      "0xFF).";
+  const std::string letters =
+      "„FF“ ist keine gültige Angabe für „Nächste Nummer“.\n\nErwartet wird eine Dezimalzahl "
+      "(Ziffern 0 bis 9).";
+  const std::string address =
+      "„0xG0“ ist keine gültige Angabe für „Adresse“.\n\nErwartet wird eine Dezimalzahl oder "
+      "eine Hexadezimalzahl mit 0x davor (z. B. 240 oder 0xF0).";
+  const Case cases[] = {
+      {"ASCII decimal", true, "0xF0", 4, SerialForm::kDecimal, false, "41", "1", "produktion.csv",
+       "Bytes an 0x00F0: 30 30 34 31", "OK", "", kDecimal41},
+      {"binary, low byte first, decimal address", true, "16", 2, SerialForm::kBinary, true, "4660",
+       "5", "serie.csv", "Bytes an 0x0010: 34 12", "OK", "",
+       "SerialOn=1|SerialAddress=0x10|SerialLength=2|SerialOrder=lsb|SerialForm=bin|"
+       "SerialNext=4660|SerialStep=5|RecordFile=serie.csv"},
+      {"ASCII hexadecimal", true, "0xF0", 4, SerialForm::kHex, true, "1a2B", "5", "serie.csv",
+       "Bytes an 0x00F0: 31 41 32 42", "OK", "", kHex1A2B},
+      {"the number keeps its value in decimal digits; cancelled", true, "0xF0", 4,
+       SerialForm::kDecimal, true, nullptr, "5", "serie.csv", "Bytes an 0x00F0: 36 36 39 39",
+       "Abbrechen", "", kHex1A2B},
+      {"beyond the device", true, "0xFE", 4, SerialForm::kDecimal, false, "41", "1",
+       "produktion.csv", beyond.c_str(), "OK", beyond + "\n\nEs wurde nichts geschrieben.",
+       kHex1A2B},
+      {"letters in a decimal number", true, "0xF0", 4, SerialForm::kDecimal, false, "FF", "1",
+       "produktion.csv", "„FF“ ist keine gültige Angabe für „Nächste Nummer“.", "OK", letters,
+       kHex1A2B},
+      {"an address that is no number", false, "0xG0", 4, SerialForm::kDecimal, false, "41", "1",
+       "produktion.csv", "„0xG0“ ist keine gültige Angabe für „Adresse“.", "OK", address, kHex1A2B},
+      {"numbering off keeps a field beyond the device", false, "0xFE", 4, SerialForm::kDecimal,
+       false, "41", "1", "produktion.csv", beyond.c_str(), "OK", "",
+       "SerialOn=0|SerialAddress=0xFE|SerialLength=4|SerialOrder=msb|SerialForm=dez|"
+       "SerialNext=41|SerialStep=1|RecordFile=produktion.csv"},
+  };
+  auto run = [&](const Case& c) {
+    WhenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<SerialDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      auto edit = [dialog](const char* name, const char* text) {
+        if (text != nullptr) dialog->findChild<QLineEdit*>(name)->setText(QString::fromUtf8(text));
+      };
+      dialog->findChild<QCheckBox*>(kSerialEnabledName)->setChecked(c.Enabled);
+      edit(kSerialAddressName, c.Address);
+      dialog->findChild<QSpinBox*>(kSerialLengthName)->setValue(c.Length);
+      dialog->findChild<QComboBox*>(kSerialFormName)->setCurrentIndex(static_cast<int>(c.Form));
+      auto* order = dialog->findChild<QComboBox*>(kSerialOrderName);
+      order->setCurrentIndex(c.LowByteFirst ? 1 : 0);
+      // ASCII digits are written left to right whatever the order says.
+      EXPECT_EQ(order->isEnabled(), c.Form == SerialForm::kBinary || c.Form == SerialForm::kBcd);
+      edit(kSerialNextName, c.Next);
+      edit(kSerialStepName, c.Step);
+      edit(kSerialRecordName, c.Record);
+      EXPECT_EQ(dialog->findChild<QLabel*>(kSerialPreviewName)->text(),
+                QString::fromUtf8(c.Preview));
+      ButtonCaptioned(dialog, QString::fromUtf8(c.Button))->click();
+      if (!c.Box.empty()) {
+        EXPECT_TRUE(dialog->isVisible()) << "closed despite the complaint";
+        ButtonCaptioned(dialog, QStringLiteral("Abbrechen"))->click();
+      }
+    });
+    window_.MenuAction(kMenuSerial)->trigger();
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    boxes_.clear();
+    run(c);
+    EXPECT_EQ(boxes_, c.Box.empty() ? std::vector<std::string>{} : std::vector{c.Box});
+    EXPECT_EQ(SerialSection(dir_.Read("ORVANE.INI")), c.Saved);
+  }
+  // A save that fails is told; the values hold for this run all the same.
+  boxes_.clear();
+  tool_.settings().IniPath = dir_.File("gone/ORVANE.INI");
+  run(cases[0]);
+  EXPECT_EQ(boxes_, (std::vector<std::string>{StrFormat(kSettingsNotSavedMessage,
+                                                        tool_.settings().IniPath.c_str(),
+                                                        FileErrorText(ENOENT).c_str())}));
+  EXPECT_EQ(tool_.settings().Serial.Form, SerialForm::kDecimal);
+  EXPECT_EQ(tool_.settings().Serial.Next, 41u);
+  // A hardware frame locks the entry: a running series reads and saves [Serie].
+  tool_.shell().DisableControls();
+  EXPECT_FALSE(window_.MenuAction(kMenuSerial)->isEnabled());
+  tool_.shell().EnableControls();
+  EXPECT_TRUE(window_.MenuAction(kMenuSerial)->isEnabled());
+}
+
 // Escape is "Abbrechen" while that is on, and never closes the window.
 TEST_F(MainWindowTest, EscapeCancelsOnlyARunningAction) {
   Start();
@@ -788,6 +923,68 @@ TEST_F(WindowOnTheSimulatorTest, BrennenThenLoeschen) {
   EXPECT_EQ(memory, std::vector<uint8_t>(256, 0xFF));
   EXPECT_FALSE(dir_.Exists("pelloryrom.tmp"));
   EXPECT_FALSE(tool_.shell().IsBusy());
+}
+
+// "Serie starten" numbers chip after chip until Cancel at the question for the next one;
+// each chip has its line "begonnen" and its result line in the record.
+TEST_F(WindowOnTheSimulatorTest, SerieStartenNumbersChipsUntilCancel) {
+  QRect outer = window_.frameGeometry();
+  tool_.Start(outer.width(), outer.height());
+  window_.show();
+  programmer_.socket().Insert(MakeChipModel(tool_.descriptor(), {}), programmer_.NowUs());
+  dir_.Write("daten.bin", "Pellory in Serie");
+  tool_.settings().DataFilePath = dir_.File("daten.bin");
+  tool_.settings().DataFileName = "daten.bin";
+  tool_.settings().VerifyAfterProgram = 1;
+  SerialSettings& serial = tool_.settings().Serial;
+  serial.Enabled = 1;
+  serial.Address = 0xF0;
+  serial.Length = 4;
+  serial.Form = SerialForm::kDecimal;
+  serial.Next = 41;
+  ui_.hooks().AnswerBox = [this](BoxKind, const std::string& text) {
+    boxes_.push_back(text);
+    return text == StrFormat(kNextChipFormat, 3) ? kIdCancel : kIdOk;
+  };
+  // Locked with "Brennen", as every entry that programs.
+  ui_.SetControlEnabled(kIdProgram, false);
+  EXPECT_FALSE(window_.MenuAction(kMenuProduction)->isEnabled());
+  ui_.SetControlEnabled(kIdProgram, true);
+  ASSERT_TRUE(window_.MenuAction(kMenuProduction)->isEnabled());
+
+  window_.MenuAction(kMenuProduction)->trigger();
+  const std::string summary = "Serie beendet: 2 Bausteine, 2 gut, 0 fehlerhaft.";
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_EQ(boxes_.back(), summary);
+  EXPECT_EQ(std::count(boxes_.begin(), boxes_.end(), StrFormat(kNextChipFormat, 2)), 1);
+  EXPECT_EQ(std::count(boxes_.begin(), boxes_.end(), StrFormat(kNextChipFormat, 3)), 1);
+  EXPECT_EQ(tool_.commands().LastResult(), 0);
+  EXPECT_EQ(window_.findChild<QLabel*>(QString::number(kIdStatusLine))->text(),
+            "Serie: 2 gut, 0 fehlerhaft");
+  EXPECT_TRUE(window_.log()->toPlainText().endsWith(QString::fromUtf8(summary)));
+  std::vector<uint8_t>& memory = programmer_.socket().chip()->Memory();
+  EXPECT_EQ(std::string(memory.begin() + 0xF0, memory.begin() + 0xF4), "0042");
+
+  std::vector<std::vector<std::string>> lines;
+  std::istringstream record(dir_.Read("produktion.csv"));
+  for (std::string line; std::getline(record, line);) {
+    std::vector<std::string> fields;
+    std::istringstream split(line);
+    for (std::string field; std::getline(split, field, ';');) fields.push_back(field);
+    lines.push_back(fields);
+  }
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0][4], "Seriennummer");
+  const char* serials[] = {"0041", "0041", "0042", "0042"};
+  for (size_t i = 1; i < lines.size(); ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_GT(lines[i].size(), 7u);
+    EXPECT_EQ(lines[i][4], serials[i - 1]);
+    bool begun = i % 2 == 1;
+    EXPECT_EQ(lines[i][5], begun ? "begonnen" : "erfolgreich");
+    EXPECT_EQ(lines[i][7], begun ? "" : "bestanden");
+  }
+  EXPECT_NE(dir_.Read("ORVANE.INI").find("SerialNext=43"), std::string::npos);
 }
 
 }  // namespace
