@@ -85,7 +85,7 @@ DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols) {
   bus.SpiReadStatusWith = [spi](uint8_t instruction) {
     return spi->SpiReadStatusWith(instruction);
   };
-  bus.SpiWriteStatus = [spi](uint8_t value) { spi->SpiWriteStatus(value); };
+  bus.SpiWriteStatus = [spi](uint8_t value, int second) { spi->SpiWriteStatus(value, second); };
   bus.I2cAcknowledges = [i2c](uint8_t deviceByte) { return i2c->I2cAcknowledges(deviceByte); };
   return bus;
 }

@@ -94,7 +94,7 @@ struct DeviceBus {
   std::function<bool(uint8_t)> I2cAcknowledges;
   // Write protection: a status register read by its instruction, the status register written.
   std::function<uint8_t(uint8_t)> SpiReadStatusWith;
-  std::function<void(uint8_t)> SpiWriteStatus;
+  std::function<void(uint8_t, int)> SpiWriteStatus;  // the second register's value, or -1
 };
 
 DeviceBus BindDeviceBus(Power& power, const ChipProtocols& protocols);

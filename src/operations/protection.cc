@@ -18,16 +18,35 @@ constexpr char kWriteProtectedFormat[] =
     "Der Baustein ist schreibgeschützt:\n\n%s\n\nEs wurde nichts geschrieben. Den Schutz "
     "aufheben: Baustein → „Schutz…“ oder pellory-cli protect --clear; vor jedem Brennen: "
     "„Schutz vor dem Brennen aufheben: immer“ im selben Dialog oder --set ClearProtect=1.";
+constexpr char kNotClearedFormat[] =
+    "Der Schutz ist nach dem Schreiben nicht aufgehoben.\n\nIst %s gesetzt und liegt WP auf "
+    "Low, sperrt der Baustein das Schreiben des Statusregisters.\n\n";
+constexpr char kWpsNote[] =
+    " (WPS=1: es gelten die Sperren der einzelnen Blöcke, die BP-Bits schützen nichts)";
 constexpr char kRefusedFormat[] =
     "Das Statusregister hat den Wert nicht angenommen (BP=%d statt %d).\n\nIst %s gesetzt und "
     "liegt WP auf Low, sperrt der Baustein das Schreiben des Statusregisters.\n\n";
+
+// The second status register where the layout has one (its CMP bit decides the range).
+uint8_t Status2(DeviceBus& bus, const ProtectionLayout& layout) {
+  return layout.Status2Read != 0 ? bus.SpiReadStatusWith(layout.Status2Read) : 0;
+}
 
 // Writes block-protect value BP into STATUS (the write-enable latch and busy are read-only,
 // every other bit stays) and returns the register once the write cycle it starts has ended.
 uint8_t WriteBlockProtect(OperationFrame& frame, const ProtectionLayout& layout, uint8_t status,
                           int bp) {
   DeviceBus& bus = frame.bus();
-  bus.SpiWriteStatus(WithBlockProtect(layout, static_cast<uint8_t>(status & ~0x03), bp));
+  uint8_t first = WithBlockProtect(layout, static_cast<uint8_t>(status & ~0x03), bp);
+  if (layout.Status2Read != 0) {
+    // Both registers in one write: a first register alone clears the quad enable of some of
+    // these parts, and clearing has to take CMP back as well, which else protects all.
+    int second = Status2(bus, layout);
+    if (bp == 0 && layout.CmpBit >= 0) second &= ~(1 << layout.CmpBit);
+    bus.SpiWriteStatus(first, second);
+  } else {
+    bus.SpiWriteStatus(first, -1);
+  }
   uint32_t polls = 2 * frame.device().WriteTime + 100;
   do {
     bus.Wait100us(1);
@@ -45,12 +64,14 @@ int GuardAgainstProtection(OperationFrame& frame, int clearSetting, uint32_t fir
   uint32_t id = eeprom ? 0 : device.IdKind == kIdJedec ? device.ExpectedId : bus.Spi25ReadJedec();
   const ProtectionLayout& layout = ProtectionLayoutFor(id, eeprom);
   uint8_t status = bus.SpiReadStatusWith(kReadStatus);
-  ProtectionState state = DecodeProtection(layout, status, device.Size);
+  ProtectionState state = DecodeProtection(layout, status, device.Size, Status2(bus, layout));
   if (!state.Any || state.Last < first || state.First > last) return kResultOk;
   bool clear = clearSetting == 1 || (clearSetting == 2 && layout.PowersUpProtected);
   if (clear) {
     status = WriteBlockProtect(frame, layout, status, 0);
-    if (!DecodeProtection(layout, status, device.Size).Any) return kResultOk;
+    if (!DecodeProtection(layout, status, device.Size, Status2(bus, layout)).Any) {
+      return kResultOk;
+    }
   }
   frame.ReportFromChip(
       StrFormat(kWriteProtectedFormat, ProtectionText(layout, state, device.Size).c_str()));
@@ -93,15 +114,24 @@ int ProtectOperation::Run(int bp) {
     if (bp >= 0) {
       status = WriteBlockProtect(frame_, layout, status, bp);
     }
-    state_ = DecodeProtection(layout, status, device.Size);
+    uint8_t status2 = Status2(bus, layout);
+    state_ = DecodeProtection(layout, status, device.Size, status2);
     if (bp >= 0 && state_.Bp != bp) {
       result = kResultProtectRefused;
       report = StrFormat(kRefusedFormat, state_.Bp, bp, layout.SrpName);
+    } else if (bp == 0 && state_.Any) {
+      result = kResultProtectRefused;
+      report = StrFormat(kNotClearedFormat, layout.SrpName);
     }
     report += ProtectionText(layout, state_, device.Size);
     if (layout.Status2Read != 0) {
-      report += StrFormat("\nStatusregister 2: 0x%02X",
-                          static_cast<unsigned>(bus.SpiReadStatusWith(layout.Status2Read)));
+      report += StrFormat("\nStatusregister 2: 0x%02X", unsigned{status2});
+    }
+    // A part without the third register leaves SO high: nothing to show then.
+    uint8_t status3 = layout.Status3Read != 0 ? bus.SpiReadStatusWith(layout.Status3Read) : 0xFF;
+    if (status3 != 0xFF) {
+      report += StrFormat("\nStatusregister 3: 0x%02X", unsigned{status3});
+      if (layout.WpsBit >= 0 && (status3 >> layout.WpsBit & 1) != 0) report += kWpsNote;
     }
   }
   bus.PowerOff();

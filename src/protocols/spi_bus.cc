@@ -229,11 +229,12 @@ uint8_t SpiBus::SpiReadStatusWith(uint8_t instruction) {
   return status;
 }
 
-void SpiBus::SpiWriteStatus(uint8_t value) {
+void SpiBus::SpiWriteStatus(uint8_t value, int second) {
   SpiCommand(kWriteEnable);
   SpiSelect();
   SpiWriteByte(kWriteStatus);
   SpiWriteByte(value);
+  if (second >= 0) SpiWriteByte(static_cast<uint8_t>(second));
   SpiDeselect();
 }
 

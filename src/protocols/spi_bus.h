@@ -79,9 +79,10 @@ class SpiBus {
   // COUNT bytes of the SFDP area from ADDRESS (0x5A, three address bytes, one dummy byte).
   std::vector<uint8_t> Spi25ReadSfdp(uint32_t address, uint32_t count);
   // A status register read with INSTRUCTION (0x05, or a maker's second one), and the status
-  // register written: write enable, then 0x01 with VALUE.
+  // register written: write enable, then 0x01 with VALUE, and SECOND (0 to 255) for the
+  // second register of the parts that take both in one write.
   uint8_t SpiReadStatusWith(uint8_t instruction);
-  void SpiWriteStatus(uint8_t value);
+  void SpiWriteStatus(uint8_t value, int second = -1);
 
  private:
   uint32_t ReadIdentity();

@@ -9,39 +9,43 @@ namespace pellory {
 namespace {
 
 // The status-register layouts of the datasheets: BP bits from bit 2, the protect bit in bit
-// 7; the second status register of the Winbond and GigaDevice parts is read with 0x35.
+// 7; the second status register of the Winbond and GigaDevice parts is read with 0x35, the
+// third of the Winbond W25Q parts that have one with 0x15.
 // Name, id, BP bits written / deciding, TB, SEC, lock bit, second register and its CMP,
-// unit, powers up protected. A whole id comes before its family's two-byte prefix.
+// unit, powers up protected, third register and its WPS. A whole id comes before its
+// family's two-byte prefix.
 constexpr ProtectionLayout kLayouts[] = {
-    {"Winbond W25X", 0xEF3010, 2, 2, 5, -1, 7, "SRP", 0, -1, 0, false},
-    {"Winbond W25X", 0xEF3011, 2, 2, 5, -1, 7, "SRP", 0, -1, 0, false},
-    {"Winbond W25X", 0xEF3012, 2, 2, 5, -1, 7, "SRP", 0, -1, 0, false},
-    {"Winbond W25X", 0xEF30, 3, 3, 5, -1, 7, "SRP", 0, -1, 0, false},
-    {"Winbond W25Q", 0xEF40, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false},
-    {"GigaDevice GD25Q", 0xC840, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false},
-    {"Adesto AT25SF", 0x1F84, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false},
-    {"Adesto AT25SF", 0x1F85, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false},
-    {"Adesto AT25SF", 0x1F86, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false},
-    {"Macronix MX25L", 0xC22010, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"Macronix MX25L", 0xC22011, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"Macronix MX25L", 0xC22012, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"Macronix MX25L", 0xC22013, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"Macronix MX25L", 0xC22014, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"Macronix MX25L", 0xC220, 4, 4, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"ST/Micron M25P", 0x202010, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0x8000, false},
-    {"ST/Micron M25P", 0x202011, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0x8000, false},
-    {"ST/Micron M25P", 0x202012, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"ST/Micron M25P", 0x2020, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"ST/Micron M25PE", 0x208011, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"ST/Micron M25PE", 0x208012, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"ST/Micron M25PE", 0x2080, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false},
-    {"Spansion S25FL", 0x0102, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false},
+    {"Winbond W25X", 0xEF3010, 2, 2, 5, -1, 7, "SRP", 0, -1, 0, false, 0, -1},
+    {"Winbond W25X", 0xEF3011, 2, 2, 5, -1, 7, "SRP", 0, -1, 0, false, 0, -1},
+    {"Winbond W25X", 0xEF3012, 2, 2, 5, -1, 7, "SRP", 0, -1, 0, false, 0, -1},
+    {"Winbond W25X", 0xEF30, 3, 3, 5, -1, 7, "SRP", 0, -1, 0, false, 0, -1},
+    {"Winbond W25Q", 0xEF40, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false, 0x15, 2},
+    {"GigaDevice GD25Q", 0xC840, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false, 0, -1},
+    {"Adesto AT25SF", 0x1F84, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false, 0, -1},
+    {"Adesto AT25SF", 0x1F85, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false, 0, -1},
+    {"Adesto AT25SF", 0x1F86, 3, 3, 5, 6, 7, "SRP0", 0x35, 6, 0, false, 0, -1},
+    {"Macronix MX25L", 0xC22010, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"Macronix MX25L", 0xC22011, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"Macronix MX25L", 0xC22012, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"Macronix MX25L", 0xC22013, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"Macronix MX25L", 0xC22014, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"Macronix MX25L", 0xC220, 4, 4, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"ST/Micron M25P", 0x202010, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0x8000, false, 0, -1},
+    {"ST/Micron M25P", 0x202011, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0x8000, false, 0, -1},
+    {"ST/Micron M25P", 0x202012, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"ST/Micron M25P", 0x2020, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"ST/Micron M25PE", 0x208011, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"ST/Micron M25PE", 0x208012, 2, 2, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"ST/Micron M25PE", 0x2080, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
+    {"Spansion S25FL", 0x0102, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false, 0, -1},
     // The B parts ignore BP3 for the range and come out of power-on protected.
-    {"SST 25VF", 0xBF254B, 4, 4, -1, -1, 7, "BPL", 0, -1, 0, false},
-    {"SST 25VF", 0xBF25, 4, 3, -1, -1, 7, "BPL", 0, -1, 0, true},
+    {"SST 25VF", 0xBF254B, 4, 4, -1, -1, 7, "BPL", 0, -1, 0, false, 0, -1},
+    {"SST 25VF", 0xBF25, 4, 3, -1, -1, 7, "BPL", 0, -1, 0, true, 0, -1},
 };
-constexpr ProtectionLayout kDefault = {"25-series", 0, 3, 3, -1, -1, 7, "SRWD", 0, -1, 0, false};
-constexpr ProtectionLayout kEeprom = {"SPI-EEPROM", 0, 2, 2, -1, -1, 7, "WPEN", 0, -1, 0, false};
+constexpr ProtectionLayout kDefault = {"25-series", 0, 3,  3, -1,    -1, 7,
+                                       "SRWD",      0, -1, 0, false, 0,  -1};
+constexpr ProtectionLayout kEeprom = {"SPI-EEPROM", 0, 2,  2, -1,    -1, 7,
+                                      "WPEN",       0, -1, 0, false, 0,  -1};
 
 }  // namespace
 

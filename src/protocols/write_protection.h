@@ -17,20 +17,24 @@
 namespace pellory {
 
 struct ProtectionLayout {
-  const char* Name;        // the family, for the report ("Winbond W25Q")
-  uint32_t Jedec;          // the whole id (three bytes), or manufacturer and memory type
-                           // (two); 0: the default
-  int BpBits;              // BP bits a status write sets, from bit 2 up
-  int RangeBits;           // of those, the ones the protected range depends on
-  int TbBit;               // protect from the bottom; -1 when the part has none
-  int SecBit;              // count 4 KiB sectors instead of blocks; -1 when none
-  int SrpBit;              // the status-register protect bit (SRWD, SRP0, BPL, WPEN)
+  const char* Name;  // the family, for the report ("Winbond W25Q")
+  uint32_t Jedec;    // the whole id (three bytes), or manufacturer and memory type
+                     // (two); 0: the default
+  int BpBits;        // BP bits a status write sets, from bit 2 up
+  int RangeBits;     // of those, the ones the protected range depends on
+  int TbBit;         // protect from the bottom; -1 when the part has none
+  int SecBit;        // count 4 KiB sectors instead of blocks; -1 when none
+  int SrpBit;        // the status-register protect bit (SRWD, SRP0, BPL, WPEN)
   const char* SrpName;
   uint8_t Status2Read;     // instruction of a second status register, 0 when none
   int CmpBit;              // in the second register: protect the complement; -1 when none
   uint32_t Unit;           // bytes BP value 1 protects; 0: what makes the value below all
                            // ones protect the upper half, at least 64 KiB
   bool PowersUpProtected;  // block protect set after every power-on
+  // Instruction of a third status register, 0 when none. Parts of one id differ here (the
+  // W25Q..BV have none, the FV and JV parts do); one that has none leaves SO high.
+  uint8_t Status3Read;
+  int WpsBit;  // in the third register: block locks of their own instead of BP; -1 none
 };
 
 // The layout of a part with JEDEC id ID (three bytes; 0 for none); SPIEEPROM: an SPI EEPROM.

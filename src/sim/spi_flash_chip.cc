@@ -14,6 +14,9 @@ constexpr uint8_t kDevId = 0xAB;
 constexpr uint8_t kReadSfdp = 0x5A;
 constexpr uint8_t kRdsr = 0x05;
 constexpr uint8_t kRdsr2 = 0x35;
+constexpr uint8_t kRdsr3 = 0x15;
+// The third register as it comes from the factory: output drive at its default, WPS 0.
+constexpr uint8_t kStatus3 = 0x60;
 constexpr uint8_t kWrsr = 0x01;
 constexpr uint8_t kWrsr2 = 0x31;
 constexpr uint8_t kEwsr = 0x50;
@@ -150,6 +153,10 @@ bool SpiFlashChip::StartInstruction(uint8_t byte, uint64_t nowUs) {
     frame_.SetOutput(status2_);
     return true;
   }
+  if (byte == kRdsr3 && (l.Flags & kHasStatus3)) {
+    frame_.SetOutput(kStatus3);
+    return true;
+  }
   if (cycle_.Busy(nowUs)) return false;  // everything else waits for the cycle to end
   switch (byte) {
     case kWrsr:
@@ -193,6 +200,9 @@ void SpiFlashChip::OnByte(uint8_t byte, int bytes, uint64_t nowUs) {
       return;
     case kRdsr2:
       frame_.SetOutput(status2_);
+      return;
+    case kRdsr3:
+      frame_.SetOutput(kStatus3);
       return;
     case kWrsr:
     case kWrsr2:

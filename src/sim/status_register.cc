@@ -34,7 +34,7 @@ constexpr uint8_t kSr2 = kSrp1 | 0x02 | kCmp;
 // - Winbond W25X05CL/10CL/20CL: BP0-BP1, TB; W25X40CL, W25X80: BP0-BP2, TB; SRP bit 7.
 //   W25Q80BV/16BV/32BV: SR1 BP0-BP2, TB, SEC, SRP0, SR2 (0x35) SRP1, QE, CMP, written by
 //   0x01 with two bytes (one byte clears SRP1 and QE); W25Q64FV/128FV and the JV parts
-//   also write SR2 alone by 0x31.
+//   also write SR2 alone by 0x31 and read SR3 (drive strength, WPS) by 0x15.
 // clang-format off
 constexpr StatusLayout kLayouts[] = {
     // Prefix         Kind  BP  Writable1 Writable2 TB    SEC   CMP   SRP1   Unit       Flags
@@ -64,7 +64,7 @@ constexpr StatusLayout kLayouts[] = {
     {"W25X05CL",      kWb,  2,  0xAC,     0,        0x20, 0,    0,    0,     0,         0},
     {"W25X10CL",      kWb,  2,  0xAC,     0,        0x20, 0,    0,    0,     0,         0},
     {"W25X20CL",      kWb,  2,  0xAC,     0,        0x20, 0,    0,    0,     0,         0},
-    {"W25Q",          kWb,  3,  0xFC,     kSr2,     0x20, 0x40, kCmp, kSrp1, 0,         kWritesStatus2},
+    {"W25Q",          kWb,  3,  0xFC,     kSr2,     0x20, 0x40, kCmp, kSrp1, 0,         kWritesStatus2 | kHasStatus3},
     {"W25Q80BV",      kWb,  3,  0xFC,     kSr2,     0x20, 0x40, kCmp, kSrp1, 0,         kShortWriteClears2},
     {"W25Q16BV",      kWb,  3,  0xFC,     kSr2,     0x20, 0x40, kCmp, kSrp1, 0,         kShortWriteClears2},
     {"W25Q32BV",      kWb,  3,  0xFC,     kSr2,     0x20, 0x40, kCmp, kSrp1, 0,         kShortWriteClears2},

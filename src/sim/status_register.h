@@ -36,6 +36,7 @@ inline constexpr uint8_t kPowersUpProtected = 0x02;  // every block protected at
 inline constexpr uint8_t kEnableStatusWrite = 0x04;  // 0x50 admits the next 0x01 without WREN
 inline constexpr uint8_t kWritesStatus2 = 0x08;      // 0x31 writes the second register alone
 inline constexpr uint8_t kShortWriteClears2 = 0x10;  // 0x01 with one byte clears SRP1 and QE
+inline constexpr uint8_t kHasStatus3 = 0x20;  // 0x15 reads a third register (drive strength, WPS)
 
 // The bit that with WP low refuses every status write.
 inline constexpr uint8_t kStatusLockBit = 0x80;

@@ -167,7 +167,7 @@ void ChipImageBus::BindWrites(DeviceBus& bus) {
   bus.MicrowireReady = [this] { return ReadyResult == 0; };
   // An image has no status register: nothing is ever protected.
   bus.SpiReadStatusWith = [this](uint8_t) { return static_cast<uint8_t>(ReadyResult != 0); };
-  bus.SpiWriteStatus = [](uint8_t) {};
+  bus.SpiWriteStatus = [](uint8_t, int) {};
   bus.Spi25ReadJedec = [] { return uint32_t{0}; };
   bus.SdaWriteByte = [this](uint32_t address, uint8_t byte) {
     if ((address & 0x7F) < Image.size()) Image[address & 0x7F] = byte;

@@ -14,6 +14,7 @@ namespace {
 constexpr char kLibrary[] =
     ":Winbond;Y\n"
     "W25Q16BV;3000;0xEF4015;3300;2097152;256;SPI25;0;0;30000000;0;JEDEC;SE;0;0;0;Y\n"
+    "W25Q32JV;3000;0xEF4016;3300;4194304;256;SPI25;0;0;30000000;0;JEDEC;SE;0;0;0;Y\n"
     ":SST;Y\n"
     "SST25VF040B;10;0xBF258D;3300;524288;1;SPI25;0;0;50000;0;JEDEC;SE;0;0;0;Y\n"
     ":Microchip;Y\n"
@@ -27,6 +28,8 @@ class ProtectTest : public testing::Test {
   ProtectTest() {
     cli_.workdir().Write("SERLIST.CSV", kLibrary);
     std::filesystem::create_directory(cli_.workdir().File("sim"));
+    // CMP set, BP 0: everything protected, by the second register alone.
+    cli_.workdir().Write("sim/W25Q32JV.status", "00 40\n");
   }
   CliRun Protect(const char* maker, const char* device, std::vector<std::string> more = {}) {
     std::vector<std::string> args = {"--simulate", "-y", "-q", "-m", maker, "-d", device};
@@ -55,6 +58,14 @@ TEST_F(ProtectTest, SetShowAndClearAcrossRuns) {
       {"SST", "SST25VF040B", {}, 0, "BPL=0, WEL=0, BUSY=0\nSchutz: alles"},
       {"SST", "SST25VF040B", {"--clear"}, 0, "Schutz: keiner"},
       {"SST", "SST25VF040B", {}, 0, "Schutz: alles"},
+      // The complement bit counts, and clearing takes it back too; the third register
+      // shows where the part has one.
+      {"Winbond",
+       "W25Q32JV",
+       {},
+       0,
+       "Schutz: alles\nStatusregister 2: 0x40\nStatusregister 3: 0x60"},
+      {"Winbond", "W25Q32JV", {"--clear"}, 0, "Schutz: keiner\nStatusregister 2: 0x00"},
       // The write cycle of an EEPROM's status ends while it is being polled.
       {"Microchip", "25LC040A", {"--set", "1"}, 0, "Schutz: 0x000180 bis 0x0001FF"},
       {"Microchip", "25LC040A", {"--clear"}, 0, "BP=0, WPEN=0, WEL=0, BUSY=0\nSchutz: keiner"},
