@@ -22,7 +22,8 @@ inline constexpr char kSerialNotSavedFormat[] =
     "Nummer %s wird nicht vergeben. Es wurde nichts geschrieben.";
 inline constexpr char kNextChipFormat[] = "Nächsten Baustein einlegen (Nr. %d)";
 inline constexpr char kSeriesStatusFormat[] = "Serie: %d gut, %d fehlerhaft";
-inline constexpr char kSeriesEndFormat[] = "Serie beendet: %d Bausteine, %d gut, %d fehlerhaft.";
+// %s: "1 Baustein" or "N Bausteine".
+inline constexpr char kSeriesEndFormat[] = "Serie beendet: %s, %d gut, %d fehlerhaft.";
 inline constexpr char kNotAvailableMessage[] =
     "Diese Funktion ist in dieser Version noch nicht verfügbar.";
 

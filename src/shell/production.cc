@@ -227,7 +227,9 @@ int ProductionRun::Run(int chips) {
   }
   // A refusal before the first chip has said all there is in its own box.
   if (chips != 1 && good_ + failed_ > 0) {
-    std::string summary = StrFormat(kSeriesEndFormat, good_ + failed_, good_, failed_);
+    int chipsDone = good_ + failed_;
+    std::string count = chipsDone == 1 ? "1 Baustein" : StrFormat("%d Bausteine", chipsDone);
+    std::string summary = StrFormat(kSeriesEndFormat, count.c_str(), good_, failed_);
     shell_.ui().AppendLogLine(summary);
     boxes.InfoBox(summary);
   }
