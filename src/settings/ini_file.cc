@@ -1,6 +1,7 @@
 #include "settings/ini_file.h"
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -65,6 +66,19 @@ int ParseProfileInt(std::string_view text) {
   }
   if (negative) return static_cast<int>(-value);
   return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+std::optional<uint64_t> ParseUnsigned64(std::string_view text, int base, bool hexPrefix) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (hexPrefix && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    first += 2;
+    base = 16;
+  }
+  uint64_t value = 0;
+  auto [end, error] = std::from_chars(first, last, value, base);
+  if (first == last || error != std::errc() || end != last) return std::nullopt;
+  return value;
 }
 
 std::optional<std::string> ProfileValue(std::string_view raw) {

@@ -21,6 +21,7 @@
 // error number of a failed save, 0 on success. Nothing here shows a message.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,11 @@ namespace pellory {
 // up to the first other character; no leading digit reads 0. Values beyond the range of
 // int are held at its limits.
 int ParseProfileInt(std::string_view text);
+
+// A whole number without sign or blanks in BASE; with HEXPREFIX a leading "0x" makes it
+// hexadecimal. Nothing for any other text, an empty one and a value beyond 64 bits.
+std::optional<uint64_t> ParseUnsigned64(std::string_view text, int base = 10,
+                                        bool hexPrefix = true);
 
 // A raw value as a key reads it: trimmed of blanks, one pair of quotes removed; nothing
 // when that leaves it empty.

@@ -1,9 +1,7 @@
 #include "settings/settings_file.h"
 
-
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -132,21 +130,6 @@ int OneOrZero(int value) {
 }
 int InRangeOr(int value, int low, int high, int fallback) {
   return value >= low && value <= high ? value : fallback;
-}
-
-// A whole decimal number, or hexadecimal after "0x".
-std::optional<uint64_t> ParseUnsigned64(const std::string& text) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  int base = 10;
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    first += 2;
-    base = 16;
-  }
-  uint64_t value = 0;
-  auto [end, error] = std::from_chars(first, last, value, base);
-  if (error != std::errc() || end != last || first == last) return std::nullopt;
-  return value;
 }
 
 }  // namespace

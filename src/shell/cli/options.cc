@@ -121,13 +121,7 @@ std::string SetSerial(const std::string& name, const std::string& v, CliOptions&
                     : name == "serial-length" ? "SerialLength"
                     : name == "serial-next"   ? "SerialNext"
                                               : "SerialStep";
-  bool hex = v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X');
-  std::string digits = hex ? v.substr(2) : v;
-  const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
-  if (digits.empty() || digits.find_first_not_of(allowed) != std::string::npos ||
-      digits.size() > (hex ? 16u : 20u)) {
-    return StrFormat(kBadSerialNumber, option.c_str(), v.c_str());
-  }
+  if (!ParseUnsigned64(v)) return StrFormat(kBadSerialNumber, option.c_str(), v.c_str());
   o.Settings.emplace_back(key, v);
   return "";
 }

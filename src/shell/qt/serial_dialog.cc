@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <charconv>
 #include <optional>
 
 #include "operations/serial_number.h"
+#include "settings/ini_file.h"
 #include "shell/qt/dialog_template.h"
 #include "ui/text_format.h"
 
@@ -63,21 +63,9 @@ QString Text(const char* utf8) {
   return QString::fromUtf8(utf8);
 }
 
-// TEXT as a whole number in BASE, after an optional "0x" where HEX_PREFIX allows one
-// (which makes it hexadecimal). No sign, no blanks inside.
+// TEXT, blanks around it left out, as ParseUnsigned64 reads it.
 std::optional<uint64_t> ParseNumber(const QString& text, int base, bool hexPrefix) {
-  std::string digits = text.trimmed().toStdString();
-  const char* first = digits.data();
-  const char* last = first + digits.size();
-  if (hexPrefix && digits.size() > 2 && digits[0] == '0' &&
-      (digits[1] == 'x' || digits[1] == 'X')) {
-    first += 2;
-    base = 16;
-  }
-  uint64_t value = 0;
-  auto [end, error] = std::from_chars(first, last, value, base);
-  if (first == last || error != std::errc() || end != last) return std::nullopt;
-  return value;
+  return ParseUnsigned64(text.trimmed().toStdString(), base, hexPrefix);
 }
 
 // "0x00F0": the address as the field and the preview show it.
