@@ -60,4 +60,10 @@ struct DeviceDescriptor {
   uint32_t EraseKind = 0;
 };
 
+// The bytes of DEVICE's image: its cells, or twice the words of a Microwire part (files
+// and images count bytes).
+inline uint64_t DeviceBytes(const DeviceDescriptor& device) {
+  return uint64_t{device.Size} * (device.ProgrammingMode == kModeMicrowire ? 2 : 1);
+}
+
 }  // namespace pellory

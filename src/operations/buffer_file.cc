@@ -65,7 +65,7 @@ int BufferFile::CreateBufferFile() {
     ReportFileError(boxes_, Path());
     return kResultBufferFile;
   }
-  uint64_t size = uint64_t{device_.Size} * (device_.ProgrammingMode == kModeMicrowire ? 2 : 1);
+  uint64_t size = DeviceBytes(device_);
   for (uint64_t i = 0; i < size; ++i) {
     if (std::fputc(0xFF, file_) == EOF) return WriteFailed(errno);
   }

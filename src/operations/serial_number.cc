@@ -122,8 +122,4 @@ std::string SerialText(const SerialSettings& serial, uint64_t value) {
   }
 }
 
-uint64_t DeviceBytes(const DeviceDescriptor& device) {
-  return uint64_t{device.Size} * (device.ProgrammingMode == kModeMicrowire ? 2 : 1);
-}
-
 }  // namespace pellory

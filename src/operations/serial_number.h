@@ -58,7 +58,4 @@ std::vector<uint8_t> EncodeSerial(const SerialSettings& serial, uint64_t value);
 // form, decimal for the others, with leading zeros for the two ASCII forms.
 std::string SerialText(const SerialSettings& serial, uint64_t value);
 
-// The image bytes of DEVICE: cells, or twice the words of a Microwire part.
-uint64_t DeviceBytes(const DeviceDescriptor& device);
-
 }  // namespace pellory

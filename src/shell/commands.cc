@@ -141,15 +141,18 @@ void Commands::ProgramCommand() {
   }
   // The log names the verify when it ran; the name is read when the action has ended.
   std::string name = kLogProgram;
-  RunOperation(name, shell_.settings().DataFilePath, [this, &name] {
-    int result = program_();
-    // Still inside the raised priority, as one action.
-    if (result == 0 && shell_.settings().VerifyAfterProgram != 0 && verify_) {
-      name = kLogProgramVerify;
-      result = verify_(0);
-    }
-    return result;
-  });
+  RunOperation(name, shell_.settings().DataFilePath,
+               [this, &name] { return ProgramThenVerify(name); });
+}
+
+int Commands::ProgramThenVerify(std::string& name) {
+  int result = program_();
+  // Still inside the raised priority, as one action.
+  if (result == 0 && shell_.settings().VerifyAfterProgram != 0 && verify_) {
+    name = kLogProgramVerify;
+    result = verify_(0);
+  }
+  return result;
 }
 
 void Commands::ProductionCommand(int chips) {
@@ -165,28 +168,17 @@ void Commands::ProductionCommand(int chips) {
 
 int Commands::ProgramImage(const std::string& image, const std::string& file, bool& verified) {
   BeginCommand();
-  verified = false;
   AppSettings& s = shell_.settings();
   std::string dataFile = s.DataFilePath;
   int format = s.FileFormat;
   std::string name = kLogProgram;
-  RunOperation(name, file, [&] {
-    s.DataFilePath = image;
-    if (operation_) operation_->ImageFormat = FormatBinary;
-    int result = program_();
-    if (result == 0 && s.VerifyAfterProgram != 0 && verify_) {
-      name = kLogProgramVerify;
-      verified = true;
-      result = verify_(0);
-    }
-    if (operation_) operation_->ImageFormat = 0;
-    s.DataFilePath = dataFile;
-    s.FileFormat = format;
-    return result;
-  });
-  // A frame that could not open ran nothing of the above.
+  s.DataFilePath = image;
+  if (operation_) operation_->ImageFormat = FormatBinary;
+  RunOperation(name, file, [this, &name] { return ProgramThenVerify(name); });
+  if (operation_) operation_->ImageFormat = 0;
   s.DataFilePath = dataFile;
   s.FileFormat = format;
+  verified = name == kLogProgramVerify;
   return lastResult_;
 }
 
@@ -377,8 +369,7 @@ void Commands::ReadCommand() {
   // Addresses in the files count bytes; a Microwire cell is two of them.
   uint64_t bytes = 0;
   if (selectedDevice_) {
-    bytes = uint64_t{selectedDevice_->Size} *
-            (selectedDevice_->ProgrammingMode == kModeMicrowire ? 2 : 1);
+    bytes = DeviceBytes(*selectedDevice_);
   }
   if (!FormatFitsDevice(chosen->FilterIndex, bytes)) {
     lastResult_ = kReadRefusedResult;

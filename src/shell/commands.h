@@ -155,6 +155,9 @@ class Commands {
   void BeginCommand();
   // The checks of "Brennen" and "Prüfen"; true when the operation may run.
   bool DataFileChecks();
+  // The programming from DataFilePath, then the verify when VerifyAfterProgram is on; NAME
+  // becomes the log's word for both when the verify ran.
+  int ProgramThenVerify(std::string& name);
   // The erase of the selected device, without the check.
   int EraseDevice();
   // When PATH exists, asks whether to replace it; false when the user declined.

@@ -91,11 +91,7 @@ void Tool::PlugReports(const ToolOptions& options) {
   commands_.SetProtect([this](int bp) { return chip_->protect.Run(bp); });
   ProductionRun::Steps steps;
   steps.Device = [this]() -> const DeviceDescriptor& { return library_.descriptor(); };
-  steps.DeviceName = [this] {
-    std::string name = ManufacturerName();
-    const std::string& device = library_.descriptor().Name;
-    return name.empty() ? device : device.empty() ? name : name + " " + device;
-  };
+  steps.DeviceName = [this] { return DeviceName(); };
   steps.LoadImage = [this](const std::string& path, DataImage& image) {
     // Reading the file must not change the format the user's settings keep.
     int format = settings_.FileFormat;
@@ -177,12 +173,18 @@ void Tool::ShowDeviceText() {
   boxes_.ui().SetDeviceText(text);
 }
 
+std::string Tool::DeviceName() {
+  std::string name = ManufacturerName();
+  const std::string& device = library_.descriptor().Name;
+  if (!device.empty()) name += (name.empty() ? "" : " ") + device;
+  return name;
+}
+
 void Tool::LogAction(const Commands::HardwareAction& action) {
   const DeviceDescriptor& d = library_.descriptor();
   LogEntry entry;
   entry.Time = LogTime();
-  entry.Device = ManufacturerName();
-  if (!d.Name.empty()) entry.Device += (entry.Device.empty() ? "" : " ") + d.Name;
+  entry.Device = DeviceName();
   entry.Operation = action.Operation;
   if (!action.File.empty()) {
     entry.File = FileNamePart(action.File);
@@ -198,8 +200,7 @@ void Tool::LogAction(const Commands::HardwareAction& action) {
   entry.Outcome = OutcomeWords(action.Operation, entry.Result, action.Declined);
   bool fileData = action.Operation == kLogProgram || action.Operation == kLogProgramVerify ||
                   action.Operation == kLogVerify;
-  entry.Bytes = fileData ? chip_->operation.DataByteCount
-                         : uint64_t{d.Size} * (d.ProgrammingMode == kModeMicrowire ? 2 : 1);
+  entry.Bytes = fileData ? chip_->operation.DataByteCount : DeviceBytes(d);
   // Identifying and the protection read registers, no cells.
   if (action.Operation == kLogIdentify || action.Operation.starts_with("Schutz")) entry.Bytes = 0;
   entry.Seconds = WallSeconds() - actionWall_;

@@ -125,6 +125,8 @@ class Tool {
   void TakeIdentification();
   void OfferLibraryLine(const std::string& line);
   std::string ManufacturerName();
+  // Maker and selected device as the log and the production record name them.
+  std::string DeviceName();
 
   AppSettings settings_;
   MessageBoxes boxes_;
