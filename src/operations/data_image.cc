@@ -68,11 +68,6 @@ const std::array<uint8_t, DataImage::kPageBytes>& BlankPage() {
   return blank;
 }
 
-const uint8_t* PageBytes(const DataImage& image, uint64_t index) {
-  const DataImage::Page* page = image.PageAt(index);
-  return page != nullptr ? page->Bytes.data() : BlankPage().data();
-}
-
 int TooLarge(MessageBoxes& boxes) {
   boxes.InfoBox(StrFormat(kImageTooLargeFormat, static_cast<unsigned long>(kLargestImage >> 20)));
   return kResultDataFile;
@@ -103,6 +98,11 @@ int LoadBinary(const std::string& path, MessageBoxes& boxes, DataImage& image) {
 }
 
 }  // namespace
+
+const uint8_t* PageBytes(const DataImage& image, uint64_t index) {
+  const DataImage::Page* page = image.PageAt(index);
+  return page != nullptr ? page->Bytes.data() : BlankPage().data();
+}
 
 DataImage::DataImage(const DataImage& other)
     : Format(other.Format), Path(other.Path), size_(other.size_) {

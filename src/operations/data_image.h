@@ -85,6 +85,9 @@ struct DataImage {
   uint64_t size_ = 0;
 };
 
+// The kPageBytes bytes of page INDEX of IMAGE, 0xFF for a page nothing was written into.
+const uint8_t* PageBytes(const DataImage& image, uint64_t index);
+
 // CRC-32 as zlib's crc32(CRC, BYTES, LENGTH): 0 to begin, the result of the bytes before to
 // go on.
 uint32_t Crc32Bytes(uint32_t crc, const uint8_t* bytes, size_t length);

@@ -33,15 +33,16 @@ uint8_t Status2(DeviceBus& bus, const ProtectionLayout& layout) {
 }
 
 // Writes block-protect value BP into STATUS (the write-enable latch and busy are read-only,
-// every other bit stays) and returns the register once the write cycle it starts has ended.
+// every other bit stays; STATUS2 is the second register as read) and returns the register
+// once the write cycle it starts has ended.
 uint8_t WriteBlockProtect(OperationFrame& frame, const ProtectionLayout& layout, uint8_t status,
-                          int bp) {
+                          uint8_t status2, int bp) {
   DeviceBus& bus = frame.bus();
   uint8_t first = WithBlockProtect(layout, static_cast<uint8_t>(status & ~0x03), bp);
   if (layout.Status2Read != 0) {
     // Both registers in one write: a first register alone clears the quad enable of some of
     // these parts, and clearing has to take CMP back as well, which else protects all.
-    int second = Status2(bus, layout);
+    int second = status2;
     if (bp == 0 && layout.CmpBit >= 0) second &= ~(1 << layout.CmpBit);
     bus.SpiWriteStatus(first, second);
   } else {
@@ -64,11 +65,12 @@ int GuardAgainstProtection(OperationFrame& frame, int clearSetting, uint32_t fir
   uint32_t id = eeprom ? 0 : device.IdKind == kIdJedec ? device.ExpectedId : bus.Spi25ReadJedec();
   const ProtectionLayout& layout = ProtectionLayoutFor(id, eeprom);
   uint8_t status = bus.SpiReadStatusWith(kReadStatus);
-  ProtectionState state = DecodeProtection(layout, status, device.Size, Status2(bus, layout));
+  uint8_t status2 = Status2(bus, layout);
+  ProtectionState state = DecodeProtection(layout, status, device.Size, status2);
   if (!state.Any || state.Last < first || state.First > last) return kResultOk;
   bool clear = clearSetting == 1 || (clearSetting == 2 && layout.PowersUpProtected);
   if (clear) {
-    status = WriteBlockProtect(frame, layout, status, 0);
+    status = WriteBlockProtect(frame, layout, status, status2, 0);
     if (!DecodeProtection(layout, status, device.Size, Status2(bus, layout)).Any) {
       return kResultOk;
     }
@@ -112,7 +114,7 @@ int ProtectOperation::Run(int bp) {
     report = kNoChip;
   } else {
     if (bp >= 0) {
-      status = WriteBlockProtect(frame_, layout, status, bp);
+      status = WriteBlockProtect(frame_, layout, status, Status2(bus, layout), bp);
     }
     uint8_t status2 = Status2(bus, layout);
     state_ = DecodeProtection(layout, status, device.Size, status2);

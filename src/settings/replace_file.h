@@ -19,6 +19,10 @@ namespace pellory {
 
 int ReplaceFile(const std::string& path, std::string_view text);
 
+// All of TEXT to the open file FD, however many writes it takes; false (errno set) when
+// one failed.
+bool WriteAll(int fd, std::string_view text);
+
 // The permissions a new file gets from fopen: 0666 less the process's umask.
 mode_t NewFilePermissions();
 

@@ -19,6 +19,8 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+}  // namespace
+
 bool WriteAll(int fd, std::string_view text) {
   while (!text.empty()) {
     ssize_t written = write(fd, text.data(), text.size());
@@ -30,8 +32,6 @@ bool WriteAll(int fd, std::string_view text) {
   }
   return true;
 }
-
-}  // namespace
 
 mode_t NewFilePermissions() {
   mode_t mask = umask(0);

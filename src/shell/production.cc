@@ -12,6 +12,7 @@
 #include "formats/file_error.h"
 #include "operations/result_codes.h"
 #include "operations/serial_number.h"
+#include "settings/replace_file.h"
 #include "shell/messages.h"
 #include "ui/text_format.h"
 
@@ -33,17 +34,6 @@ std::string CrcText(const std::optional<uint32_t>& crc) {
   return crc ? StrFormat("0x%08X", static_cast<unsigned>(*crc)) : "";
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // The image's bytes, gaps as 0xFF, into a new file at PATH: 0 or the error number.
 int WriteImage(const DataImage& image, const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -51,13 +41,7 @@ int WriteImage(const DataImage& image, const std::string& path) {
   bool written = true;
   for (uint64_t page = 0; written && page * DataImage::kPageBytes < image.Size(); ++page) {
     uint64_t length = std::min(DataImage::kPageBytes, image.Size() - page * DataImage::kPageBytes);
-    const DataImage::Page* bytes = image.PageAt(page);
-    if (bytes != nullptr) {
-      written = std::fwrite(bytes->Bytes.data(), 1, length, file) == length;
-    } else {
-      std::string blank(length, '\xFF');
-      written = std::fwrite(blank.data(), 1, length, file) == length;
-    }
+    written = std::fwrite(PageBytes(image, page), 1, length, file) == length;
   }
   int error = written ? 0 : (errno != 0 ? errno : EIO);
   if (std::fclose(file) != 0 && error == 0) error = errno != 0 ? errno : EIO;
