@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "settings/ini_file.h"
+#include "settings/settings_file.h"
 #include "shell/cli/messages.h"
 #include "ui/text_format.h"
 #include "ui/ui.h"
@@ -110,8 +111,13 @@ std::string SetSerial(const std::string& name, const std::string& v, CliOptions&
     if (error.empty()) o.Settings.back().second = EqualNoCase(v, "on") ? "1" : "0";
     return error;
   }
-  if (name == "serial-form")
-    return words("SerialForm", {"bin", "bcd", "dez", "hex"}, "bin, bcd, dez oder hex");
+  if (name == "serial-form") {
+    if (ParseSerialForm(v) == SerialForm::kUnknown) {
+      return StrFormat(kBadSerialWord, option.c_str(), "bin, bcd, dez oder hex", v.c_str());
+    }
+    o.Settings.emplace_back("SerialForm", v);
+    return "";
+  }
   if (name == "serial-order") return words("SerialOrder", {"msb", "lsb"}, "msb oder lsb");
   if (name == "record") {
     o.Settings.emplace_back("RecordFile", v);
